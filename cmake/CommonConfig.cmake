@@ -1,0 +1,22 @@
+# One interface target with the language level, warnings and Qt safety defines
+# that every target of the project shares.
+add_library(norva_config INTERFACE)
+target_compile_features(norva_config INTERFACE cxx_std_20)
+target_compile_options(norva_config INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(norva_config INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_NO_URL_CAST_FROM_STRING
+    QT_USE_QSTRINGBUILDER)
+
+if(NORVA_SANITIZE)
+    target_compile_options(norva_config INTERFACE
+        -fsanitize=${NORVA_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(norva_config INTERFACE -fsanitize=${NORVA_SANITIZE})
+endif()
+
+configure_file(${PROJECT_SOURCE_DIR}/cmake/norva_version.h.in
+    ${PROJECT_BINARY_DIR}/generated/norva_version.h @ONLY)
+target_include_directories(norva_config INTERFACE ${PROJECT_BINARY_DIR}/generated)

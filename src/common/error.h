@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+namespace norva {
+
+// The kinds of failure the program reports. Each has its own short Japanese
+// description, which is what the user sees in the "計算エラー" box and the like.
+enum class ErrorKind {
+    Overflow,
+    SubscriptOutOfRange,
+    TypeMismatch,
+    DivisionByZero,
+    InvalidArgument,
+    FileNotFound,
+    PermissionDenied,
+    FileAccess,
+    DiskFull,
+    IoError,
+};
+
+QString describe(ErrorKind kind);
+
+// The one exception type of the program. Core code throws it; the window that
+// handles the failure words it through description().
+class Error : public std::exception
+{
+public:
+    explicit Error(ErrorKind kind, QString detail = {});
+
+    ErrorKind kind() const noexcept { return m_kind; }
+    // The description the user sees: the kind's text, then the detail (a path,
+    // a line number) on its own line when one was given.
+    QString description() const;
+    QString detail() const { return m_detail; }
+    const char *what() const noexcept override;
+
+private:
+    ErrorKind m_kind;
+    QString m_detail;
+    QByteArray m_what;
+};
+
+[[noreturn]] void raise(ErrorKind kind, const QString &detail = {});
+
+} // namespace norva

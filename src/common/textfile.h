@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace norva {
+
+// Reads a text file line by line with a fixed-size buffer. A line ends at
+// CR LF, LF or a lone CR; the last line needs no line end. Lines are handed out
+// as views into the buffer, valid until the next call. Memory grows only with
+// the longest line, never with the file.
+class LineReader
+{
+public:
+    // Opens path read-only. Raises FileNotFound, PermissionDenied or FileAccess
+    // (a directory, a device) when it cannot be opened.
+    explicit LineReader(const QString &path, qsizetype bufferSize = 1 << 20);
+    ~LineReader();
+    LineReader(const LineReader &) = delete;
+    LineReader &operator=(const LineReader &) = delete;
+
+    // The next line without its line end; false at the end of the file.
+    // A read failure raises IoError.
+    bool next(QByteArrayView &line);
+
+private:
+    bool fill();
+
+    int m_fd = -1;
+    QByteArray m_buf;
+    qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+    bool m_eof = false;
+};
+
+// Counts the lines of a file as LineReader would hand them out, by a byte scan.
+// Raises as LineReader does.
+qint64 countLines(const QString &path);
+
+// Reads a whole CP932 text file into lines (for the small files the program
+// owns). Raises as LineReader does.
+QStringList readTextLines(const QString &path);
+
+// What a writer does when a step fails: true retries the step, false gives up.
+// The argument is the error that made the step fail.
+using RetryPrompt = std::function<bool(const class Error &)>;
+
+// Writes data to path as a whole: into a temporary file in the same folder that
+// replaces the old file only once everything is written, so a failed or
+// abandoned write leaves the old file as it was. On a failure, prompt decides
+// between another try and giving up (no prompt gives up). Returns true when the
+// file was written.
+bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPrompt &prompt);
+
+// Test hook: makes the next writes fail as if the disk were full.
+void setWriteFailureForTests(std::function<bool()> failNow);
+
+} // namespace norva

@@ -1,0 +1,154 @@
+#include "basTableInfo.h"
+
+#include "common/convert.h"
+#include "common/cp932.h"
+#include "common/error.h"
+#include "common/paths.h"
+#include "common/textfile.h"
+#include "settings/basParam.h"
+
+#include <array>
+
+namespace norva {
+
+namespace {
+
+struct Tables
+{
+    std::array<TableList, 3> infoLists;
+    std::array<TableList, 3> stringLists;
+    std::array<QString, 9> yakuStrings;
+    qint16 yakuLast = -1;
+    QString startLine = QStringLiteral("===== ");
+    QString finishLine = QStringLiteral("----- ");
+    QString rLine = QStringLiteral("  持点");
+};
+
+Tables &tables()
+{
+    static Tables t;
+    return t;
+}
+
+void appendEntry(TableList &list, QStringView value)
+{
+    const qsizetype comma = value.indexOf(u',');
+    if (comma < 0)
+        return;
+    cTableInfo info;
+    try {
+        info.setTrParamValue(QStringLiteral("TableId"), value.left(comma).toString());
+    } catch (const Error &) {
+        // A id that is not a number leaves the id at 0; the entry still counts.
+    }
+    info.setTrParamValue(QStringLiteral("TableString"), value.mid(comma + 1).toString());
+    list.append(info);
+}
+
+void readLine(QStringView line)
+{
+    Tables &t = tables();
+    line = trimLeadingSpaces(line);
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq < 0)
+        return;
+    const QStringView key = trimSpaces(line.left(eq));
+    const QStringView value = line.mid(eq + 1);
+    auto is = [&](QStringView name) { return key.compare(name, Qt::CaseInsensitive) == 0; };
+    if (is(u"TableInfo1"))
+        appendEntry(t.infoLists[1], value);
+    else if (is(u"TableInfo2"))
+        appendEntry(t.infoLists[2], value);
+    else if (is(u"TableString1"))
+        appendEntry(t.stringLists[1], value);
+    else if (is(u"TableString2"))
+        appendEntry(t.stringLists[2], value);
+    else if (is(u"YakuString")) {
+        if (t.yakuLast < 8) {
+            ++t.yakuLast;
+            t.yakuStrings[size_t(t.yakuLast)] = value.toString();
+        }
+    } else if (is(u"StartLine"))
+        t.startLine = value.toString();
+    else if (is(u"FinishLine"))
+        t.finishLine = value.toString();
+    else if (is(u"RLine"))
+        t.rLine = value.toString();
+}
+
+} // namespace
+
+QString tableInfoFilePath()
+{
+    return besideExecutable(productName() + QStringLiteral(".dat"));
+}
+
+bool LoadTableInfo()
+{
+    Tables &t = tables();
+    for (int i = 0; i < 3; ++i) {
+        t.infoLists[size_t(i)].clear();
+        t.stringLists[size_t(i)].clear();
+    }
+    return ReadTableInfoFile();
+}
+
+bool ReadTableInfoFile()
+{
+    Tables &t = tables();
+    t.yakuLast = -1;
+    t.yakuStrings.fill(QString());
+    t.startLine = QStringLiteral("===== ");
+    t.finishLine = QStringLiteral("----- ");
+    t.rLine = QStringLiteral("  持点");
+    try {
+        LineReader reader(tableInfoFilePath(), 64 * 1024);
+        QByteArrayView line;
+        QString text;
+        while (reader.next(line)) {
+            text.clear();
+            cp932::decodeAppend(line, text);
+            readLine(text);
+        }
+    } catch (const Error &) {
+        return false;
+    }
+    return true;
+}
+
+QVariant GetTableInfoValue(qint16 kind, qint32 index)
+{
+    const Tables &t = tables();
+    switch (kind) {
+    case 0:
+        return QVariant::fromValue<qint16>(t.yakuLast);
+    case 1:
+        if (index < 0 || index > 8)
+            raise(ErrorKind::SubscriptOutOfRange);
+        return t.yakuStrings[size_t(index)];
+    case 2:
+        return t.startLine;
+    case 3:
+        return t.finishLine;
+    case 4:
+        return t.rLine;
+    default:
+        return {};
+    }
+}
+
+const TableList &TableInfoList(int n)
+{
+    if (n < 0 || n > 2)
+        raise(ErrorKind::SubscriptOutOfRange);
+    return tables().infoLists[size_t(n)];
+}
+
+const TableList &TableStringList(int n)
+{
+    if (n < 0 || n > 2)
+        raise(ErrorKind::SubscriptOutOfRange);
+    return tables().stringLists[size_t(n)];
+}
+
+} // namespace norva

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "cTableInfo.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// The table definitions: how the score log's lines are recognised, which table
+// kinds exist and which han classes are counted. Read once from "norva.dat"
+// beside the executable; read-only afterwards.
+namespace norva {
+
+using TableList = QList<cTableInfo>;
+
+// Creates the six empty lists and reads the file. False when the file could not
+// be opened (the caller tells the user; the tables keep their defaults).
+bool LoadTableInfo();
+// Resets the han classes and markers to their defaults and reads the file into
+// the lists. False when the file could not be opened.
+bool ReadTableInfoFile();
+
+// kind 0: YakuLast (qint16, -1..8); 1: YakuStrings(index) (index 0..8, else
+// SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine; any
+// other kind an empty QVariant.
+QVariant GetTableInfoValue(qint16 kind, qint32 index = 0);
+
+// The choice lists (0..2, only 1 and 2 are ever filled).
+const TableList &TableInfoList(int n);
+// The recognition lists (0..2, only 1 and 2 are ever filled).
+const TableList &TableStringList(int n);
+
+QString tableInfoFilePath();
+
+} // namespace norva

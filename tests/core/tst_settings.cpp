@@ -1,0 +1,316 @@
+#include "common/datetime.h"
+#include "common/error.h"
+#include "common/textfile.h"
+#include "settings/basParam.h"
+
+#include "testutil.h"
+
+#include <QTest>
+
+using namespace norva;
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString iniPath(const testutil::ProgramDir &dir)
+    {
+        return dir.file(QStringLiteral("norva.ini"));
+    }
+    static void loadLines(const testutil::ProgramDir &dir, const QStringList &lines)
+    {
+        testutil::writeAll(iniPath(dir), testutil::cp932Lines(lines));
+        QVERIFY(LoadParamFile());
+    }
+    static QString today(int day = 0)
+    {
+        const QDate d = QDate::currentDate();
+        return formatDateYmd(day ? QDate(d.year(), d.month(), day) : d);
+    }
+
+private slots:
+    void defaultsWithoutAFile()
+    {
+        testutil::ProgramDir dir;
+        QVERIFY(!LoadParamFile());
+        QCOMPARE(GetParamValue(QStringLiteral("MainWidth")), QVariant(7500));
+        QCOMPARE(GetParamValue(QStringLiteral("VisibleWindow")).toInt(), 31);
+        QCOMPARE(GetParamValue(QStringLiteral("VisibleWindow")).typeId(), int(QMetaType::Short));
+        QCOMPARE(GetParamValue(QStringLiteral("MainToolbar")), QVariant(true));
+        QCOMPARE(GetParamValue(QStringLiteral("ScoreFile")).toString(),
+                 dir.path() + QStringLiteral("/MjScore.txt"));
+        QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QString());
+        QCOMPARE(GetParamValue(QStringLiteral("StartDate")).toDateTime().date(),
+                 QDate(QDate::currentDate().year(), QDate::currentDate().month(), 1));
+        QCOMPARE(GetParamValue(QStringLiteral("EndDate")).toDateTime().date(),
+                 QDate::currentDate());
+        QCOMPARE(GetParamValue(QStringLiteral("GraphFlowPnt")).toString(),
+                 QStringLiteral("128000128"));
+        QVERIFY(!GetParamValue(QStringLiteral("mainwidth")).isValid());
+        QVERIFY(!GetParamValue(QStringLiteral("NoSuchKey")).isValid());
+    }
+
+    void defaultLayoutIsWrittenExactly()
+    {
+        testutil::ProgramDir dir;
+        LoadParamFile();
+        QVERIFY(SaveParamFile());
+        const QByteArray expected = testutil::cp932Lines({
+            QStringLiteral("[norva]"),
+            QString(),
+            QStringLiteral("MainWidth=7500"),
+            QStringLiteral("MainHeight=6500"),
+            QStringLiteral("ScoreFile=") + dir.path() + QStringLiteral("/MjScore.txt"),
+            QStringLiteral("UserName="),
+            QStringLiteral("StartDate=") + today(1),
+            QStringLiteral("StartTime=0:0"),
+            QStringLiteral("EndDate=") + today(),
+            QStringLiteral("EndTime=0:0"),
+            QStringLiteral("GraphWidth=5205"),
+            QStringLiteral("GraphHeight=3200"),
+        });
+        QCOMPARE(testutil::readAll(iniPath(dir)), expected);
+    }
+
+    void everyConditionalLineAfterChanges()
+    {
+        testutil::ProgramDir dir;
+        LoadParamFile();
+        SetParamValue(QStringLiteral("VisibleWindow"), 18);
+        SetParamValue(QStringLiteral("MainToolbar"), false);
+        SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
+        SetParamValue(QStringLiteral("SpecifyDate"), false);
+        SetParamValue(QStringLiteral("StartDate"), QStringLiteral("2002/7/1"));
+        SetParamValue(QStringLiteral("StartTime"), QStringLiteral("9:05"));
+        SetParamValue(QStringLiteral("EndDate"), QStringLiteral("2002/7/5"));
+        SetParamValue(QStringLiteral("EndTime"), QStringLiteral("23:59:30"));
+        SetParamValue(QStringLiteral("TableKind1"), 0);
+        SetParamValue(QStringLiteral("TableKind2"), 2.5); // halves to even
+        SetParamValue(QStringLiteral("AutoCalc"), true);
+        SetParamValue(QStringLiteral("CheckLine"), 250);
+        SetParamValue(QStringLiteral("GraphDisp"), 1);
+        SetParamValue(QStringLiteral("GraphFore"), QStringLiteral("000000255"));
+        SetParamValue(QStringLiteral("GraphFlowPnt"), QStringLiteral("128000129"));
+        SetParamValue(QStringLiteral("NoSuchKey"), 5); // ignored
+        QVERIFY(SaveParamFile());
+        const QByteArray expected = testutil::cp932Lines({
+            QStringLiteral("[norva]"),
+            QString(),
+            QStringLiteral("MainWidth=7500"),
+            QStringLiteral("MainHeight=6500"),
+            QStringLiteral("VisibleWindow=18"),
+            QStringLiteral("MainToolbar=False"),
+            QStringLiteral("ScoreFile=") + dir.path() + QStringLiteral("/MjScore.txt"),
+            QStringLiteral("UserName=かもめ"),
+            QStringLiteral("SpecifyDate=False"),
+            QStringLiteral("StartDate=2002/7/1"),
+            QStringLiteral("StartTime=9:5"),
+            QStringLiteral("EndDate=2002/7/5"),
+            QStringLiteral("EndTime=23:59"),
+            QStringLiteral("TableKind1=0"),
+            QStringLiteral("TableKind2=2"),
+            QStringLiteral("AutoCalc=True"),
+            QStringLiteral("CheckLine=250"),
+            QStringLiteral("GraphWidth=5205"),
+            QStringLiteral("GraphHeight=3200"),
+            QStringLiteral("GraphDisp=1"),
+            QStringLiteral("GraphFore=000000255"),
+            QStringLiteral("GraphFlowPnt=128000129"),
+        });
+        QCOMPARE(testutil::readAll(iniPath(dir)), expected);
+
+        // And it reads back as it was written.
+        QVERIFY(LoadParamFile());
+        QCOMPARE(GetParamValue(QStringLiteral("StartTime")).toDateTime().time(), QTime(9, 5));
+        QCOMPARE(GetParamValue(QStringLiteral("TableKind2")).toInt(), 2);
+        QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QStringLiteral("かもめ"));
+        QVERIFY(SaveParamFile());
+        QCOMPARE(testutil::readAll(iniPath(dir)), expected);
+    }
+
+    void lenientReading_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");
+        const auto S = [](const char *s) { return QString::fromUtf8(s); };
+        QTest::newRow("spaces, lower case, negative")
+            << QStringList{S("   mainwidth  =  -8000")} << S("MainWidth") << QVariant(8000);
+        QTest::newRow("fraction halves to even")
+            << QStringList{S("MainHeight=6500.5")} << S("MainHeight") << QVariant(6500);
+        QTest::newRow("VisibleWindow 40") << QStringList{S("VisibleWindow=40")}
+                                          << S("VisibleWindow") << QVariant(31);
+        QTest::newRow("VisibleWindow -1") << QStringList{S("VisibleWindow=-1")}
+                                          << S("VisibleWindow") << QVariant(31);
+        QTest::newRow("VisibleWindow not a number keeps earlier")
+            << QStringList{S("VisibleWindow=5"), S("VisibleWindow=abc")} << S("VisibleWindow")
+            << QVariant(5);
+        QTest::newRow("VisibleWindow 70000 keeps earlier")
+            << QStringList{S("VisibleWindow=6"), S("VisibleWindow=70000")} << S("VisibleWindow")
+            << QVariant(6);
+        QTest::newRow("CheckLine 50") << QStringList{S("CheckLine=50")} << S("CheckLine")
+                                      << QVariant(100);
+        QTest::newRow("CheckLine 250") << QStringList{S("CheckLine=250")} << S("CheckLine")
+                                       << QVariant(250);
+        QTest::newRow("colour with spaces") << QStringList{S("GraphFore=  000000255  ")}
+                                            << S("GraphFore") << QVariant(S("000000255"));
+        QTest::newRow("colour of eight characters ignored")
+            << QStringList{S("GraphFore=00000025")} << S("GraphFore") << QVariant(S("000000000"));
+        QTest::newRow("colour of nine letters") << QStringList{S("GraphBack=abcdefghi")}
+                                                << S("GraphBack") << QVariant(S("abcdefghi"));
+        QTest::newRow("user name with =") << QStringList{S("UserName= a=b ")} << S("UserName")
+                                          << QVariant(S("a=b"));
+        QTest::newRow("empty user name") << QStringList{S("UserName=x"), S("UserName=")}
+                                         << S("UserName") << QVariant(QString());
+        QTest::newRow("two AutoCalc lines")
+            << QStringList{S("AutoCalc=True"), S("autocalc=FALSE")} << S("AutoCalc")
+            << QVariant(false);
+        QTest::newRow("bool as number") << QStringList{S("AutoCalc=2")} << S("AutoCalc")
+                                        << QVariant(true);
+        QTest::newRow("bool as nonsense keeps") << QStringList{S("MainToolbar=perhaps")}
+                                                << S("MainToolbar") << QVariant(true);
+        QTest::newRow("header, no =, leading =")
+            << QStringList{S("[norva]"), S("MainWidth 9000"), S("=MainWidth=9000"), S(""),
+                           S("; comment")}
+            << S("MainWidth") << QVariant(7500);
+        QTest::newRow("tab before key is no blank")
+            << QStringList{S("\tMainWidth=9000")} << S("MainWidth") << QVariant(7500);
+        QTest::newRow("unknown key") << QStringList{S("Foo=1")} << S("MainWidth")
+                                     << QVariant(7500);
+        QTest::newRow("abs of int32 minimum keeps")
+            << QStringList{S("GraphWidth=-2147483648")} << S("GraphWidth") << QVariant(5205);
+        QTest::newRow("TableKind no check") << QStringList{S("TableKind1=-5")} << S("TableKind1")
+                                            << QVariant(-5);
+        QTest::newRow("score file trimmed") << QStringList{S("ScoreFile=  /x/y z.txt  ")}
+                                            << S("ScoreFile") << QVariant(S("/x/y z.txt"));
+    }
+    void lenientReading()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, key);
+        QFETCH(QVariant, expected);
+        testutil::ProgramDir dir;
+        loadLines(dir, lines);
+        const QVariant got = GetParamValue(key);
+        if (expected.typeId() == QMetaType::Int)
+            QCOMPARE(got.toInt(), expected.toInt());
+        else
+            QCOMPARE(got, expected);
+    }
+
+    void datesAndTimesRoundTrip()
+    {
+        testutil::ProgramDir dir;
+        loadLines(dir, {QStringLiteral("StartTime= 9:05 "), QStringLiteral("EndTime=10:20:30"),
+                        QStringLiteral("StartDate=2002/06/01"), QStringLiteral("EndDate=2002/13/1")});
+        QCOMPARE(GetParamValue(QStringLiteral("StartTime")).toDateTime().time(), QTime(9, 5));
+        QCOMPARE(GetParamValue(QStringLiteral("StartDate")).toDateTime().date(),
+                 QDate(2002, 6, 1));
+        QCOMPARE(GetParamValue(QStringLiteral("EndDate")).toDateTime().date(),
+                 QDate::currentDate()); // month 13 is no date: the default stands
+        QVERIFY(SaveParamFile());
+        const QByteArray text = testutil::readAll(iniPath(dir));
+        QVERIFY(text.contains("StartTime=9:5\r\n"));
+        QVERIFY(text.contains("EndTime=10:20\r\n")); // seconds dropped
+        QVERIFY(text.contains("StartDate=2002/6/1\r\n"));
+    }
+
+    void setParamValueConversions()
+    {
+        testutil::ProgramDir dir;
+        LoadParamFile();
+        SetParamValue(QStringLiteral("UserName"), 12);
+        QCOMPARE(GetParamValue(QStringLiteral("UserName")), QVariant(QStringLiteral("12")));
+        SetParamValue(QStringLiteral("MainWidth"), 100.5);
+        QCOMPARE(GetParamValue(QStringLiteral("MainWidth")), QVariant(100));
+        SetParamValue(QStringLiteral("AutoCalc"), QStringLiteral("true"));
+        QCOMPARE(GetParamValue(QStringLiteral("AutoCalc")), QVariant(true));
+
+        const QVariant before = GetParamValue(QStringLiteral("EndDate"));
+        QVERIFY_THROWS_EXCEPTION(Error, SetParamValue(QStringLiteral("EndDate"),
+                                                      QStringLiteral("2002/13/1")));
+        QVERIFY_THROWS_EXCEPTION(Error, SetParamValue(QStringLiteral("EndDate"), QString()));
+        QCOMPARE(GetParamValue(QStringLiteral("EndDate")), before);
+        try {
+            SetParamValue(QStringLiteral("TableKind1"), 40000);
+            QFAIL("no overflow");
+        } catch (const Error &e) {
+            QCOMPARE(e.kind(), ErrorKind::Overflow);
+        }
+        QCOMPARE(GetParamValue(QStringLiteral("TableKind1")).toInt(), 773);
+    }
+
+    void failedWriteKeepsTheOldFile()
+    {
+        testutil::ProgramDir dir;
+        LoadParamFile();
+        SetParamValue(QStringLiteral("UserName"), QStringLiteral("old"));
+        QVERIFY(SaveParamFile());
+        const QByteArray old = testutil::readAll(iniPath(dir));
+        SetParamValue(QStringLiteral("UserName"), QStringLiteral("new"));
+
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        {
+            testutil::HonourPermissions honour;
+            int asked = 0;
+            QString message;
+            const bool ok = SaveParamFile([&](const Error &e) {
+                message = e.description();
+                return ++asked < 2; // Retry once, then Cancel
+            });
+            QVERIFY(!ok);
+            QCOMPARE(asked, 2);
+            QVERIFY(message.contains(iniPath(dir)));
+        }
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(testutil::readAll(iniPath(dir)), old);
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left, QStringList{QStringLiteral("norva.ini")});
+
+        // Retry after the folder became writable again writes the new file.
+        int asked = 0;
+        setWriteFailureForTests([&] { return asked == 0; });
+        QVERIFY(SaveParamFile([&](const Error &) { return ++asked > 0; }));
+        setWriteFailureForTests({});
+        QVERIFY(testutil::readAll(iniPath(dir)).contains("UserName=new\r\n"));
+    }
+
+    void textsThePlainFileCannotHold()
+    {
+        testutil::ProgramDir dir;
+        LoadParamFile();
+        const QString path = QStringLiteral("/home/José/log\nMainWidth=1\\x.txt");
+        SetParamValue(QStringLiteral("ScoreFile"), path);
+        SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
+        QVERIFY(SaveParamFile());
+        const QByteArray bytes = testutil::readAll(iniPath(dir));
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF[norva]\r\n\r\nMainWidth=7500\r\n"));
+        QCOMPARE(bytes.count("\nMainWidth="), 1);
+        QVERIFY(LoadParamFile());
+        QCOMPARE(GetParamValue(QStringLiteral("ScoreFile")).toString(), path);
+        QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QStringLiteral("かもめ"));
+        QCOMPARE(GetParamValue(QStringLiteral("MainWidth")).toInt(), 7500);
+    }
+
+    void fileAttributes()
+    {
+        testutil::ProgramDir dir;
+        const QString file = dir.file(QStringLiteral("a.txt"));
+        testutil::writeAll(file, "x");
+        QVERIFY(IsFileAttr(file, 0));
+        QVERIFY(IsFileAttr(file, 32));
+        QVERIFY(!IsFileAttr(file, 16));
+        QVERIFY(IsFileAttr(dir.path(), 0));
+        QVERIFY(IsFileAttr(dir.path(), 16));
+        QVERIFY(!IsFileAttr(dir.file(QStringLiteral("none")), 0));
+        QVERIFY(!IsFileAttr(QString(), 0));
+        const QString hidden = dir.file(QStringLiteral(".h"));
+        testutil::writeAll(hidden, "x");
+        QVERIFY(IsFileAttr(hidden, 2));
+        QVERIFY(!IsFileAttr(file, 2));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -1,0 +1,133 @@
+#include "common/error.h"
+#include "tables/basTableInfo.h"
+
+#include "testutil.h"
+
+#include <QTest>
+
+using namespace norva;
+
+class TestTables : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void load(const testutil::ProgramDir &dir, const QStringList &lines)
+    {
+        testutil::writeAll(dir.file(QStringLiteral("norva.dat")), testutil::cp932Lines(lines));
+        QVERIFY(LoadTableInfo());
+    }
+
+private slots:
+    void missingFileKeepsDefaults()
+    {
+        testutil::ProgramDir dir;
+        QVERIFY(!LoadTableInfo());
+        QCOMPARE(GetTableInfoValue(0).toInt(), -1);
+        QCOMPARE(GetTableInfoValue(2).toString(), QStringLiteral("===== "));
+        QCOMPARE(GetTableInfoValue(3).toString(), QStringLiteral("----- "));
+        QCOMPARE(GetTableInfoValue(4).toString(), QStringLiteral("  持点"));
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(TableInfoList(i).isEmpty());
+            QVERIFY(TableStringList(i).isEmpty());
+        }
+        QVERIFY(!GetTableInfoValue(5).isValid());
+        QVERIFY(!GetTableInfoValue(-1).isValid());
+    }
+
+    void entriesKeysAndCommas()
+    {
+        testutil::ProgramDir dir;
+        load(dir, {
+                      QStringLiteral("[計算情報]"),
+                      QStringLiteral("   tablestring1  = 1,東風戦"),
+                      QStringLiteral("TableInfo1=5,東風,東南"),
+                      QStringLiteral("TABLEINFO2=2.5,一般卓 "),
+                      QStringLiteral("TableString2=x,上級卓"),
+                      QStringLiteral("TableString1=no comma"),
+                      QStringLiteral("TableString2=3,技能卓"),
+                      QStringLiteral("StartLine===== x"),
+                      QStringLiteral("comment without equals"),
+                  });
+        QCOMPARE(TableStringList(1).size(), 1);
+        QCOMPARE(TableStringList(1)[0].tableId(), 1);
+        QCOMPARE(TableStringList(1)[0].tableString(), QStringLiteral("東風戦"));
+        QCOMPARE(TableInfoList(1)[0].tableString(), QStringLiteral("東風,東南"));
+        QCOMPARE(TableInfoList(2)[0].tableId(), 2); // halves to even
+        QCOMPARE(TableInfoList(2)[0].tableString(), QStringLiteral("一般卓 "));
+        QCOMPARE(TableStringList(2).size(), 2);
+        QCOMPARE(TableStringList(2)[0].tableId(), 0); // not a number: id 0, still added
+        QCOMPARE(TableStringList(2)[1].trParamValue(QStringLiteral("TableId")), QVariant(3));
+        QCOMPARE(GetTableInfoValue(2).toString(), QStringLiteral("==== x"));
+        QVERIFY(TableInfoList(0).isEmpty());
+    }
+
+    void tenYakuStringsKeepNine()
+    {
+        testutil::ProgramDir dir;
+        QStringList lines;
+        for (int i = 0; i < 10; ++i)
+            lines << QStringLiteral("YakuString=class%1").arg(i);
+        lines << QStringLiteral("yakustring=");
+        load(dir, lines);
+        QCOMPARE(GetTableInfoValue(0).toInt(), 8);
+        QCOMPARE(GetTableInfoValue(1, 8).toString(), QStringLiteral("class8"));
+        try {
+            GetTableInfoValue(1, 9);
+            QFAIL("no error");
+        } catch (const Error &e) {
+            QCOMPARE(e.kind(), ErrorKind::SubscriptOutOfRange);
+        }
+        QVERIFY_THROWS_EXCEPTION(Error, GetTableInfoValue(1, -1));
+    }
+
+    void emptyYakuStringAndMarkers()
+    {
+        testutil::ProgramDir dir;
+        load(dir, {QStringLiteral("YakuString="), QStringLiteral("YakuString= 満貫 "),
+                   QStringLiteral("RLine=  点"), QStringLiteral("RLine=  持点 "),
+                   QStringLiteral("FinishLine=--- ")});
+        QCOMPARE(GetTableInfoValue(0).toInt(), 1);
+        QCOMPARE(GetTableInfoValue(1, 0).toString(), QString());
+        QCOMPARE(GetTableInfoValue(1, 1).toString(), QStringLiteral(" 満貫 "));
+        QCOMPARE(GetTableInfoValue(4).toString(), QStringLiteral("  持点 "));
+        QCOMPARE(GetTableInfoValue(3).toString(), QStringLiteral("--- "));
+        // Reading again starts from the defaults.
+        load(dir, {QStringLiteral("TableInfo1=1,a")});
+        QCOMPARE(GetTableInfoValue(0).toInt(), -1);
+        QCOMPARE(GetTableInfoValue(4).toString(), QStringLiteral("  持点"));
+        QCOMPARE(TableInfoList(1).size(), 1);
+    }
+
+    void tableEntryProperty()
+    {
+        cTableInfo info;
+        QCOMPARE(info.trParamValue(QStringLiteral("TableId")), QVariant(0));
+        QVERIFY(!info.trParamValue(QStringLiteral("tableid")).isValid());
+        info.setTrParamValue(QStringLiteral("TableId"), QStringLiteral(" 12 "));
+        info.setTrParamValue(QStringLiteral("TableString"), 7);
+        info.setTrParamValue(QStringLiteral("Other"), 1);
+        QCOMPARE(info.tableId(), 12);
+        QCOMPARE(info.tableString(), QStringLiteral("7"));
+        QVERIFY_THROWS_EXCEPTION(Error, info.setTrParamValue(QStringLiteral("TableId"),
+                                                             QStringLiteral("abc")));
+        QCOMPARE(info.tableId(), 12);
+    }
+
+    void bundledDefinitionsSelectWithTheDefaultKinds()
+    {
+        // The file shipped beside the program must allow a calculation.
+        testutil::ProgramDir dir;
+        QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
+                    dir.file(QStringLiteral("norva.dat")));
+        QVERIFY(LoadTableInfo());
+        QVERIFY(!TableStringList(1).isEmpty());
+        QVERIFY(!TableStringList(2).isEmpty());
+        QVERIFY(!TableInfoList(1).isEmpty());
+        QVERIFY(!TableInfoList(2).isEmpty());
+        QVERIFY(GetTableInfoValue(0).toInt() >= 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTables)
+#include "tst_tables.moc"
