@@ -61,6 +61,18 @@ qint32 CountScoreFileLines();
 // The lines of the results report, without line ends.
 QStringList ResultsReportLines();
 
+// One line of the printed results column; a gap stands where the report has an
+// empty line and leaves the height of one line free.
+struct PrintLine
+{
+    QString text;
+    bool gap = false;
+};
+// The lines of the printed results column: the report's lines with both date
+// lines always, gaps for the empty lines, and the han class lines indented by
+// two ASCII spaces.
+QList<PrintLine> ResultsPrintLines();
+
 // Writes the results report to path (CP932, CR LF after every line). The old
 // file is replaced only by a completely written report. On a failure prompt
 // chooses between Retry (true) and Cancel (false, the result).
