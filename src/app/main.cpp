@@ -1,7 +1,11 @@
+#include "basMain.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("norva"));
+    norva::Main();
+    return app.exec();
 }

@@ -1,0 +1,195 @@
+#include "childform.h"
+
+#include "common/convert.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QWidget>
+
+#include <algorithm>
+#include <climits>
+
+namespace norva {
+
+int twipsToPixels(qint64 twips)
+{
+    const double px = roundHalfEven(double(twips) / TwipsPerPixel);
+    return int(std::clamp(px, 0.0, double(QWIDGETSIZE_MAX)));
+}
+
+// The client widget of a child window: tells its window object about closing
+// and resizing.
+class ChildFormWidget final : public QWidget
+{
+public:
+    explicit ChildFormWidget(ChildForm *owner)
+        : m_owner(owner)
+    {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        m_owner->closing();
+        event->accept();
+    }
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        m_owner->resized();
+    }
+
+private:
+    ChildForm *m_owner;
+};
+
+namespace {
+
+QPointer<QMdiArea> &area()
+{
+    static QPointer<QMdiArea> a;
+    return a;
+}
+
+} // namespace
+
+ChildForm::ChildForm(QString formName, QString caption)
+    : m_formName(std::move(formName))
+    , m_caption(std::move(caption))
+{}
+
+// The widgets belong to the main window; the object may outlive them (it lives
+// until the program ends), so it never deletes them itself.
+ChildForm::~ChildForm() = default;
+
+void ChildForm::setMdiArea(QMdiArea *a)
+{
+    area() = a;
+}
+
+QMdiArea *ChildForm::mdiArea()
+{
+    return area();
+}
+
+void ChildForm::show()
+{
+    QMdiArea *host = area();
+    if (m_subWindow) {
+        if (m_subWindow->isMinimized())
+            m_subWindow->showNormal();
+        if (host)
+            host->setActiveSubWindow(m_subWindow);
+        m_subWindow->raise();
+        m_subWindow->setFocus();
+        return;
+    }
+    if (!host)
+        return;
+
+    auto *form = new ChildFormWidget(this);
+    auto *sub = new QMdiSubWindow;
+    sub->setObjectName(m_formName);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWidget(form);
+    sub->setWindowTitle(m_caption);
+    host->addSubWindow(sub);
+    m_form = form;
+    m_subWindow = sub;
+    // A window destroyed without being closed (its main window deleted) is no
+    // longer open: its controls are gone with it.
+    QObject::connect(sub, &QObject::destroyed, sub, [this] { destroyed(); });
+
+    m_loaded = true;
+    try {
+        Form_Load();
+    } catch (...) {
+        // A window that failed to load is not left half open.
+        m_loaded = false;
+        delete m_subWindow;
+        throw;
+    }
+    if (!m_subWindow)
+        return; // Form_Load closed it again
+    m_subWindow->show();
+    host->setActiveSubWindow(m_subWindow);
+    m_subWindow->raise();
+}
+
+bool ChildForm::unload()
+{
+    if (!m_subWindow)
+        return true;
+    m_subWindow->close();
+    return !m_loaded;
+}
+
+void ChildForm::closing()
+{
+    if (!m_loaded || m_unloading)
+        return;
+    m_unloading = true;
+    // Closing always completes, whatever fails on the way.
+    try {
+        Form_Unload();
+    } catch (...) {
+    }
+    m_loaded = false;
+    m_unloading = false;
+}
+
+void ChildForm::resized()
+{
+    if (m_loaded && !m_unloading)
+        Form_Resize();
+}
+
+void ChildForm::destroyed()
+{
+    m_loaded = false;
+    m_subWindow = nullptr;
+    m_form = nullptr;
+}
+
+qint64 ChildForm::outerWidth() const
+{
+    if (!m_subWindow)
+        return 0;
+    const int px = m_subWindow->width();
+    return px == m_setPixels.width() ? m_setTwips.width() : pixelsToTwips(px);
+}
+
+qint64 ChildForm::outerHeight() const
+{
+    if (!m_subWindow)
+        return 0;
+    const int px = m_subWindow->height();
+    return px == m_setPixels.height() ? m_setTwips.height() : pixelsToTwips(px);
+}
+
+void ChildForm::setOuterSize(qint64 widthTwips, qint64 heightTwips)
+{
+    if (!m_subWindow)
+        return;
+    m_subWindow->resize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+    // What the window really took (a minimum size may have enlarged it).
+    m_setPixels = m_subWindow->size();
+    m_setTwips = QSize(int(std::clamp<qint64>(widthTwips, 0, INT_MAX)),
+                       int(std::clamp<qint64>(heightTwips, 0, INT_MAX)));
+    if (m_setPixels.width() != twipsToPixels(widthTwips))
+        m_setTwips.setWidth(int(pixelsToTwips(m_setPixels.width())));
+    if (m_setPixels.height() != twipsToPixels(heightTwips))
+        m_setTwips.setHeight(int(pixelsToTwips(m_setPixels.height())));
+}
+
+bool ChildForm::isMinimized() const
+{
+    return m_subWindow && m_subWindow->isMinimized();
+}
+
+bool ChildForm::isMaximized() const
+{
+    return m_subWindow && m_subWindow->isMaximized();
+}
+
+} // namespace norva

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+namespace norva {
+
+class ChildForm;
+
+// The main window: a frame whose client area holds the child windows, with the
+// program's menus and toolbar. Closing it, by whatever way, runs one exit path:
+// MDIForm_QueryUnload, the child windows unloaded, MDIForm_Unload.
+class frmMain final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    frmMain();
+    ~frmMain() override;
+
+    // The one main window while it exists, else null.
+    static frmMain *instance();
+
+    QMdiArea *mdiArea() const { return m_mdiArea; }
+    QToolBar *tbToolBar() const { return m_tbToolBar; }
+    // A menu item or toolbar button by its object name, or null.
+    QAction *menuAction(const QString &name) const { return m_menuActions.value(name); }
+    QAction *toolbarButton(const QString &key) const { return m_toolbarButtons.value(key); }
+
+    // The window's size in twips. A size set in twips reads back unchanged
+    // until the window is resized, although the screen shows it to the
+    // nearest pixel.
+    void setSizeTwips(qint64 widthTwips, qint64 heightTwips);
+    qint64 widthTwips() const;
+    qint64 heightTwips() const;
+
+    // Save and Print, as menu items and toolbar buttons, together.
+    void EnableResultCommands(bool enabled);
+
+    // Runs once before the window is first shown: result commands off, toolbar
+    // as stored, the calculation when asked for, the child windows of the last
+    // session.
+    void MDIForm_Load();
+    // Records which child windows are open as VisibleWindow.
+    void MDIForm_QueryUnload();
+    // Stores the window's size (unless minimised or maximised) and writes the
+    // settings file.
+    void MDIForm_Unload();
+
+    // Runs the command of the toolbar button with exactly this key.
+    void tbToolBar_ButtonClick(const QString &key);
+
+    void mnuFileOpen_Click();
+    void mnuFileSave_Click();
+    void mnuFilePageSetup_Click();
+    void mnuFilePrint_Click();
+    void mnuFileExit_Click();
+    void mnuEditCalc_Click();
+    void mnuViewToolbar_Click();
+    void mnuViewUser_Click();
+    void mnuViewRank_Click();
+    void mnuViewStage_Click();
+    void mnuViewWin_Click();
+    void mnuViewGraph_Click();
+    void mnuViewOptions_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontal_Click();
+    void mnuWindowTileVertical_Click();
+    void mnuWindowArrangeIcons_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpAbout_Click();
+
+    // Closes the window as a signal asks: open modal dialogs are dismissed
+    // first, then the normal exit path runs.
+    void closeFromSignal();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenus();
+    void createToolBar();
+    void rebuildWindowList();
+    // Lines the minimised child windows up along the bottom of the client
+    // area; returns the height their rows take.
+    int arrangeIcons();
+    void tile(Qt::Orientation orientation);
+    void unloadChildWindows();
+
+    QMdiArea *m_mdiArea;
+    QToolBar *m_tbToolBar = nullptr;
+    QMenu *m_mnuWindow = nullptr;
+    QList<QAction *> m_windowListActions;
+    QMap<QString, QAction *> m_menuActions;
+    QMap<QString, QAction *> m_toolbarButtons;
+    QSize m_setTwips;
+    QSize m_setPixels;
+    bool m_exited = false;
+    int m_signalRetries = 0;
+};
+
+} // namespace norva

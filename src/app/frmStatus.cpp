@@ -1,0 +1,97 @@
+#include "frmStatus.h"
+
+#include "childform.h"
+#include "frmMain.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+
+namespace norva {
+
+namespace {
+
+QPointer<frmStatus> &current()
+{
+    static QPointer<frmStatus> w;
+    return w;
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
+}
+
+} // namespace
+
+frmStatus &frmStatus::instance()
+{
+    if (!current())
+        current() = new frmStatus(frmMain::instance());
+    return *current();
+}
+
+bool frmStatus::isLoaded()
+{
+    return !current().isNull();
+}
+
+void frmStatus::unload()
+{
+    delete current().data();
+}
+
+frmStatus::frmStatus(QWidget *parent)
+    : QDialog(parent)
+    , m_lblStatus(new QLabel(this))
+    , m_pbrStatus(new QProgressBar(this))
+{
+    setObjectName(QStringLiteral("frmStatus"));
+    setWindowTitle(QStringLiteral("処理状況"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+    setModal(false);
+    setFixedSize(twipsToPixels(4455), twipsToPixels(825));
+
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    m_lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    m_lblStatus->setFont(font);
+    m_lblStatus->setGeometry(twipsRect(240, 120, 3855, 255));
+
+    m_pbrStatus->setObjectName(QStringLiteral("pbrStatus"));
+    m_pbrStatus->setGeometry(twipsRect(240, 360, 3975, 255));
+    m_pbrStatus->setRange(0, 100);
+    m_pbrStatus->setValue(0);
+    m_pbrStatus->setTextVisible(false);
+}
+
+frmStatus::~frmStatus() = default;
+
+void frmStatus::truStausInit(qint16 piMaxVal, const QString &psHelpCode)
+{
+    truMessageChange(psHelpCode);
+    m_pbrStatus->setValue(0);
+    // The bar needs a maximum above its minimum.
+    m_pbrStatus->setMaximum(qMax<int>(piMaxVal, 1));
+    m_pbrStatus->repaint();
+}
+
+void frmStatus::truMessageChange(const QString &psHelpCode)
+{
+    m_lblStatus->setText(psHelpCode);
+    m_lblStatus->repaint();
+}
+
+void frmStatus::truStatusChange(qint16 piVal)
+{
+    const int value = qMax<int>(piVal, 0);
+    if (value > m_pbrStatus->maximum())
+        m_pbrStatus->setMaximum(value);
+    m_pbrStatus->setValue(value);
+    m_pbrStatus->repaint();
+}
+
+} // namespace norva

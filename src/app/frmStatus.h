@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+
+namespace norva {
+
+// The small window that shows what a long calculation is doing: one line of
+// message and a progress bar. It takes no input. While the calculation runs the
+// event loop is busy, so every change repaints at once.
+class frmStatus final : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // The one status window, created (owned by the main window) on first use.
+    static frmStatus &instance();
+    // True while the window exists.
+    static bool isLoaded();
+    // Destroys the window; the next use starts a fresh one.
+    static void unload();
+
+    // Sets the message, then the bar's value to 0 and its maximum to piMaxVal.
+    void truStausInit(qint16 piMaxVal, const QString &psHelpCode);
+    // Replaces the message; the bar is untouched.
+    void truMessageChange(const QString &psHelpCode);
+    // Moves the bar to piVal. A value above the maximum raises the maximum
+    // (the log may grow between the count and the pass).
+    void truStatusChange(qint16 piVal);
+
+    QLabel *lblStatus() const { return m_lblStatus; }
+    QProgressBar *pbrStatus() const { return m_pbrStatus; }
+
+private:
+    explicit frmStatus(QWidget *parent);
+    ~frmStatus() override;
+
+    QLabel *m_lblStatus;
+    QProgressBar *m_pbrStatus;
+};
+
+} // namespace norva

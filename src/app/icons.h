@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace norva {
+
+// The toolbar's button images, drawn by the program itself, by button key. An
+// unknown key gives an empty icon.
+QIcon toolbarIcon(const QString &key);
+
+// The program's own icon: the main window's and the about box's.
+QIcon programIcon();
+
+} // namespace norva
