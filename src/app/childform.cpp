@@ -2,9 +2,11 @@
 
 #include "common/convert.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QWidget>
 
 #include <algorithm>
@@ -98,7 +100,17 @@ void ChildForm::show()
     m_subWindow = sub;
     // A window destroyed without being closed (its main window deleted) is no
     // longer open: its controls are gone with it.
-    QObject::connect(sub, &QObject::destroyed, sub, [this] { destroyed(); });
+    QObject::connect(sub, &QObject::destroyed, sub, [this, sub] {
+        if (m_current == sub)
+            destroyed();
+    });
+    m_current = sub;
+    // Ctrl+W belongs to the View menu; the child window keeps Ctrl+F4 to close.
+    for (QAction *a : sub->systemMenu()->actions()) {
+        QList<QKeySequence> keys = a->shortcuts();
+        if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)))
+            a->setShortcuts(keys);
+    }
 
     m_loaded = true;
     try {
@@ -136,6 +148,11 @@ void ChildForm::closing()
     }
     m_loaded = false;
     m_unloading = false;
+    // The widgets go away with the window; a new one opens from scratch even
+    // before they are deleted.
+    m_current = nullptr;
+    m_subWindow = nullptr;
+    m_form = nullptr;
 }
 
 void ChildForm::resized()
@@ -146,6 +163,7 @@ void ChildForm::resized()
 
 void ChildForm::destroyed()
 {
+    m_current = nullptr;
     m_loaded = false;
     m_subWindow = nullptr;
     m_form = nullptr;

@@ -86,6 +86,7 @@ private:
     QString m_caption;
     bool m_loaded = false;
     bool m_unloading = false;
+    const QObject *m_current = nullptr; // the open window, compared only
     QPointer<QMdiSubWindow> m_subWindow;
     QPointer<QWidget> m_form;
     QSize m_setTwips;

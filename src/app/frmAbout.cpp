@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 namespace norva {
@@ -91,8 +92,11 @@ void frmAbout::cmdOK_Click()
 
 void frmAbout::showModal(QWidget *parent)
 {
-    frmAbout box(parent);
-    box.exec();
+    // On the heap: should the owner go away while the box is up (the program
+    // told to quit), it takes the box with it.
+    QPointer<frmAbout> box = new frmAbout(parent);
+    box->exec();
+    delete box.data();
 }
 
 } // namespace norva

@@ -56,10 +56,13 @@ QMessageBox::StandardButton showMessage(QWidget *parent, QMessageBox::Icon icon,
     if (responder())
         return responder()(box);
 
-    QMessageBox mb(icon, title, text, buttons, ownerFor(parent));
+    // On the heap: should the owner go away while the box is up (the program
+    // told to quit), it takes the box with it.
+    QPointer<QMessageBox> mb = new QMessageBox(icon, title, text, buttons, ownerFor(parent));
     if (defaultButton != QMessageBox::NoButton)
-        mb.setDefaultButton(defaultButton);
-    const int answer = mb.exec();
+        mb->setDefaultButton(defaultButton);
+    const int answer = mb->exec();
+    delete mb.data();
     // exec() gives the escape button's role when the box was closed; map an
     // unknown answer to the escape button, else the first of the buttons.
     if (buttons.testFlag(QMessageBox::StandardButton(answer)))
