@@ -1,7 +1,262 @@
-#include <QTest>
-class T : public QObject
+#include "guiutil.h"
+
+#include "app/frmAbout.h"
+#include "app/frmStatus.h"
+#include "common/error.h"
+#include "common/textfile.h"
+
+#include "norva_version.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+
+using namespace norva;
+using namespace Qt::StringLiterals;
+
+// Stands in for the system's viewer.
+class UrlCatcher : public QObject
 {
     Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl &url) { urls << url; }
 };
-QTEST_MAIN(T)
+
+class TestShellWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        guiutil::answerWithDefaults();
+        msgbox::clearShownBoxes();
+    }
+
+    void messageBoxDefaultAndEscape_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Enter takes the default No") << int(Qt::Key_Return) << int(QMessageBox::No);
+        QTest::newRow("Escape answers No") << int(Qt::Key_Escape) << int(QMessageBox::No);
+        QTest::newRow("Y answers Yes") << int(Qt::Key_Y) << int(QMessageBox::Yes);
+    }
+    void messageBoxDefaultAndEscape()
+    {
+        QFETCH(int, key);
+        QFETCH(int, answer);
+        msgbox::setResponderForTests({});
+        QMessageBox::StandardButton result = QMessageBox::NoButton;
+        QVERIFY(guiutil::withModal(
+            [&] {
+                result =
+                    showMessage(nullptr, QMessageBox::Question, u"norva"_s, u"上書きしますか？"_s,
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            },
+            [&](QWidget *w) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                QVERIFY(box);
+                QCOMPARE(box->windowTitle(), u"norva"_s);
+                QCOMPARE(box->text(), u"上書きしますか？"_s);
+                QCOMPARE(box->icon(), QMessageBox::Question);
+                if (key == Qt::Key_Y)
+                    box->button(QMessageBox::Yes)->click();
+                else
+                    QTest::keyClick(box, Qt::Key(key));
+            }));
+        QCOMPARE(int(result), answer);
+        // Shown boxes are recorded as well as answered ones.
+        QCOMPARE(msgbox::shownBoxes().size(), 1);
+        QCOMPARE(msgbox::shownBoxes().first().defaultButton, QMessageBox::No);
+    }
+
+    void retryPromptRetriesUntilCancel()
+    {
+        testutil::ProgramDir dir;
+        const QString path = dir.file(u"out.txt"_s);
+        int asked = 0;
+        msgbox::setResponderForTests([&](const ShownBox &) {
+            return ++asked < 3 ? QMessageBox::Retry : QMessageBox::Cancel;
+        });
+        setWriteFailureForTests([] { return true; });
+        const bool written = writeFileSafely(
+            path, "x", retryCancelPrompt(nullptr, u"ファイルの書き込みに失敗しました。"_s, path));
+        setWriteFailureForTests({});
+        QVERIFY(!written);
+        QCOMPARE(asked, 3);
+        const ShownBox box = msgbox::shownBoxes().last();
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.title, u"エラー"_s);
+        QCOMPARE(box.text, u"ファイルの書き込みに失敗しました。\r\n"_s + path);
+        QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+        QCOMPARE(box.defaultButton, QMessageBox::Retry);
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void versionText_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("build");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("3.5.7") << 3 << 5 << 7 << u"Version 3.5 (Build: 7)"_s;
+        QTest::newRow("2.5.31") << 2 << 5 << 31 << u"Version 2.5 (Build: 31)"_s;
+        QTest::newRow("no leading zeros") << 10 << 0 << 0 << u"Version 10.0 (Build: 0)"_s;
+    }
+    void versionText()
+    {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, build);
+        QFETCH(QString, text);
+        QCOMPARE(norva::versionText(major, minor, build), text);
+    }
+
+    void aboutBox()
+    {
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        QPointer<frmMain> m = guiutil::start();
+        for (int round = 0; round < 2; ++round) { // from the menu, then the button
+            QVERIFY(guiutil::withModal(
+                [&] {
+                    if (round == 0)
+                        m->menuAction(u"mnuHelpAbout"_s)->trigger();
+                    else
+                        m->toolbarButton(u"AboutNorva"_s)->trigger();
+                },
+                [&](QWidget *w) {
+                    QCOMPARE(w->objectName(), u"frmAbout"_s);
+                    QCOMPARE(w->windowTitle(), u"バージョン情報"_s);
+                    QCOMPARE(w->parentWidget(), m.data());
+                    QVERIFY(w->isModal());
+                    auto label = [w](const QString &name) {
+                        auto *l = w->findChild<QLabel *>(name);
+                        return l ? l->text() : u"(missing)"_s;
+                    };
+                    QCOMPARE(label(u"lblTitle"_s), u"Kelvo結果計算"_s);
+                    QCOMPARE(label(u"lblVersion"_s),
+                             norva::versionText(NORVA_VERSION_MAJOR, NORVA_VERSION_MINOR,
+                                                NORVA_VERSION_PATCH));
+                    QCOMPARE(label(u"lblCopyright"_s).split(u'\n').size(), 3);
+                    QVERIFY(!w->findChild<QLabel *>(u"picIcon"_s)->pixmap().isNull());
+                    QCOMPARE(w->findChild<QLabel *>(u"lblTitle"_s)->font().family(),
+                             u"ＭＳ ゴシック"_s);
+                    w->findChild<QPushButton *>(u"cmdOK"_s)->click();
+                }));
+            QTRY_VERIFY(!m->findChild<frmAbout *>());
+        }
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void helpContents_data()
+    {
+        QTest::addColumn<QString>("manual"); // "file", "folder" or "" for none
+        QTest::newRow("present") << u"file"_s;
+        QTest::newRow("missing") << QString();
+        QTest::newRow("a folder of that name") << u"folder"_s;
+    }
+    void helpContents()
+    {
+        QFETCH(QString, manual);
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        const QString path = dir.file(u"Readme.txt"_s);
+        if (manual == u"file")
+            QVERIFY(testutil::writeAll(path, "manual\r\n"));
+        else if (manual == u"folder")
+            QVERIFY(QDir(dir.path()).mkdir(u"Readme.txt"_s));
+        UrlCatcher viewer;
+        QDesktopServices::setUrlHandler(u"file"_s, &viewer, "open");
+        QPointer<frmMain> m = guiutil::start();
+        msgbox::clearShownBoxes();
+        m->menuAction(u"mnuHelpContents"_s)->trigger();
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+
+        if (manual == u"file") {
+            QCOMPARE(viewer.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+            QVERIFY(msgbox::shownBoxes().isEmpty());
+        } else {
+            QVERIFY(viewer.urls.isEmpty());
+            QCOMPARE(msgbox::shownBoxes().size(), 1);
+            const ShownBox box = msgbox::shownBoxes().first();
+            QCOMPARE(box.icon, QMessageBox::Critical);
+            QCOMPARE(box.title, u"エラー"_s);
+            QCOMPARE(box.text, u"ヘルプファイルが見つかりません\r\n"_s + path);
+            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void statusWindow()
+    {
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(!frmStatus::isLoaded());
+        frmStatus &st = frmStatus::instance();
+        QVERIFY(frmStatus::isLoaded());
+        QCOMPARE(st.objectName(), u"frmStatus"_s);
+        QCOMPARE(st.windowTitle(), u"処理状況"_s);
+        QCOMPARE(st.parentWidget(), m.data());
+        QVERIFY(!st.isModal());
+        QCOMPARE(st.size(), QSize(297, 55));
+        QCOMPARE(st.lblStatus()->objectName(), u"lblStatus"_s);
+        QCOMPARE(st.lblStatus()->geometry(), QRect(16, 8, 257, 17));
+        QCOMPARE(st.lblStatus()->font().family(), u"ＭＳ Ｐゴシック"_s);
+        QVERIFY(st.lblStatus()->font().bold());
+        QCOMPARE(st.lblStatus()->font().pointSizeF(), 9.75);
+        QCOMPARE(st.pbrStatus()->objectName(), u"pbrStatus"_s);
+        QCOMPARE(st.pbrStatus()->geometry(), QRect(16, 24, 265, 17));
+        QCOMPARE(st.pbrStatus()->minimum(), 0);
+        QCOMPARE(st.pbrStatus()->maximum(), 100);
+        st.show();
+
+        st.truStausInit(10, u"結果計算中"_s);
+        QCOMPARE(st.lblStatus()->text(), u"結果計算中"_s);
+        QCOMPARE(st.pbrStatus()->value(), 0);
+        QCOMPARE(st.pbrStatus()->maximum(), 10);
+        for (qint16 v = 1; v <= 10; ++v) {
+            st.truStatusChange(v);
+            QCOMPARE(st.pbrStatus()->value(), int(v));
+        }
+        st.truMessageChange(u"集計中"_s);
+        QCOMPARE(st.lblStatus()->text(), u"集計中"_s);
+        QCOMPARE(st.pbrStatus()->value(), 10);
+        // A log that grew since it was counted: the bar stretches.
+        st.truStatusChange(12);
+        QCOMPARE(st.pbrStatus()->maximum(), 12);
+        QCOMPARE(st.pbrStatus()->value(), 12);
+        // A new run with less to do starts from 0.
+        st.truStausInit(3, u"結果計算中"_s);
+        QCOMPARE(st.pbrStatus()->value(), 0);
+        QCOMPARE(st.pbrStatus()->maximum(), 3);
+        // A maximum of 0 still leaves a working bar.
+        st.truStausInit(0, QString());
+        QVERIFY(st.pbrStatus()->maximum() >= 1);
+
+        frmStatus::unload();
+        QVERIFY(!frmStatus::isLoaded());
+        // Each run gets a fresh window; updates on one that was never shown
+        // work too.
+        frmStatus &again = frmStatus::instance();
+        QCOMPARE(again.pbrStatus()->value(), 0);
+        QCOMPARE(again.lblStatus()->text(), QString());
+        again.truStatusChange(5);
+        QCOMPARE(again.pbrStatus()->value(), 5);
+        QVERIFY(!again.isVisible());
+        QVERIFY(guiutil::finish(m));
+        // It goes with the main window.
+        QVERIFY(!frmStatus::isLoaded());
+    }
+};
+
+QTEST_MAIN(TestShellWindows)
 #include "tst_shellwindows.moc"
