@@ -3,9 +3,13 @@
 #include "childform.h"
 #include "frmMain.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QThread>
+#include <QWindow>
 
 namespace norva {
 
@@ -70,6 +74,26 @@ frmStatus::frmStatus(QWidget *parent)
 
 frmStatus::~frmStatus() = default;
 
+// A repaint draws only on a window that the window system has put on the
+// screen, and it says so through events that a busy calculation never reads.
+// So once, right after the window is shown, its pending window-system events
+// are let through (user input and sockets stay queued); every later change is
+// drawn by repaint() alone.
+void frmStatus::waitUntilExposed()
+{
+    QWindow *window = windowHandle();
+    if (!isVisible() || !window || window->isExposed())
+        return;
+    const auto flags = QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
+    QElapsedTimer clock;
+    clock.start();
+    while (!window->isExposed() && clock.elapsed() < 1000) {
+        QCoreApplication::processEvents(flags);
+        if (!window->isExposed())
+            QThread::msleep(5);
+    }
+}
+
 void frmStatus::truStausInit(qint16 piMaxVal, const QString &psHelpCode)
 {
     truMessageChange(psHelpCode);
@@ -81,12 +105,14 @@ void frmStatus::truStausInit(qint16 piMaxVal, const QString &psHelpCode)
 
 void frmStatus::truMessageChange(const QString &psHelpCode)
 {
+    waitUntilExposed();
     m_lblStatus->setText(psHelpCode);
     m_lblStatus->repaint();
 }
 
 void frmStatus::truStatusChange(qint16 piVal)
 {
+    waitUntilExposed();
     const int value = qMax<int>(piVal, 0);
     if (value > m_pbrStatus->maximum())
         m_pbrStatus->setMaximum(value);

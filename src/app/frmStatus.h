@@ -35,6 +35,7 @@ public:
 
 private:
     explicit frmStatus(QWidget *parent);
+    void waitUntilExposed();
     ~frmStatus() override;
 
     QLabel *m_lblStatus;

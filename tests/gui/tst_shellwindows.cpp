@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
+#include <QWindow>
 
 using namespace norva;
 using namespace Qt::StringLiterals;
@@ -220,6 +221,8 @@ private slots:
         st.show();
 
         st.truStausInit(10, u"結果計算中"_s);
+        // On the screen before any event loop has run.
+        QVERIFY(st.windowHandle() && st.windowHandle()->isExposed());
         QCOMPARE(st.lblStatus()->text(), u"結果計算中"_s);
         QCOMPARE(st.pbrStatus()->value(), 0);
         QCOMPARE(st.pbrStatus()->maximum(), 10);
