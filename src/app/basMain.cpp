@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPointer>
 
 namespace norva {
 
@@ -20,26 +21,35 @@ void installFontSubstitutions()
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
 }
 
-void Main()
+bool Main()
 {
     installFontSubstitutions();
     QApplication::setWindowIcon(programIcon());
-
-    auto *main = new frmMain;
-    LoadParamFile();
-    if (!LoadTableInfo())
-        showError(main, msg::tableFileReadFailed() + msg::crlf() + tableInfoFilePath());
-    main->setSizeTwips(GetParamValue(QStringLiteral("MainWidth")).toLongLong(),
-                       GetParamValue(QStringLiteral("MainHeight")).toLongLong());
-    main->MDIForm_Load();
-    main->show();
-
+    // From the start: a signal that arrives before the event loop runs is
+    // handled as soon as it does.
     installExitSignalHandlers([] {
         if (frmMain *m = frmMain::instance())
             m->closeFromSignal();
         else
             QCoreApplication::quit();
     });
+
+    const QPointer<frmMain> main = new frmMain;
+    LoadParamFile();
+    if (!LoadTableInfo())
+        showError(main, msg::tableFileReadFailed() + msg::crlf() + tableInfoFilePath());
+    // A signal that arrived while the message was up ends the program here.
+    if (main && main->closeRequested())
+        main->close();
+    if (!main || main->hasExited())
+        return false;
+    main->setSizeTwips(GetParamValue(QStringLiteral("MainWidth")).toLongLong(),
+                       GetParamValue(QStringLiteral("MainHeight")).toLongLong());
+    main->MDIForm_Load();
+    if (!main || main->hasExited())
+        return false;
+    main->show();
+    return true;
 }
 
 } // namespace norva

@@ -7,7 +7,8 @@ void installFontSubstitutions();
 
 // The start procedure: creates the main window, reads the settings and the
 // table definitions, sizes, loads and shows the main window, and lets the
-// termination signals close it through its exit path.
-void Main();
+// termination signals close it through its exit path. False when the
+// program was told to end before its main window came up.
+bool Main();
 
 } // namespace norva

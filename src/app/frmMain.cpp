@@ -290,6 +290,7 @@ void frmMain::EnableResultCommands(bool enabled)
 void frmMain::MDIForm_Load()
 {
     const int mask = GetParamValue(QStringLiteral("VisibleWindow")).toInt();
+    m_formLoaded = true;
     EnableResultCommands(false);
     if (!GetParamValue(QStringLiteral("MainToolbar")).toBool())
         mnuViewToolbar_Click();
@@ -310,6 +311,10 @@ void frmMain::MDIForm_Load()
 
 void frmMain::MDIForm_QueryUnload()
 {
+    // Closed before it ever loaded (a signal during start-up): what was read
+    // at start stays as it was.
+    if (!m_formLoaded)
+        return;
     // Taken before any child window unloads: afterwards all of them say closed.
     qint16 mask = 0;
     if (frmUser::instance().truShowMe())
@@ -339,7 +344,8 @@ void frmMain::MDIForm_Unload()
     // A minimised or maximised window writes back the normal size read at
     // start-up, so the next start opens as the user last arranged it.
     const Qt::WindowStates state = windowState();
-    if (!(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    if (m_formLoaded
+        && !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         try {
             SetParamValue(QStringLiteral("MainWidth"), widthTwips());
         } catch (const Error &) {
@@ -366,6 +372,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 void frmMain::closeFromSignal()
 {
+    m_closeRequested = true;
     // A modal box or dialog runs a loop of its own over this window: dismiss it
     // (a box answers with its escape button) and come back once it has gone.
     if (QWidget *modal = QApplication::activeModalWidget();

@@ -52,6 +52,11 @@ public:
     // settings file.
     void MDIForm_Unload();
 
+    // True once the exit path has run.
+    bool hasExited() const { return m_exited; }
+    // True once a signal has asked the window to close.
+    bool closeRequested() const { return m_closeRequested; }
+
     // Runs the command of the toolbar button with exactly this key.
     void tbToolBar_ButtonClick(const QString &key);
 
@@ -101,6 +106,8 @@ private:
     QSize m_setTwips;
     QSize m_setPixels;
     bool m_exited = false;
+    bool m_closeRequested = false;
+    bool m_formLoaded = false;
     int m_signalRetries = 0;
 };
 

@@ -1,4 +1,5 @@
 #include "basMain.h"
+#include "frmMain.h"
 
 #include <QApplication>
 
@@ -6,6 +7,11 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norva"));
-    norva::Main();
-    return app.exec();
+    if (!norva::Main()) {
+        delete norva::frmMain::instance();
+        return 0;
+    }
+    const int rc = QApplication::exec();
+    delete norva::frmMain::instance();
+    return rc;
 }

@@ -98,6 +98,28 @@ private slots:
         QVERIFY(guiutil::finish(m));
     }
 
+    void signalWhileTheStartUpMessageIsUp()
+    {
+        testutil::ProgramDir dir; // no table definitions: a message at start
+        msgbox::setResponderForTests({});
+        bool started = true;
+        QVERIFY(guiutil::withModal([&] { started = Main(); },
+                                   [&](QWidget *box) {
+                                       QVERIFY(qobject_cast<QMessageBox *>(box));
+                                       QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+                                   }));
+        guiutil::answerWithDefaults();
+        // The program ends through its exit path instead of showing its window.
+        QVERIFY(!started);
+        QTRY_VERIFY(!frmMain::instance());
+        QVERIFY(settingsText(dir).startsWith(u"[norva]\r\n"_s));
+        // The window layout of the last session is kept, not replaced by the
+        // empty one of a window that never loaded.
+        QVERIFY(settingsLines(dir).filter(u"VisibleWindow"_s).isEmpty());
+        QVERIFY(settingsLines(dir).contains(u"MainHeight=6500"_s));
+        removeExitSignalHandlers();
+    }
+
     void visibleWindowAtStart_data()
     {
         QTest::addColumn<int>("mask");
