@@ -74,7 +74,7 @@ void PainterTarget::setForeColor(Color color)
 
 QPen PainterTarget::pen(Color color) const
 {
-    QPen p(toQColor(color), m_width);
+    QPen p(toQColor(color), m_width * m_pixelScale);
     p.setStyle(m_style == DrawStyle::Dotted ? Qt::DotLine : Qt::SolidLine);
     p.setCapStyle(Qt::SquareCap);
     p.setJoinStyle(Qt::MiterJoin);

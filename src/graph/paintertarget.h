@@ -47,6 +47,10 @@ public:
 
     static QColor toQColor(Color color);
 
+    // How many device pixels make one pixel of draw width (1 unless the device
+    // is much finer than a screen, such as a printed page).
+    void setPixelScale(int devicePixels) { m_pixelScale = qMax(1, devicePixels); }
+
 private:
     PainterTarget(std::unique_ptr<QPainter> own, QPainter *painter);
     QPen pen(Color color) const;
@@ -56,6 +60,7 @@ private:
     QTransform m_toDevice;
     PainterText m_text;
     int m_width = 1;
+    int m_pixelScale = 1;
     DrawStyle m_style = DrawStyle::Solid;
     Color m_fore = 0;
     double m_x = 0;

@@ -20,6 +20,10 @@ namespace {
 // enough for print, and a page-sized image stays a few megabytes.
 constexpr double MaxGraphDpi = 300;
 
+// A pixel of draw width on paper is about as wide as this fraction of an inch,
+// so that thin lines stay visible when printed.
+constexpr double PrintedPixelDpi = 150;
+
 // The graph's labels and legend stand up to one bottom margin below its area.
 constexpr int GraphBelow = 150 + 15;
 
@@ -46,6 +50,7 @@ void PrintGraph(QPainter &painter, GraphState &state, qint32 width, qint32 heigh
         QPainter imagePainter(&image);
         imagePainter.setWindow(area);
         PainterTarget target(imagePainter);
+        target.setPixelScale(qRound(deviceDpi * factor / PrintedPixelDpi));
         DrawGraph(state, target, width, height, false, processEvents, source);
     }
 
@@ -55,10 +60,14 @@ void PrintGraph(QPainter &painter, GraphState &state, qint32 width, qint32 heigh
         auto *row = reinterpret_cast<QRgb *>(overlay.scanLine(y));
         for (int x = 0; x < overlay.width(); ++x) {
             if (row[x] == 0xFFFFFFFFu)
-                row[x] = 0;
+                row[x] = qRgba(255, 255, 255, 0);
         }
     }
+    // Kept lossless: thin lines in a JPEG would blur.
+    painter.save();
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(QRectF(area), overlay);
+    painter.restore();
 }
 
 bool PrintResultsAndGraph(QPrinter &printer, GraphState &state, const QList<PrintLine> &lines,
