@@ -26,6 +26,10 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace norva {
 
 namespace {
@@ -154,6 +158,49 @@ bool ratingOf(QStringView line, const QString &needle, qint32 &rating)
     return true;
 }
 
+// Byte comparison for the short texts of the log, inline rather than a call.
+inline bool sameBytes(const uchar *a, const uchar *b, qsizetype n)
+{
+    if (n > 16)
+        return std::memcmp(a, b, size_t(n)) == 0;
+    for (qsizetype i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+// The first place of needle (n > 0 bytes) in [p, end), or nullptr. Lines are
+// short: sixteen places at a time are tested for the needle's first and last
+// byte, and only those that have both are compared in full.
+const uchar *findBytes(const uchar *p, const uchar *end, const uchar *needle, qsizetype n)
+{
+    if (end - p < n)
+        return nullptr;
+    const uchar *const lastStart = end - n;
+    const qsizetype inner = n > 2 ? n - 2 : 0;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(char(needle[0]));
+    const __m128i last = _mm_set1_epi8(char(needle[n - 1]));
+    while (lastStart - p >= 15) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const uchar *at = p + __builtin_ctz(mask);
+            if (sameBytes(at + 1, needle + 1, inner))
+                return at;
+            mask &= mask - 1;
+        }
+        p += 16;
+    }
+#endif
+    for (; p <= lastStart; ++p)
+        if (p[0] == needle[0] && p[n - 1] == needle[n - 1] && sameBytes(p + 1, needle + 1, inner))
+            return p;
+    return nullptr;
+}
+
 // The texts a hand result line is searched for.
 enum Needle { Tsumo, Ron, Draw, Chombo, Yaku0 };
 
@@ -201,14 +248,16 @@ struct GameResult
     qint16 score;
 };
 
-std::optional<GameResult> resultOf(QStringView line, const PassSetup &s)
+bool resultOf(QStringView line, const PassSetup &s, GameResult &out)
 {
     const QStringView trimmed = trimSpaces(line);
     if (trimmed.isEmpty() || isWind(trimmed[0]))
-        return std::nullopt;
+        return false;
     if (trimmed.mid(1, qsizetype(s.userLength) + 3) != s.resultNeedle)
-        return std::nullopt;
-    return GameResult{toInt16(readNumber(line)), toInt16(readNumber(line.right(4)))};
+        return false;
+    out.rank = toInt16(readNumber(line));
+    out.score = toInt16(readNumber(line.right(4)));
+    return true;
 }
 
 // -1 when the user's points fell in this hand line, 1 when they did not, -2
@@ -244,7 +293,7 @@ public:
         const QStringView t = trimSpaces(m_text);
         return !t.isEmpty() && isWind(t[0]);
     }
-    std::optional<GameResult> result() const { return resultOf(m_text, m_s); }
+    bool result(GameResult &out) const { return resultOf(m_text, m_s, out); }
     qint16 handState() const { return handStateOf(m_text, m_s); }
     bool contains(int needle) const { return containsText(m_text, m_s.needles[needle]); }
 
@@ -331,17 +380,18 @@ public:
                 return true;
         return false;
     }
-    std::optional<GameResult> result()
+    bool result(GameResult &out)
     {
         // The trimmed line: one character, then "位 name " with something
         // after it (the trailing space must not be a trimmed one).
         if (m_tBegin == m_tEnd)
-            return std::nullopt;
+            return false;
         const uchar *p = m_tBegin + cp932::charLength(m_tBegin, m_end);
         const qsizetype n = m_result.size();
-        if (m_tEnd - p <= n || std::memcmp(p, m_result.constData(), size_t(n)) != 0)
-            return std::nullopt;
-        return resultOf(text(), m_s);
+        if (m_tEnd - p <= n
+            || !sameBytes(p, reinterpret_cast<const uchar *>(m_result.constData()), n))
+            return false;
+        return resultOf(text(), m_s, out);
     }
     qint16 handState() const
     {
@@ -378,13 +428,15 @@ private:
 
     bool startsWith(const QByteArray &marker) const
     {
-        return m_end - m_begin >= marker.size()
-               && std::memcmp(m_begin, marker.constData(), size_t(marker.size())) == 0;
+        const qsizetype n = marker.size();
+        return m_end - m_begin >= n
+               && sameBytes(m_begin, reinterpret_cast<const uchar *>(marker.constData()), n);
     }
+    // needle is never empty here.
     const uchar *find(const uchar *from, const QByteArray &needle) const
     {
-        return static_cast<const uchar *>(
-            ::memmem(from, size_t(m_end - from), needle.constData(), size_t(needle.size())));
+        return findBytes(from, m_end, reinterpret_cast<const uchar *>(needle.constData()),
+                         needle.size());
     }
 
     const PassSetup &m_s;
@@ -405,12 +457,17 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHoo
     bool inGame = false;
     qint16 handState = 0;
     qint32 rating = 0;
+    // Every CheckLine lines the progress moves on; a count down spares the
+    // division on every line.
+    const qint64 every = qAbs(qint64(s.checkLine));
+    qint64 untilStatus = every;
     QByteArrayView bytes;
     while (reader.next(bytes)) {
         lineCount = add32(lineCount, 1);
-        if (s.checkLine == 0)
+        if (every == 0)
             raise(ErrorKind::DivisionByZero);
-        if (lineCount % s.checkLine == 0) {
+        if (--untilStatus == 0) {
+            untilStatus = every;
             const qint16 step = toInt16(double(lineCount) / double(s.checkLine));
             if (hooks.statusChange)
                 hooks.statusChange(step);
@@ -433,8 +490,9 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHoo
             continue;
         if (handState == 0) {
             if (!lines.startsWithWind()) {
-                if (const std::optional<GameResult> r = lines.result())
-                    RecordGame(r->rank, r->score, rating);
+                GameResult r;
+                if (lines.result(r))
+                    RecordGame(r.rank, r.score, rating);
             } else {
                 detail::addToCounter(calc::HandCount);
                 handState = lines.handState();
