@@ -245,10 +245,15 @@ bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPro
                 raise(ErrorKind::FileAccess, path);
             QSaveFile file(path);
             if (!file.open(QIODevice::WriteOnly)) {
-                const auto err = file.error();
-                raise(err == QFileDevice::PermissionsError ? ErrorKind::PermissionDenied
-                                                           : ErrorKind::FileAccess,
-                      path);
+                // QSaveFile words a folder that refuses the new file as an open
+                // error; ask the folder itself.
+                const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+                const bool refused =
+                    file.error() == QFileDevice::PermissionsError
+                    || (::access(folder.constData(), F_OK) == 0
+                        && ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0
+                        && errno == EACCES);
+                raise(refused ? ErrorKind::PermissionDenied : ErrorKind::FileAccess, path);
             }
             if (file.write(data) != data.size()) {
                 file.cancelWriting();
