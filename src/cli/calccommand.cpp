@@ -149,8 +149,15 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         err.flush();
         return UsageError;
     };
-    if (!p.parse(QStringList{QStringLiteral("norva-calc")} + arguments))
+    if (!p.parse(QStringList{QStringLiteral("norva-calc")} + arguments)) {
+        if (!p.unknownOptionNames().isEmpty()) {
+            QStringList names;
+            for (const QString &n : p.unknownOptionNames())
+                names << (n.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + n;
+            return usage(QStringLiteral("不明なオプションです: ") + names.join(u' '));
+        }
         return usage(p.errorText());
+    }
     if (!p.positionalArguments().isEmpty())
         return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
     if (p.isSet(help)) {
