@@ -70,9 +70,9 @@ qint64 readPlain(const QString &path)
 
 void print(const char *what, Timing t, double bytes, double lines, double floor)
 {
-    std::printf("%-26s %8.1f ms  %8.0f MB/s  %6.2f M lines/s  x%.2f of the plain read  "
+    std::printf("%-26s %7.1f ms  %6.0f MB/s  %6.2f M lines/s  %5.1fx the plain read  "
                 "(median %.1f ms)\n",
-                what, t.best * 1e3, bytes / t.best / 1e6, lines / t.best / 1e6, floor / t.best,
+                what, t.best * 1e3, bytes / t.best / 1e6, lines / t.best / 1e6, t.best / floor,
                 t.median * 1e3);
 }
 

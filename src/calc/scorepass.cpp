@@ -342,14 +342,7 @@ public:
         m_begin = reinterpret_cast<const uchar *>(bytes.data());
         m_end = m_begin + bytes.size();
         m_decoded = false;
-        // The line without leading and trailing spaces; a space byte is always
-        // a character of its own.
-        m_tBegin = m_begin;
-        while (m_tBegin < m_end && *m_tBegin == ' ')
-            ++m_tBegin;
-        m_tEnd = m_end;
-        while (m_tEnd > m_tBegin && m_tEnd[-1] == ' ')
-            --m_tEnd;
+        m_tBegin = nullptr;
     }
     const QString &text()
     {
@@ -371,24 +364,28 @@ public:
             return false;
         return ratingOf(text(), m_s.ratingNeedle, r);
     }
-    bool startsWithWind() const
+    bool startsWithWind()
     {
-        if (m_tEnd - m_tBegin < 2)
+        // A space byte is always a character of its own, and no wind
+        // character ends in one: the trailing spaces need not be cut.
+        const uchar *b = trimmedBegin();
+        if (m_end - b < 2)
             return false;
         for (const auto &w : m_winds)
-            if (m_tBegin[0] == w[0] && m_tBegin[1] == w[1])
+            if (b[0] == w[0] && b[1] == w[1])
                 return true;
         return false;
     }
     bool result(GameResult &out)
     {
-        // The trimmed line: one character, then "位 name " with something
-        // after it (the trailing space must not be a trimmed one).
-        if (m_tBegin == m_tEnd)
+        // The trimmed line: one character, then "位 name ". The rest of the
+        // rule (something must follow) is checked on the decoded line.
+        const uchar *b = trimmedBegin();
+        if (b == m_end)
             return false;
-        const uchar *p = m_tBegin + cp932::charLength(m_tBegin, m_end);
+        const uchar *p = b + cp932::charLength(b, m_end);
         const qsizetype n = m_result.size();
-        if (m_tEnd - p <= n
+        if (m_end - p <= n
             || !sameBytes(p, reinterpret_cast<const uchar *>(m_result.constData()), n))
             return false;
         return resultOf(text(), m_s, out);
@@ -426,6 +423,31 @@ private:
         : m_s(s)
     {}
 
+    // The first byte that is no space (m_end when there is none).
+    const uchar *trimmedBegin()
+    {
+        if (m_tBegin)
+            return m_tBegin;
+        const uchar *p = m_begin;
+#if defined(__SSE2__)
+        const __m128i spaces = _mm_set1_epi8(' ');
+        while (m_end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const unsigned other =
+                ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, spaces))) & 0xFFFFu;
+            if (other != 0) {
+                m_tBegin = p + __builtin_ctz(other);
+                return m_tBegin;
+            }
+            p += 16;
+        }
+#endif
+        while (p < m_end && *p == ' ')
+            ++p;
+        m_tBegin = p;
+        return p;
+    }
+
     bool startsWith(const QByteArray &marker) const
     {
         const qsizetype n = marker.size();
@@ -444,7 +466,7 @@ private:
     QList<QByteArray> m_needles;
     std::array<std::array<uchar, 2>, 4> m_winds{};
     const uchar *m_begin = nullptr, *m_end = nullptr;
-    const uchar *m_tBegin = nullptr, *m_tEnd = nullptr;
+    const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
     QString m_text;
     bool m_decoded = false;
 };
