@@ -53,6 +53,12 @@ bool containsText(QStringView haystack, QStringView needle)
     return !haystack.isEmpty() && haystack.contains(needle);
 }
 
+// "begins with": an empty marker begins every line, the empty one too.
+bool startsWithText(QStringView line, QStringView marker)
+{
+    return line.size() >= marker.size() && line.left(marker.size()) == marker;
+}
+
 bool isWind(QChar c)
 {
     return c == u'東' || c == u'南' || c == u'西' || c == u'北';
@@ -284,9 +290,9 @@ public:
         cp932::decodeAppend(bytes, m_text);
     }
     const QString &text() { return m_text; }
-    bool isHeader() const { return m_text.startsWith(m_s.startLine); }
-    bool isFinish() const { return m_text.startsWith(m_s.finishLine); }
-    bool isRating() const { return m_text.startsWith(m_s.rLine); }
+    bool isHeader() const { return startsWithText(m_text, m_s.startLine); }
+    bool isFinish() const { return startsWithText(m_text, m_s.finishLine); }
+    bool isRating() const { return startsWithText(m_text, m_s.rLine); }
     bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
     bool startsWithWind() const
     {

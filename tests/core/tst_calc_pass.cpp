@@ -134,6 +134,18 @@ private slots:
         QCOMPARE(value(calc::GameCount), 1);
     }
 
+    void emptyStartMarker()
+    {
+        // An empty StartLine begins every line, the empty one too: every line
+        // is a game header, and the whole line is its header text.
+        QStringList tables = defaultTables();
+        tables << QStringLiteral("StartLine=");
+        Pass pass(tables);
+        QVERIFY(runBoth(pass, {QString(), QStringLiteral("東風戦：一般卓"),
+                               result(1, QStringLiteral("かもめ"), QStringLiteral("+1"))}));
+        QCOMPARE(value(calc::GameCount), 0);
+    }
+
     void handStateMachine_data()
     {
         QTest::addColumn<QString>("change"); // the user's entry in the hand line; empty: absent
