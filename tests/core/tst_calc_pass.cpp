@@ -463,6 +463,25 @@ private slots:
         }
     }
 
+    void groupSumBeyondSixteenBits()
+    {
+        Pass pass(defaultTables() << QStringLiteral("TableString2=30000,一般")
+                                  << QStringLiteral("TableString2=30000,般卓"));
+        QVERIFY(!runBoth(pass, {QStringLiteral("x"), header()}));
+        QCOMPARE(pass.error(), std::optional(ErrorKind::Overflow));
+        QCOMPARE(pass.errorLine(), 2);
+    }
+
+    void countScoreFileLines()
+    {
+        Pass pass;
+        QCOMPARE(CountScoreFileLines(), 0); // no log
+        pass.writeBytes("a\r\nb\nc\rd");
+        QCOMPARE(CountScoreFileLines(), 4);
+        Pass::set(QStringLiteral("ScoreFile"), pass.path());
+        QCOMPARE(CountScoreFileLines(), 0); // a folder
+    }
+
     void openFailures()
     {
         Pass pass;
