@@ -3,8 +3,11 @@
 #include "common/error.h"
 #include "common/textfile.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <functional>
 
@@ -23,6 +26,42 @@ struct CalcValue
     qint32 toInt() const { return value; }
     friend bool operator==(const CalcValue &, const CalcValue &) = default;
 };
+
+// The result kinds of GetCalcValue: GetCalcValue(calc::ScoreMax).
+namespace calc {
+enum Kind : qint16 {
+    GameCount = 0,
+    ScoreTotal = 1,
+    ScoreMax = 2,
+    ScoreMin = 3,
+    RankCount = 4,
+    RankRunMax = 5,
+    RankTotal = 6,
+    HandCount = 7,
+    OwnTsumo = 8,
+    OwnRon = 9,
+    OwnChombo = 10,
+    OtherTsumo = 11,
+    OtherRon = 12,
+    OtherChombo = 13,
+    DrawPlus = 14,
+    DrawMinus = 15,
+    OtherResult = 16,
+    WinHanCount = 17,
+    WinByHan = 18,
+    ScoreSeries = 19,
+    RankSeries = 20,
+    RatingSeries = 21,
+    RatingMax = 22,
+    RatingMin = 23,
+    ScoreSumSeries = 24,
+    ScoreSumMax = 25,
+    ScoreSumMin = 26,
+};
+} // namespace calc
+
+// The name of a result kind ("GameCount" ... "ScoreSumMin"); empty outside 0..26.
+QString calcKindName(qint16 kind);
 
 // Resets every accumulator and releases the per-game series.
 void ClearCalcValues();
@@ -55,11 +94,35 @@ struct PassHooks
 // result is false (the accumulators keep what was gathered).
 bool CalcScoreFile(const PassHooks &hooks = {});
 
+// The game header test: true when the game of this header line (which begins
+// with StartLine) is to be counted under the settings TableKind1/2,
+// SpecifyDate and the date range. Raises InvalidArgument for a line shorter
+// than twice StartLine, TypeMismatch for a game date that cannot be read (no
+// "開始" included) and Overflow for a group sum beyond 16 bits.
+bool CheckGameHeader(QStringView line);
+
+// The rating line test: true when the line carries the user's name followed by
+// " R"; rating then takes the number after it (Overflow beyond 32 bits). The
+// name must start the line or follow "]" or a space, so that another player
+// whose name ends with the user's is not taken for the user.
+bool CheckRatingLine(qint32 &rating, QStringView line);
+
+// How the pass compares lines: Fast compares CP932 bytes and decodes only the
+// lines it must; Plain decodes every line. Auto takes Fast whenever every text
+// it searches for has exactly one CP932 form.
+enum class ScorePassMode { Auto, Fast, Plain };
+void setScorePassModeForTests(ScorePassMode mode);
+// The way the last pass compared its lines (Fast or Plain).
+ScorePassMode lastScorePassMode();
+
 // The lines of the score log (0 on any failure).
 qint32 CountScoreFileLines();
 
-// The lines of the results report, without line ends.
+// The lines of the results report, without line ends. Raises DivisionByZero
+// when no game was counted.
 QStringList ResultsReportLines();
+// The report file's bytes: the lines in CP932, each ended by CR LF.
+QByteArray resultsReportBytes();
 
 // One line of the printed results column; a gap stands where the report has an
 // empty line and leaves the height of one line free.

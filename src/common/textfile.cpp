@@ -12,6 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace norva {
 
 namespace {
@@ -50,6 +54,67 @@ int openForReading(const QString &path)
         raise(ErrorKind::FileAccess, path);
     }
     return fd;
+}
+
+// The first CR or LF in [p, end), or end. Lines are short, so a call per
+// byte class (two memchr) costs more than one pass over both.
+const char *findLineEnd(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int mask =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (mask != 0)
+            return p + __builtin_ctz(unsigned(mask));
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+    return p;
+}
+
+// The line ends in [p, end): every CR, and every LF that does not follow a CR.
+// afterCr tells whether the byte before p was a CR, and is updated.
+qint64 countLineEnds(const char *p, const char *end, bool &afterCr)
+{
+    qint64 count = 0;
+    auto one = [&](char c) {
+        if (c == '\r' || (c == '\n' && !afterCr))
+            ++count;
+        afterCr = c == '\r';
+    };
+    if (p == end)
+        return 0;
+    one(*p++); // from here on the byte before p can be read
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    if (end - p >= 16) {
+        while (end - p >= 16) {
+            // Per byte lane a count of at most two a block: 127 blocks fit a byte.
+            __m128i lanes = zero;
+            for (int blocks = 0; blocks < 127 && end - p >= 16; ++blocks, p += 16) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+                const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p - 1));
+                const __m128i crs = _mm_cmpeq_epi8(v, cr);
+                const __m128i lfs =
+                    _mm_andnot_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(v, lf));
+                lanes = _mm_sub_epi8(_mm_sub_epi8(lanes, crs), lfs);
+            }
+            const __m128i sums = _mm_sad_epu8(lanes, zero);
+            count += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
+        }
+        afterCr = p[-1] == '\r';
+    }
+#endif
+    while (p < end)
+        one(*p++);
+    return count;
 }
 
 std::function<bool()> &writeFailureHook()
@@ -102,26 +167,23 @@ bool LineReader::fill()
 bool LineReader::next(QByteArrayView &line)
 {
     for (;;) {
-        const char *base = m_buf.constData();
-        const char *start = base + m_pos;
-        const qsizetype avail = m_end - m_pos;
-        const char *lf = static_cast<const char *>(std::memchr(start, '\n', size_t(avail)));
-        const qsizetype scan = lf ? lf - start : avail;
-        const char *cr = static_cast<const char *>(std::memchr(start, '\r', size_t(scan)));
-        if (cr) {
+        const char *start = m_buf.constData() + m_pos;
+        const char *dataEnd = m_buf.constData() + m_end;
+        const char *e = findLineEnd(start, dataEnd);
+        if (e != dataEnd) {
+            const qsizetype len = e - start;
+            if (*e == '\n') {
+                line = QByteArrayView(start, len);
+                m_pos += len + 1;
+                return true;
+            }
             // A CR at the very end of the data may be the first half of CR LF.
-            const qsizetype len = cr - start;
-            if (cr + 1 == base + m_end && !m_eof && fill())
+            if (e + 1 == dataEnd && !m_eof && fill())
                 continue;
             line = QByteArrayView(m_buf.constData() + m_pos, len);
             m_pos += len + 1;
             if (m_pos < m_end && m_buf[m_pos] == '\n')
                 ++m_pos;
-            return true;
-        }
-        if (lf) {
-            line = QByteArrayView(start, scan);
-            m_pos += scan + 1;
             return true;
         }
         if (!fill()) {
@@ -142,6 +204,7 @@ qint64 countLines(const QString &path)
     const int fd = openForReading(path);
     QByteArray buf(1 << 20, Qt::Uninitialized);
     qint64 count = 0;
+    bool afterCr = false;
     char last = '\n';
     for (;;) {
         const ssize_t n = ::read(fd, buf.data(), size_t(buf.size()));
@@ -153,18 +216,8 @@ qint64 countLines(const QString &path)
         }
         if (n == 0)
             break;
-        const char *begin = buf.constData();
-        const char *end = begin + n;
-        for (const char *p = begin;
-             (p = static_cast<const char *>(std::memchr(p, '\r', size_t(end - p)))); ++p)
-            ++count;
-        for (const char *p = begin;
-             (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))); ++p) {
-            const char before = p == begin ? last : p[-1];
-            if (before != '\r')
-                ++count;
-        }
-        last = end[-1];
+        count += countLineEnds(buf.constData(), buf.constData() + n, afterCr);
+        last = buf.at(qsizetype(n) - 1);
     }
     ::close(fd);
     if (last != '\r' && last != '\n')
@@ -192,10 +245,15 @@ bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPro
                 raise(ErrorKind::FileAccess, path);
             QSaveFile file(path);
             if (!file.open(QIODevice::WriteOnly)) {
-                const auto err = file.error();
-                raise(err == QFileDevice::PermissionsError ? ErrorKind::PermissionDenied
-                                                           : ErrorKind::FileAccess,
-                      path);
+                // QSaveFile words a folder that refuses the new file as an open
+                // error; ask the folder itself.
+                const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+                const bool refused =
+                    file.error() == QFileDevice::PermissionsError
+                    || (::access(folder.constData(), F_OK) == 0
+                        && ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0
+                        && errno == EACCES);
+                raise(refused ? ErrorKind::PermissionDenied : ErrorKind::FileAccess, path);
             }
             if (file.write(data) != data.size()) {
                 file.cancelWriting();

@@ -298,8 +298,8 @@ void setParamDefaults()
     s.at(u"GraphWidth").value = qint32(5205);
     s.at(u"GraphHeight").value = qint32(3200);
     s.at(u"GraphDisp").value = int16Value(31);
-    for (const char16_t *k : {u"GraphFore", u"GraphBack", u"GraphPoint", u"GraphRank",
-                              u"GraphPart", u"GraphFlowR", u"GraphFlowPnt"})
+    for (const char16_t *k : {u"GraphFore", u"GraphBack", u"GraphPoint", u"GraphRank", u"GraphPart",
+                              u"GraphFlowR", u"GraphFlowPnt"})
         s.at(k).value = defaultOf(QStringView(k));
     s.at(u"UserName").value = QString();
     s.at(u"StartTime").value = makeDateTime(zeroDate());
@@ -308,10 +308,14 @@ void setParamDefaults()
 
 bool LoadParamFile()
 {
+    return LoadParamFile(paramFilePath());
+}
+
+bool LoadParamFile(const QString &path)
+{
     setParamDefaults();
-    QByteArray data;
     try {
-        LineReader reader(paramFilePath(), 64 * 1024);
+        LineReader reader(path, 64 * 1024);
         QByteArrayView line;
         bool first = true, wide = false;
         while (reader.next(line)) {
@@ -357,8 +361,8 @@ QByteArray paramFileBytes()
     out = Bom;
     for (const QString &l : lines) {
         const qsizetype eq = l.indexOf(u'=');
-        const Entry *e = eq > 0 ? store().find(QStringView(l).left(eq), Qt::CaseSensitive)
-                                : nullptr;
+        const Entry *e =
+            eq > 0 ? store().find(QStringView(l).left(eq), Qt::CaseSensitive) : nullptr;
         if (e && isTextType(e->type))
             out += (l.left(eq + 1) + escapeWide(l.mid(eq + 1))).toUtf8();
         else

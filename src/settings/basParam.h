@@ -12,6 +12,8 @@ namespace norva {
 // Sets every default, then reads the settings file over them. False when the
 // file could not be opened (the defaults stand). Never raises.
 bool LoadParamFile();
+// The same with the settings file at path (the command-line program's --ini).
+bool LoadParamFile(const QString &path);
 
 // Writes the settings file anew from the values in memory. The old file is
 // replaced only by a completely written new one. On a failure prompt chooses

@@ -54,7 +54,9 @@ void readLine(QStringView line)
         return;
     const QStringView key = trimSpaces(line.left(eq));
     const QStringView value = line.mid(eq + 1);
-    auto is = [&](QStringView name) { return key.compare(name, Qt::CaseInsensitive) == 0; };
+    auto is = [&](QStringView name) {
+        return key.compare(name, Qt::CaseInsensitive) == 0;
+    };
     if (is(u"TableInfo1"))
         appendEntry(t.infoLists[1], value);
     else if (is(u"TableInfo2"))
@@ -85,15 +87,25 @@ QString tableInfoFilePath()
 
 bool LoadTableInfo()
 {
+    return LoadTableInfo(tableInfoFilePath());
+}
+
+bool LoadTableInfo(const QString &path)
+{
     Tables &t = tables();
     for (int i = 0; i < 3; ++i) {
         t.infoLists[size_t(i)].clear();
         t.stringLists[size_t(i)].clear();
     }
-    return ReadTableInfoFile();
+    return ReadTableInfoFile(path);
 }
 
 bool ReadTableInfoFile()
+{
+    return ReadTableInfoFile(tableInfoFilePath());
+}
+
+bool ReadTableInfoFile(const QString &path)
 {
     Tables &t = tables();
     t.yakuLast = -1;
@@ -102,7 +114,7 @@ bool ReadTableInfoFile()
     t.finishLine = QStringLiteral("----- ");
     t.rLine = QStringLiteral("  持点");
     try {
-        LineReader reader(tableInfoFilePath(), 64 * 1024);
+        LineReader reader(path, 64 * 1024);
         QByteArrayView line;
         QString text;
         while (reader.next(line)) {

@@ -19,6 +19,10 @@ bool LoadTableInfo();
 // Resets the han classes and markers to their defaults and reads the file into
 // the lists. False when the file could not be opened.
 bool ReadTableInfoFile();
+// The same with the table definitions file at path (the command-line
+// program's --dat).
+bool LoadTableInfo(const QString &path);
+bool ReadTableInfoFile(const QString &path);
 
 // kind 0: YakuLast (qint16, -1..8); 1: YakuStrings(index) (index 0..8, else
 // SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine; any

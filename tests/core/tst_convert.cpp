@@ -143,8 +143,8 @@ private slots:
         QTest::newRow("two-digit 00") << "00/2/29" << makeDateTime(QDate(2000, 2, 29));
         QTest::newRow("two-digit 99") << "99/12/31" << makeDateTime(QDate(1999, 12, 31));
         QTest::newRow("time alone") << "9:5" << makeDateTime(zeroDate(), QTime(9, 5));
-        QTest::newRow("time with seconds") << "9:05:30"
-                                           << makeDateTime(zeroDate(), QTime(9, 5, 30));
+        QTest::newRow("time with seconds")
+            << "9:05:30" << makeDateTime(zeroDate(), QTime(9, 5, 30));
         QTest::newRow("month 13") << "2002/13/1" << none;
         QTest::newRow("day 32") << "2002/1/32" << none;
         QTest::newRow("29 Feb of a common year") << "2003/2/29" << none;

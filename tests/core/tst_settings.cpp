@@ -134,54 +134,54 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("expected");
-        const auto S = [](const char *s) { return QString::fromUtf8(s); };
+        const auto S = [](const char *s) {
+            return QString::fromUtf8(s);
+        };
         QTest::newRow("spaces, lower case, negative")
             << QStringList{S("   mainwidth  =  -8000")} << S("MainWidth") << QVariant(8000);
         QTest::newRow("fraction halves to even")
             << QStringList{S("MainHeight=6500.5")} << S("MainHeight") << QVariant(6500);
-        QTest::newRow("VisibleWindow 40") << QStringList{S("VisibleWindow=40")}
-                                          << S("VisibleWindow") << QVariant(31);
-        QTest::newRow("VisibleWindow -1") << QStringList{S("VisibleWindow=-1")}
-                                          << S("VisibleWindow") << QVariant(31);
+        QTest::newRow("VisibleWindow 40")
+            << QStringList{S("VisibleWindow=40")} << S("VisibleWindow") << QVariant(31);
+        QTest::newRow("VisibleWindow -1")
+            << QStringList{S("VisibleWindow=-1")} << S("VisibleWindow") << QVariant(31);
         QTest::newRow("VisibleWindow not a number keeps earlier")
             << QStringList{S("VisibleWindow=5"), S("VisibleWindow=abc")} << S("VisibleWindow")
             << QVariant(5);
         QTest::newRow("VisibleWindow 70000 keeps earlier")
             << QStringList{S("VisibleWindow=6"), S("VisibleWindow=70000")} << S("VisibleWindow")
             << QVariant(6);
-        QTest::newRow("CheckLine 50") << QStringList{S("CheckLine=50")} << S("CheckLine")
-                                      << QVariant(100);
-        QTest::newRow("CheckLine 250") << QStringList{S("CheckLine=250")} << S("CheckLine")
-                                       << QVariant(250);
+        QTest::newRow("CheckLine 50")
+            << QStringList{S("CheckLine=50")} << S("CheckLine") << QVariant(100);
+        QTest::newRow("CheckLine 250")
+            << QStringList{S("CheckLine=250")} << S("CheckLine") << QVariant(250);
         QTest::newRow("colour with spaces") << QStringList{S("GraphFore=  000000255  ")}
                                             << S("GraphFore") << QVariant(S("000000255"));
         QTest::newRow("colour of eight characters ignored")
             << QStringList{S("GraphFore=00000025")} << S("GraphFore") << QVariant(S("000000000"));
-        QTest::newRow("colour of nine letters") << QStringList{S("GraphBack=abcdefghi")}
-                                                << S("GraphBack") << QVariant(S("abcdefghi"));
-        QTest::newRow("user name with =") << QStringList{S("UserName= a=b ")} << S("UserName")
-                                          << QVariant(S("a=b"));
-        QTest::newRow("empty user name") << QStringList{S("UserName=x"), S("UserName=")}
-                                         << S("UserName") << QVariant(QString());
-        QTest::newRow("two AutoCalc lines")
-            << QStringList{S("AutoCalc=True"), S("autocalc=FALSE")} << S("AutoCalc")
-            << QVariant(false);
-        QTest::newRow("bool as number") << QStringList{S("AutoCalc=2")} << S("AutoCalc")
-                                        << QVariant(true);
-        QTest::newRow("bool as nonsense keeps") << QStringList{S("MainToolbar=perhaps")}
-                                                << S("MainToolbar") << QVariant(true);
+        QTest::newRow("colour of nine letters")
+            << QStringList{S("GraphBack=abcdefghi")} << S("GraphBack") << QVariant(S("abcdefghi"));
+        QTest::newRow("user name with =")
+            << QStringList{S("UserName= a=b ")} << S("UserName") << QVariant(S("a=b"));
+        QTest::newRow("empty user name")
+            << QStringList{S("UserName=x"), S("UserName=")} << S("UserName") << QVariant(QString());
+        QTest::newRow("two AutoCalc lines") << QStringList{S("AutoCalc=True"), S("autocalc=FALSE")}
+                                            << S("AutoCalc") << QVariant(false);
+        QTest::newRow("bool as number")
+            << QStringList{S("AutoCalc=2")} << S("AutoCalc") << QVariant(true);
+        QTest::newRow("bool as nonsense keeps")
+            << QStringList{S("MainToolbar=perhaps")} << S("MainToolbar") << QVariant(true);
         QTest::newRow("header, no =, leading =")
             << QStringList{S("[norva]"), S("MainWidth 9000"), S("=MainWidth=9000"), S(""),
                            S("; comment")}
             << S("MainWidth") << QVariant(7500);
         QTest::newRow("tab before key is no blank")
             << QStringList{S("\tMainWidth=9000")} << S("MainWidth") << QVariant(7500);
-        QTest::newRow("unknown key") << QStringList{S("Foo=1")} << S("MainWidth")
-                                     << QVariant(7500);
+        QTest::newRow("unknown key") << QStringList{S("Foo=1")} << S("MainWidth") << QVariant(7500);
         QTest::newRow("abs of int32 minimum keeps")
             << QStringList{S("GraphWidth=-2147483648")} << S("GraphWidth") << QVariant(5205);
-        QTest::newRow("TableKind no check") << QStringList{S("TableKind1=-5")} << S("TableKind1")
-                                            << QVariant(-5);
+        QTest::newRow("TableKind no check")
+            << QStringList{S("TableKind1=-5")} << S("TableKind1") << QVariant(-5);
         QTest::newRow("score file trimmed") << QStringList{S("ScoreFile=  /x/y z.txt  ")}
                                             << S("ScoreFile") << QVariant(S("/x/y z.txt"));
     }
@@ -202,11 +202,11 @@ private slots:
     void datesAndTimesRoundTrip()
     {
         testutil::ProgramDir dir;
-        loadLines(dir, {QStringLiteral("StartTime= 9:05 "), QStringLiteral("EndTime=10:20:30"),
-                        QStringLiteral("StartDate=2002/06/01"), QStringLiteral("EndDate=2002/13/1")});
+        loadLines(dir,
+                  {QStringLiteral("StartTime= 9:05 "), QStringLiteral("EndTime=10:20:30"),
+                   QStringLiteral("StartDate=2002/06/01"), QStringLiteral("EndDate=2002/13/1")});
         QCOMPARE(GetParamValue(QStringLiteral("StartTime")).toDateTime().time(), QTime(9, 5));
-        QCOMPARE(GetParamValue(QStringLiteral("StartDate")).toDateTime().date(),
-                 QDate(2002, 6, 1));
+        QCOMPARE(GetParamValue(QStringLiteral("StartDate")).toDateTime().date(), QDate(2002, 6, 1));
         QCOMPARE(GetParamValue(QStringLiteral("EndDate")).toDateTime().date(),
                  QDate::currentDate()); // month 13 is no date: the default stands
         QVERIFY(SaveParamFile());
@@ -228,8 +228,8 @@ private slots:
         QCOMPARE(GetParamValue(QStringLiteral("AutoCalc")), QVariant(true));
 
         const QVariant before = GetParamValue(QStringLiteral("EndDate"));
-        QVERIFY_THROWS_EXCEPTION(Error, SetParamValue(QStringLiteral("EndDate"),
-                                                      QStringLiteral("2002/13/1")));
+        QVERIFY_THROWS_EXCEPTION(
+            Error, SetParamValue(QStringLiteral("EndDate"), QStringLiteral("2002/13/1")));
         QVERIFY_THROWS_EXCEPTION(Error, SetParamValue(QStringLiteral("EndDate"), QString()));
         QCOMPARE(GetParamValue(QStringLiteral("EndDate")), before);
         try {

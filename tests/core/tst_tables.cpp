@@ -109,8 +109,8 @@ private slots:
         info.setTrParamValue(QStringLiteral("Other"), 1);
         QCOMPARE(info.tableId(), 12);
         QCOMPARE(info.tableString(), QStringLiteral("7"));
-        QVERIFY_THROWS_EXCEPTION(Error, info.setTrParamValue(QStringLiteral("TableId"),
-                                                             QStringLiteral("abc")));
+        QVERIFY_THROWS_EXCEPTION(
+            Error, info.setTrParamValue(QStringLiteral("TableId"), QStringLiteral("abc")));
         QCOMPARE(info.tableId(), 12);
     }
 

@@ -23,7 +23,9 @@ private:
         QByteArrayView line;
         while (reader.next(line))
             lines.append(line.toByteArray());
-        [&] { QCOMPARE(countLines(path), qint64(lines.size())); }();
+        [&] {
+            QCOMPARE(countLines(path), qint64(lines.size()));
+        }();
         return lines;
     }
 
@@ -44,9 +46,10 @@ private slots:
         QTest::newRow("no line end at all") << QByteArray("abc") << L{"abc"};
         QTest::newRow("nul bytes") << QByteArray("a\0b\r\n", 5) << L{QByteArray("a\0b", 3)};
         // CR LF split across the 16-byte buffer boundary.
-        QTest::newRow("split crlf") << QByteArray("0123456789abcde\r\nx") << L{"0123456789abcde", "x"};
-        QTest::newRow("long line") << (QByteArray(100, 'x') + "\r\ny")
-                                   << L{QByteArray(100, 'x'), "y"};
+        QTest::newRow("split crlf")
+            << QByteArray("0123456789abcde\r\nx") << L{"0123456789abcde", "x"};
+        QTest::newRow("long line")
+            << (QByteArray(100, 'x') + "\r\ny") << L{QByteArray(100, 'x'), "y"};
     }
     void lineEnds()
     {
@@ -116,7 +119,9 @@ private slots:
         int prompts = 0;
         setWriteFailureForTests([] { return true; });
         const bool ok = writeFileSafely(path, "new", [&](const Error &e) {
-            [&] { QCOMPARE(e.kind(), ErrorKind::DiskFull); }();
+            [&] {
+                QCOMPARE(e.kind(), ErrorKind::DiskFull);
+            }();
             return ++prompts < 3; // two retries, then give up
         });
         setWriteFailureForTests({});

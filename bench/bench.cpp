@@ -1,0 +1,192 @@
+// norva-bench: generates a large realistic score log with a fixed seed and
+// times the whole calculation against a plain read of the same file.
+//
+//   norva-bench [--games N] [--runs N] [--keep DIR]
+
+#include "calc/basCalc.h"
+#include "common/error.h"
+#include "common/textfile.h"
+#include "samplegen.h"
+#include "settings/basParam.h"
+#include "tables/basTableInfo.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace norva;
+
+namespace {
+
+// The best and the median of runs timings, in seconds.
+struct Timing
+{
+    double best;
+    double median;
+};
+
+Timing timeIt(int runs, const std::function<void()> &f)
+{
+    std::vector<double> s;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        s.push_back(double(t.nsecsElapsed()) / 1e9);
+    }
+    std::sort(s.begin(), s.end());
+    return {s.front(), s[s.size() / 2]};
+}
+
+// The I/O floor: the file read in 1 MiB blocks, nothing else.
+qint64 readPlain(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return -1;
+    std::vector<char> buf(1 << 20);
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (n <= 0)
+            break;
+        total += n;
+    }
+    ::close(fd);
+    return total;
+}
+
+void print(const char *what, Timing t, double bytes, double lines, double floor)
+{
+    std::printf("%-26s %7.1f ms  %6.0f MB/s  %6.2f M lines/s  %5.1fx the plain read  "
+                "(median %.1f ms)\n",
+                what, t.best * 1e3, bytes / t.best / 1e6, lines / t.best / 1e6, t.best / floor,
+                t.median * 1e3);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser p;
+    p.addHelpOption();
+    const QCommandLineOption gamesOpt(QStringLiteral("games"), QStringLiteral("Games (30000)."),
+                                      QStringLiteral("N"), QStringLiteral("30000"));
+    const QCommandLineOption runsOpt(QStringLiteral("runs"), QStringLiteral("Timed runs (5)."),
+                                     QStringLiteral("N"), QStringLiteral("5"));
+    const QCommandLineOption shareOpt(QStringLiteral("owner-share"),
+                                      QStringLiteral("Share of games with the user (1)."),
+                                      QStringLiteral("X"), QStringLiteral("1"));
+    const QCommandLineOption keepOpt(QStringLiteral("log"),
+                                     QStringLiteral("Use (or create) this log file."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption passOnly(QStringLiteral("pass-only"),
+                                      QStringLiteral("Time the pass alone (for a profiler)."));
+    p.addOptions({gamesOpt, runsOpt, shareOpt, keepOpt, passOnly});
+    p.process(app);
+    const int runs = std::max(1, p.value(runsOpt).toInt());
+
+    QTemporaryDir tmp;
+    const QString path =
+        p.isSet(keepOpt) ? p.value(keepOpt) : tmp.filePath(QStringLiteral("MjScore.txt"));
+    if (!QFileInfo::exists(path)) {
+        samplegen::Options o;
+        o.seed = 150;
+        o.games = p.value(gamesOpt).toInt();
+        o.days = 3650;
+        o.ownerShare = p.value(shareOpt).toDouble();
+        o.players = samplegen::defaultPlayers();
+        QFile f(path);
+        QElapsedTimer t;
+        t.start();
+        if (!f.open(QIODevice::WriteOnly) || !samplegen::writeLog(o, f)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        f.close();
+        std::printf("generated %d games in %.1f s\n", o.games, double(t.elapsed()) / 1e3);
+    }
+
+    const QString dat = QStringLiteral(NORVA_SOURCE_DATA "/norva.dat");
+    if (!LoadTableInfo(dat)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(dat));
+        return 1;
+    }
+    setParamDefaults();
+    SetParamValue(QStringLiteral("ScoreFile"), path);
+    SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
+    SetParamValue(QStringLiteral("SpecifyDate"), false);
+
+    const double bytes = double(QFileInfo(path).size());
+    readPlain(path); // into the page cache
+    const qint32 lines = CountScoreFileLines();
+    // The progress step must fit 16 bits: lines / CheckLine below 32768.
+    SetParamValue(QStringLiteral("CheckLine"), std::max<qint32>(100, lines / 32000 + 1));
+    std::printf("log: %s\n  %.1f MB, %d lines, CheckLine %d\n", qPrintable(path), bytes / 1e6,
+                lines, GetParamValue(QStringLiteral("CheckLine")).toInt());
+
+    if (p.isSet(passOnly)) {
+        const Timing t = timeIt(runs, [&] { CalcScoreFile(); });
+        print("CalcScoreFile", t, bytes, lines, t.best);
+        return 0;
+    }
+    const Timing floor = timeIt(runs, [&] { readPlain(path); });
+    const Timing lineRead = timeIt(runs, [&] {
+        LineReader r(path);
+        QByteArrayView l;
+        qint64 n = 0;
+        while (r.next(l))
+            ++n;
+    });
+    const Timing count = timeIt(runs, [&] { CountScoreFileLines(); });
+    bool ok = true;
+    QString failure;
+    PassHooks hooks;
+    qint64 steps = 0;
+    hooks.statusChange = [&](qint16) {
+        ++steps;
+    };
+    hooks.reportError = [&](const Error &e, qint64 line) {
+        failure = e.description() + QStringLiteral(" line %1").arg(line);
+    };
+    setScorePassModeForTests(ScorePassMode::Auto);
+    const Timing pass = timeIt(runs, [&] { ok = CalcScoreFile(hooks) && ok; });
+    const ScorePassMode mode = lastScorePassMode();
+    const qint32 games = GetCalcValue(calc::GameCount).toInt();
+    const qint32 hands = GetCalcValue(calc::HandCount).toInt();
+    setScorePassModeForTests(ScorePassMode::Plain);
+    const Timing plainPass =
+        timeIt(std::max(1, runs / 2), [&] { ok = CalcScoreFile(hooks) && ok; });
+    const bool same = GetCalcValue(calc::GameCount).toInt() == games
+                      && GetCalcValue(calc::HandCount).toInt() == hands;
+    setScorePassModeForTests(ScorePassMode::Auto);
+
+    std::printf("\n");
+    print("plain read (read 1 MiB)", floor, bytes, lines, floor.best);
+    print("lines (LineReader)", lineRead, bytes, lines, floor.best);
+    print("CountScoreFileLines", count, bytes, lines, floor.best);
+    print(mode == ScorePassMode::Fast ? "CalcScoreFile (bytes)" : "CalcScoreFile (decoded)", pass,
+          bytes, lines, floor.best);
+    print("CalcScoreFile (decoded)", plainPass, bytes, lines, floor.best);
+    std::printf("\n%s: %d games counted, %d hands, the decoded pass %s\n", ok ? "ok" : "FAILED",
+                games, hands, same ? "agrees" : "DISAGREES");
+    if (!failure.isEmpty())
+        std::printf("error: %s\n", qPrintable(failure));
+    struct rusage ru;
+    ::getrusage(RUSAGE_SELF, &ru);
+    std::printf("peak memory (ru_maxrss): %.1f MB\n", double(ru.ru_maxrss) / 1024.0);
+    return ok && same ? 0 : 1;
+}

@@ -1,0 +1,264 @@
+#include "calccommand.h"
+
+#include "calc/basCalc.h"
+#include "common/convert.h"
+#include "common/error.h"
+#include "common/messages.h"
+#include "settings/basParam.h"
+#include "tables/basTableInfo.h"
+
+#include "norva_version.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <memory>
+
+namespace norva::cli {
+
+namespace {
+
+QString helpText()
+{
+    return QStringLiteral(
+        "使い方: norva-calc [オプション]\n"
+        "\n"
+        "スコアファイルから指定したユーザーの成績を集計し、試合結果を標準出力に書きます。\n"
+        "設定 (norva.ini) と計算情報 (norva.dat) は、指定がなければ norva-calc と同じ\n"
+        "フォルダーのものを読みます。設定ファイルを書き換えることはありません。\n"
+        "\n"
+        "オプション:\n"
+        "  --ini FILE     設定ファイル (norva.ini の代わり)\n"
+        "  --dat FILE     計算情報ファイル (norva.dat の代わり)\n"
+        "  --log FILE     スコアファイル (設定の ScoreFile の代わり)\n"
+        "  --user NAME    ユーザー名 (設定の UserName の代わり)\n"
+        "  --report FILE  試合結果保存と同じ形式 (Shift_JIS、CR LF) のファイルを書きます。\n"
+        "                 このときは --json がなければ標準出力に何も書きません。\n"
+        "  --json         集計結果を JSON で標準出力に書きます。\n"
+        "  -h, --help     この説明を表示します。\n"
+        "  -v, --version  バージョンを表示します。\n"
+        "\n"
+        "端末では、行数の多いスコアファイルの計算中に進み具合を標準エラー出力に表示します。\n"
+        "\n"
+        "終了コード:\n"
+        "  0  集計できた\n"
+        "  1  有効なデータがない、計算エラー、結果ファイルを書き込めない\n"
+        "  2  使い方の誤り、スコアファイル・計算情報ファイルがない\n");
+}
+
+// A message for the terminal: line ends as the terminal takes them.
+QString plainLines(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+void appendArray(QString &out, qint16 kind, qint32 count)
+{
+    out += u'[';
+    for (qint32 i = 0; i < count; ++i) {
+        if (i > 0)
+            out += QStringLiteral(", ");
+        out += QString::number(GetCalcValue(kind, i).toInt());
+    }
+    out += u']';
+}
+
+// The progress bar on a terminal: the pass reports every CheckLine lines.
+class ProgressBar
+{
+public:
+    ProgressBar(QTextStream &err, qint32 steps)
+        : m_err(err)
+        , m_steps(qMax(steps, 1))
+    {}
+    ~ProgressBar()
+    {
+        if (m_shown) {
+            m_err << "\r\x1b[K";
+            m_err.flush();
+        }
+    }
+
+    void show(qint16 step)
+    {
+        const int percent = int(qMin<qint64>(100, qint64(step) * 100 / m_steps));
+        if (percent == m_percent)
+            return;
+        m_percent = percent;
+        m_shown = true;
+        const int filled = percent * Width / 100;
+        m_err << u'\r' << msg::calcInProgress() << QStringLiteral(" [") << QString(filled, u'#')
+              << QString(Width - filled, u'.') << QStringLiteral("] ") << percent << u'%';
+        m_err.flush();
+    }
+
+private:
+    static constexpr int Width = 30;
+    QTextStream &m_err;
+    qint32 m_steps;
+    int m_percent = -1;
+    bool m_shown = false;
+};
+
+} // namespace
+
+QString resultsJson()
+{
+    QString out = QStringLiteral("{\n");
+    const qint32 games = GetCalcValue(calc::GameCount).toInt();
+    for (qint16 kind = 0; kind <= 26; ++kind) {
+        out += QStringLiteral("  \"") + calcKindName(kind) + QStringLiteral("\": ");
+        switch (kind) {
+        case calc::RankCount:
+        case calc::RankRunMax:
+            appendArray(out, kind, 5);
+            break;
+        case calc::WinByHan:
+            appendArray(out, kind, 9);
+            break;
+        case calc::ScoreSeries:
+        case calc::RankSeries:
+        case calc::RatingSeries:
+        case calc::ScoreSumSeries:
+            appendArray(out, kind, games);
+            break;
+        default:
+            out += QString::number(GetCalcValue(kind).toInt());
+            break;
+        }
+        out += kind < 26 ? QStringLiteral(",\n") : QStringLiteral("\n");
+    }
+    out += QStringLiteral("}\n");
+    return out;
+}
+
+int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bool terminal)
+{
+    QCommandLineParser p;
+    const QCommandLineOption ini(QStringLiteral("ini"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption dat(QStringLiteral("dat"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption json(QStringLiteral("json"), QString());
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    p.addOptions({ini, dat, log, user, report, json, help, version});
+    auto usage = [&](const QString &text) {
+        err << text << QStringLiteral("\n詳しくは norva-calc --help を見てください。\n");
+        err.flush();
+        return UsageError;
+    };
+    if (!p.parse(QStringList{QStringLiteral("norva-calc")} + arguments)) {
+        if (!p.unknownOptionNames().isEmpty()) {
+            QStringList names;
+            for (const QString &n : p.unknownOptionNames())
+                names << (n.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + n;
+            return usage(QStringLiteral("不明なオプションです: ") + names.join(u' '));
+        }
+        return usage(p.errorText());
+    }
+    if (!p.positionalArguments().isEmpty())
+        return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
+    if (p.isSet(help)) {
+        out << helpText();
+        out.flush();
+        return GamesCounted;
+    }
+    if (p.isSet(version)) {
+        out << QStringLiteral("norva-calc %1.%2.%3\n")
+                   .arg(NORVA_VERSION_MAJOR)
+                   .arg(NORVA_VERSION_MINOR)
+                   .arg(NORVA_VERSION_PATCH);
+        out.flush();
+        return GamesCounted;
+    }
+    auto fail = [&](const QString &text, int code) {
+        err << plainLines(text) << u'\n';
+        err.flush();
+        return code;
+    };
+
+    // The settings and table definitions, read as the program reads them.
+    if (p.isSet(ini)) {
+        const QString path = QFileInfo(p.value(ini)).absoluteFilePath();
+        if (!IsFileAttr(path, 0) || !LoadParamFile(path))
+            return fail(describe(ErrorKind::FileNotFound) + u'\n' + path, UsageError);
+    } else {
+        LoadParamFile();
+    }
+    const QString datPath =
+        p.isSet(dat) ? QFileInfo(p.value(dat)).absoluteFilePath() : tableInfoFilePath();
+    if (!LoadTableInfo(datPath))
+        return fail(msg::tableFileReadFailed() + u'\n' + datPath, UsageError);
+    try {
+        if (p.isSet(log))
+            SetParamValue(QStringLiteral("ScoreFile"), QFileInfo(p.value(log)).absoluteFilePath());
+        if (p.isSet(user))
+            SetParamValue(QStringLiteral("UserName"), trimSpaces(p.value(user)).toString());
+    } catch (const Error &e) {
+        return fail(e.description(), UsageError);
+    }
+
+    // The checks of a calculation run.
+    const QString scoreFile = GetParamValue(QStringLiteral("ScoreFile")).toString();
+    if (!IsFileAttr(scoreFile, 0)) {
+        ClearCalcValues();
+        return fail(msg::scoreFileNotFound() + u'\n' + scoreFile, UsageError);
+    }
+    if (TableStringList(1).isEmpty() || TableStringList(2).isEmpty()) {
+        ClearCalcValues();
+        return fail(msg::selectTableKinds(), UsageError);
+    }
+
+    std::unique_ptr<ProgressBar> bar;
+    if (terminal) {
+        const qint32 lines = CountScoreFileLines();
+        const qint32 checkLine = GetParamValue(QStringLiteral("CheckLine")).toInt();
+        if (checkLine > 0 && lines > checkLine)
+            bar = std::make_unique<ProgressBar>(err, lines / checkLine);
+    }
+    PassHooks hooks;
+    if (bar)
+        hooks.statusChange = [&](qint16 step) {
+            bar->show(step);
+        };
+    QString passError;
+    hooks.reportError = [&](const Error &e, qint64 line) {
+        passError = msg::titleCalcError() + QStringLiteral(": ") + plainLines(e.description());
+        if (line > 0)
+            passError += QStringLiteral(" (%1 行目)").arg(line);
+    };
+    const bool ok = CalcScoreFile(hooks);
+    bar.reset();
+    if (!passError.isEmpty())
+        fail(passError, NoValidData);
+    if (!ok || GetCalcValue(calc::GameCount).toInt() < 1) {
+        ClearCalcValues();
+        return fail(msg::noValidData(), NoValidData);
+    }
+
+    if (p.isSet(report)) {
+        const QString path = QFileInfo(p.value(report)).absoluteFilePath();
+        QString reason;
+        const bool written = SaveResultsFile(path, [&](const Error &e) {
+            reason = describe(e.kind());
+            return false;
+        });
+        if (!written) {
+            return fail(msg::fileWriteFailed() + u'\n' + path
+                            + (reason.isEmpty() ? QString() : u'\n' + reason),
+                        NoValidData);
+        }
+    }
+    if (p.isSet(json)) {
+        out << resultsJson();
+    } else if (!p.isSet(report)) {
+        for (const QString &line : ResultsReportLines())
+            out << line << u'\n';
+    }
+    out.flush();
+    return GamesCounted;
+}
+
+} // namespace norva::cli

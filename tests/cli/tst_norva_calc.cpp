@@ -1,0 +1,340 @@
+// norva-calc, run in-process and as a process on the fixture files.
+
+#include "calc/basCalc.h"
+#include "cli/calccommand.h"
+#include "common/cp932.h"
+
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace norva;
+
+namespace {
+
+struct Run
+{
+    int code;
+    QString out;
+    QString err;
+};
+
+Run runNorvaCalc(const QStringList &args, bool terminal = false)
+{
+    QByteArray out, err;
+    {
+        QTextStream o(&out), e(&err);
+        const int code = cli::runCalc(args, o, e, terminal);
+        o.flush();
+        e.flush();
+        return {code, QString::fromUtf8(out), QString::fromUtf8(err)};
+    }
+}
+
+QString fixturePath(const QString &name)
+{
+    return QStringLiteral(NORVA_TEST_DATA "/") + name;
+}
+
+// The options that name the small fixture's settings, tables and log.
+QStringList small(const QString &log = QStringLiteral("calc-small.log"))
+{
+    return {QStringLiteral("--ini"), fixturePath(QStringLiteral("calc-small.ini")),
+            QStringLiteral("--dat"), fixturePath(QStringLiteral("calc-small.dat")),
+            QStringLiteral("--log"), fixturePath(log)};
+}
+
+// The expected report of the small fixture as the terminal shows it.
+QString smallReportText()
+{
+    return cp932::decode(testutil::fixture(QStringLiteral("calc-small-report.txt")))
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+class TestNorvaCalc : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportOnStdout()
+    {
+        const Run r = runNorvaCalc(small());
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, smallReportText());
+        QCOMPARE(r.err, QString());
+    }
+
+    void reportFileAsTheSaveCommandWritesIt()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("試合結果.txt"));
+        const Run r = runNorvaCalc(small() << QStringLiteral("--report") << path);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QString()); // the report went to the file only
+        QCOMPARE(testutil::readAll(path),
+                 testutil::fixture(QStringLiteral("calc-small-report.txt")));
+    }
+
+    void jsonOfTheSmallFixture()
+    {
+        const Run r = runNorvaCalc(small() << QStringLiteral("--json"));
+        QCOMPARE(r.code, 0);
+        const QString expected = QStringLiteral(R"({
+  "GameCount": 2,
+  "ScoreTotal": 13,
+  "ScoreMax": 37,
+  "ScoreMin": -24,
+  "RankCount": [1, 0, 1, 0, 0],
+  "RankRunMax": [1, 0, 1, 0, 0],
+  "RankTotal": 4,
+  "HandCount": 12,
+  "OwnTsumo": 1,
+  "OwnRon": 1,
+  "OwnChombo": 1,
+  "OtherTsumo": 1,
+  "OtherRon": 3,
+  "OtherChombo": 1,
+  "DrawPlus": 1,
+  "DrawMinus": 1,
+  "OtherResult": 2,
+  "WinHanCount": 2,
+  "WinByHan": [1, 0, 0, 1, 0, 0, 0, 0, 0],
+  "ScoreSeries": [37, -24],
+  "RankSeries": [1, 3],
+  "RatingSeries": [1620, 1634],
+  "RatingMax": 1634,
+  "RatingMin": 1620,
+  "ScoreSumSeries": [37, 13],
+  "ScoreSumMax": 37,
+  "ScoreSumMin": 13
+}
+)");
+        QCOMPARE(r.out, expected);
+        QVERIFY(QJsonDocument::fromJson(r.out.toUtf8()).isObject());
+    }
+
+    void jsonOfTheBundledSample()
+    {
+        const Run r = runNorvaCalc(
+            {QStringLiteral("--ini"), QStringLiteral(NORVA_SOURCE_DATA "/sample-settings.ini"),
+             QStringLiteral("--dat"), QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
+             QStringLiteral("--log"), QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"),
+             QStringLiteral("--json")});
+        QCOMPARE(r.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(o.size(), 27);
+        auto n = [&](const char *key) {
+            return o.value(QString::fromLatin1(key)).toInt();
+        };
+        auto list = [&](const char *key) {
+            QList<int> l;
+            for (const QJsonValue &v : o.value(QString::fromLatin1(key)).toArray())
+                l << v.toInt();
+            return l;
+        };
+        // The record of かもめ in the bundled sample, worked out separately.
+        QCOMPARE(n("GameCount"), 288);
+        QCOMPARE(n("ScoreTotal"), 290);
+        QCOMPARE(n("ScoreMax"), 97);
+        QCOMPARE(n("ScoreMin"), -75);
+        QCOMPARE(list("RankCount"), (QList<int>{75, 71, 76, 66, 0}));
+        QCOMPARE(list("RankRunMax"), (QList<int>{3, 4, 5, 4, 0}));
+        QCOMPARE(n("RankTotal"), 709);
+        QCOMPARE(n("HandCount"), 1986);
+        const QList<int> outcomes{n("OwnTsumo"),   n("OwnRon"),    n("OwnChombo"),
+                                  n("OtherTsumo"), n("OtherRon"),  n("OtherChombo"),
+                                  n("DrawPlus"),   n("DrawMinus"), n("OtherResult")};
+        QCOMPARE(outcomes, (QList<int>{166, 274, 7, 416, 847, 18, 88, 122, 48}));
+        QCOMPARE(n("WinHanCount"), 440);
+        QCOMPARE(list("WinByHan"), (QList<int>{108, 106, 73, 26, 62, 42, 14, 4, 5}));
+        QCOMPARE(n("RatingMax"), 1975);
+        QCOMPARE(n("RatingMin"), 1561);
+        QCOMPARE(n("ScoreSumMax"), 435);
+        QCOMPARE(n("ScoreSumMin"), -399);
+        QCOMPARE(list("ScoreSeries").mid(0, 5), (QList<int>{-23, -17, 41, 36, 7}));
+        QCOMPARE(list("RatingSeries").mid(0, 5), (QList<int>{1686, 1683, 1680, 1699, 1720}));
+        QCOMPARE(list("ScoreSumSeries").mid(0, 5), (QList<int>{-23, -40, 1, 37, 44}));
+        for (const char *series : {"ScoreSeries", "RankSeries", "RatingSeries", "ScoreSumSeries"})
+            QCOMPARE(list(series).size(), 288);
+        QCOMPARE(list("ScoreSumSeries").last(), 290);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QString noData = QStringLiteral("有効なデータがありませんでした。\n");
+        QTest::newRow("rank outside 1 to 5")
+            << small(QStringLiteral("calc-broken-rank.log")) << 1
+            << QStringLiteral("計算エラー: インデックスが有効範囲にありません。 (5 行目)\n")
+                   + noData;
+        QTest::newRow("header too short")
+            << small(QStringLiteral("calc-short-header.log")) << 1
+            << QStringLiteral(
+                   "計算エラー: プロシージャの呼び出し、または引数が不正です。 (3 行目)\n")
+                   + noData;
+        QTest::newRow("no game of the user")
+            << small(QStringLiteral("calc-others.log")) << 1 << noData;
+        QTest::newRow("log is a folder")
+            << (small() << QStringLiteral("--log") << QStringLiteral(NORVA_TEST_DATA)) << 1
+            << QStringLiteral("計算エラー: パス名またはファイル名が無効です。\n")
+                   + QStringLiteral(NORVA_TEST_DATA "\n") + noData;
+        QTest::newRow("no log") << (small() << QStringLiteral("--log")
+                                            << fixturePath(QStringLiteral("none.log")))
+                                << 2
+                                << QStringLiteral("スコアファイルが見つかりません。\n")
+                                       + fixturePath(QStringLiteral("none.log")) + u'\n';
+        QTest::newRow("no table definitions")
+            << (small() << QStringLiteral("--dat") << fixturePath(QStringLiteral("none.dat"))) << 2
+            << QStringLiteral("計算情報ファイルの読み込みに失敗しました。\n")
+                   + fixturePath(QStringLiteral("none.dat")) + u'\n';
+        QTest::newRow("no recognition texts of group 2")
+            << (small() << QStringLiteral("--dat")
+                        << fixturePath(QStringLiteral("calc-no-group2.dat")))
+            << 2 << QStringLiteral("計算する卓情報を選択してください。\n");
+        QTest::newRow("no settings file")
+            << (small() << QStringLiteral("--ini") << fixturePath(QStringLiteral("none.ini"))) << 2
+            << QStringLiteral("ファイルが見つかりません。\n")
+                   + fixturePath(QStringLiteral("none.ini")) + u'\n';
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--bogus"), QStringLiteral("-x")} << 2
+            << QStringLiteral("不明なオプションです: --bogus -x\n"
+                              "詳しくは norva-calc --help を見てください。\n");
+        QTest::newRow("an argument too many")
+            << (small() << QStringLiteral("extra")) << 2
+            << QStringLiteral("余分な引数があります: extra\n"
+                              "詳しくは norva-calc --help を見てください。\n");
+        QTest::newRow("value missing") << QStringList{QStringLiteral("--log")} << 2 << QString();
+        QTest::newRow("report into a missing folder")
+            << (small() << QStringLiteral("--report") << QStringLiteral("/nonexistent-norva/r.txt"))
+            << 1
+            << QStringLiteral("ファイルの書き込みに失敗しました。\n/nonexistent-norva/r.txt\n"
+                              "パス名またはファイル名が無効です。\n");
+    }
+    void failures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        const Run r = runNorvaCalc(args);
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.out, QString());
+        if (!message.isEmpty())
+            QCOMPARE(r.err, message);
+        else
+            QVERIFY(!r.err.isEmpty());
+        // A run that found nothing leaves no results behind.
+        if (message.endsWith(QStringLiteral("有効なデータがありませんでした。\n")))
+            QCOMPARE(GetCalcValue(calc::GameCount).toInt(), 0);
+    }
+
+    void userOption()
+    {
+        Run r = runNorvaCalc(small(QStringLiteral("calc-others.log"))
+                             << QStringLiteral("--user") << QStringLiteral("  しろくま "));
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.startsWith(QStringLiteral("ユーザー名： しろくま\n")));
+        r = runNorvaCalc(small() << QStringLiteral("--user") << QStringLiteral("かもめ丸")
+                                 << QStringLiteral("--json"));
+        QCOMPARE(r.code, 0);
+        QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8())[u"RankSeries"].toArray(), (QJsonArray{4}));
+    }
+
+    void filesBesideTheExecutable()
+    {
+        testutil::ProgramDir dir;
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("calc-small.dat")),
+                            dir.file(QStringLiteral("norva.dat"))));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("calc-small.log")),
+                            dir.file(QStringLiteral("MjScore.txt"))));
+        const QByteArray ini = testutil::fixture(QStringLiteral("calc-small.ini"));
+        testutil::writeAll(dir.file(QStringLiteral("norva.ini")), ini);
+        // ScoreFile is not in the settings: the default, MjScore.txt beside
+        // the executable, is read.
+        const Run r = runNorvaCalc({});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, smallReportText());
+        // The settings file is read, never written.
+        QCOMPARE(testutil::readAll(dir.file(QStringLiteral("norva.ini"))), ini);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    void withoutSettingsTheDefaultsStand()
+    {
+        testutil::ProgramDir dir;
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("calc-small.dat")),
+                            dir.file(QStringLiteral("norva.dat"))));
+        // Without settings the date range is the current month: nothing in
+        // the 2009 log falls into it.
+        const Run r =
+            runNorvaCalc({QStringLiteral("--log"), fixturePath(QStringLiteral("calc-small.log")),
+                          QStringLiteral("--user"), QStringLiteral("かもめ")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, QStringLiteral("有効なデータがありませんでした。\n"));
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("norva.ini"))));
+    }
+
+    void help()
+    {
+        const Run r = runNorvaCalc({QStringLiteral("--help")});
+        QCOMPARE(r.code, 0);
+        for (const char *option : {"--ini FILE", "--dat FILE", "--log FILE", "--user NAME",
+                                   "--report FILE", "--json", "--help", "--version"})
+            QVERIFY2(r.out.contains(QString::fromLatin1(option)), option);
+        QVERIFY(r.out.contains(QStringLiteral("終了コード")));
+    }
+
+    void progressBarOnATerminal()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("norva.ini"));
+        testutil::writeAll(ini, testutil::fixture(QStringLiteral("calc-small.ini"))
+                                    + "CheckLine=100\r\n");
+        const QStringList args{
+            QStringLiteral("--ini"), ini,
+            QStringLiteral("--dat"), QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
+            QStringLiteral("--log"), QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"),
+            QStringLiteral("--json")};
+        Run r = runNorvaCalc(args, true);
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.err.contains(QStringLiteral("結果計算中 [")));
+        QVERIFY(r.err.contains(QStringLiteral("100%")));
+        QVERIFY(r.err.endsWith(QStringLiteral("\r\x1b[K"))); // the bar is cleared at the end
+        // Not on a terminal, and not for a log of no more than CheckLine lines.
+        QCOMPARE(runNorvaCalc(args, false).err, QString());
+        QCOMPARE(runNorvaCalc(small(), true).err, QString());
+    }
+
+    void asAProcess()
+    {
+        QProcess p;
+        p.start(QStringLiteral(NORVA_CALC_EXE), small());
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), smallReportText());
+        p.start(QStringLiteral(NORVA_CALC_EXE), small(QStringLiteral("calc-broken-rank.log")));
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("(5 行目)")));
+        p.start(QStringLiteral(NORVA_CALC_EXE), {QStringLiteral("--nope")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 2);
+        p.start(QStringLiteral(NORVA_CALC_EXE), {QStringLiteral("--version")});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(p.readAllStandardOutput().startsWith("norva-calc "));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNorvaCalc)
+#include "tst_norva_calc.moc"

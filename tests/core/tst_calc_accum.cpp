@@ -1,0 +1,234 @@
+// The result accumulators and the result accessor.
+
+#include "calc/basCalc.h"
+#include "calc/basCalc_p.h"
+
+#include "calctestutil.h"
+
+#include <QTest>
+
+using namespace norva;
+using calctest::raisedKind;
+using calctest::value;
+
+class TestCalcAccum : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ClearCalcValues(); }
+
+    void resetValues()
+    {
+        RecordGame(1, 10, 1500);
+        detail::addToCounter(calc::HandCount);
+        detail::addWinByHan(3);
+        ClearCalcValues();
+        QCOMPARE(value(calc::GameCount), 0);
+        QCOMPARE(value(calc::ScoreMax), -99999);
+        QCOMPARE(value(calc::ScoreMin), 99999);
+        QCOMPARE(value(calc::RatingMax), -99999);
+        QCOMPARE(value(calc::RatingMin), 99999);
+        QCOMPARE(value(calc::ScoreSumMax), -99999);
+        QCOMPARE(value(calc::ScoreSumMin), 99999);
+        QCOMPARE(value(calc::HandCount), 0);
+        QCOMPARE(value(calc::WinByHan, 3), 0);
+        QCOMPARE(value(calc::WinHanCount), 0);
+        // The series are released, not merely zeroed.
+        QCOMPARE(raisedKind([] { GetCalcValue(calc::ScoreSeries, 0); }),
+                 int(ErrorKind::SubscriptOutOfRange));
+    }
+
+    void accessorRanges_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("type"); // CalcValue::Type of a valid result
+        const int i16 = int(CalcValue::Type::Int16), i32 = int(CalcValue::Type::Int32);
+        QTest::newRow("RankCount 0") << 4 << 0 << true << i32;
+        QTest::newRow("RankCount 4") << 4 << 4 << true << i32;
+        QTest::newRow("RankCount 5") << 4 << 5 << false << 0;
+        QTest::newRow("RankCount -1") << 4 << -1 << false << 0;
+        QTest::newRow("RankRunMax 4") << 5 << 4 << true << i16;
+        QTest::newRow("RankRunMax 5") << 5 << 5 << false << 0;
+        QTest::newRow("WinByHan 8") << 18 << 8 << true << i32;
+        QTest::newRow("WinByHan 9") << 18 << 9 << false << 0;
+        QTest::newRow("ScoreSeries 100") << 19 << 100 << true << i16;
+        QTest::newRow("ScoreSeries 101") << 19 << 101 << false << 0;
+        QTest::newRow("ScoreSeries -1") << 19 << -1 << false << 0;
+        QTest::newRow("RankSeries 0") << 20 << 0 << true << i16;
+        QTest::newRow("RatingSeries 100") << 21 << 100 << true << i16;
+        QTest::newRow("ScoreSumSeries 101") << 24 << 101 << false << 0;
+        QTest::newRow("GameCount ignores index") << 0 << 12345 << true << i32;
+        QTest::newRow("RatingMin ignores index") << 23 << -7 << true << i32;
+    }
+    void accessorRanges()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, index);
+        QFETCH(bool, valid);
+        QFETCH(int, type);
+        RecordGame(2, 30, 1500); // capacity 100
+        CalcValue v;
+        const int raised = raisedKind([&] { v = GetCalcValue(qint16(kind), index); });
+        if (!valid) {
+            QCOMPARE(raised, int(ErrorKind::SubscriptOutOfRange));
+            return;
+        }
+        QCOMPARE(raised, -1);
+        QCOMPARE(int(v.type), type);
+    }
+
+    void kindsOutsideGiveEmpty()
+    {
+        QVERIFY(GetCalcValue(27).isEmpty());
+        QVERIFY(GetCalcValue(-1).isEmpty());
+        QVERIFY(GetCalcValue(32767, -5).isEmpty());
+        QVERIFY(!GetCalcValue(26).isEmpty());
+        QCOMPARE(calcKindName(0), QStringLiteral("GameCount"));
+        QCOMPARE(calcKindName(26), QStringLiteral("ScoreSumMin"));
+        QVERIFY(calcKindName(27).isEmpty());
+    }
+
+    void noGame()
+    {
+        QCOMPARE(value(calc::ScoreMax), -99999);
+        QCOMPARE(value(calc::ScoreMin), 99999);
+        QCOMPARE(raisedKind([] { GetCalcValue(calc::ScoreSeries, 0); }),
+                 int(ErrorKind::SubscriptOutOfRange));
+        QCOMPARE(raisedKind([] { GetCalcValue(calc::RatingSeries, 0); }),
+                 int(ErrorKind::SubscriptOutOfRange));
+    }
+
+    void oneGame()
+    {
+        RecordGame(2, 30, 1612);
+        CloseRankRuns();
+        QCOMPARE(value(calc::GameCount), 1);
+        QCOMPARE(value(calc::RankCount, 1), 1);
+        QCOMPARE(value(calc::RankRunMax, 1), 1);
+        QCOMPARE(value(calc::RankTotal), 2);
+        QCOMPARE(value(calc::ScoreMax), 30);
+        QCOMPARE(value(calc::ScoreMin), 30);
+        QCOMPARE(value(calc::ScoreSumSeries, 0), 30);
+        QCOMPARE(value(calc::RatingSeries, 0), 1612);
+        QCOMPARE(value(calc::RatingMax), 1612);
+        QCOMPARE(value(calc::RatingMin), 1612);
+        QCOMPARE(value(calc::ScoreSeries, 100), 0); // up to the capacity, zero
+        QCOMPARE(raisedKind([] { GetCalcValue(calc::ScoreSeries, 101); }),
+                 int(ErrorKind::SubscriptOutOfRange));
+    }
+
+    void seriesAndExtremes()
+    {
+        const int scores[] = {10, -25, 40, -5};
+        const int ranks[] = {2, 4, 1, 3};
+        const int ratings[] = {1500, 1480, 1530, 1520};
+        for (int i = 0; i < 4; ++i)
+            RecordGame(qint16(ranks[i]), qint16(scores[i]), ratings[i]);
+        QCOMPARE(value(calc::ScoreTotal), 20);
+        QCOMPARE(value(calc::ScoreMax), 40);
+        QCOMPARE(value(calc::ScoreMin), -25);
+        QCOMPARE(value(calc::RankTotal), 10);
+        const int sums[] = {10, -15, 25, 20};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(value(calc::ScoreSeries, i), scores[i]);
+            QCOMPARE(value(calc::RankSeries, i), ranks[i]);
+            QCOMPARE(value(calc::RatingSeries, i), ratings[i]);
+            QCOMPARE(value(calc::ScoreSumSeries, i), sums[i]);
+        }
+        QCOMPARE(value(calc::ScoreSumMax), 25);
+        QCOMPARE(value(calc::ScoreSumMin), -15);
+        QCOMPARE(value(calc::RatingMax), 1530);
+        QCOMPARE(value(calc::RatingMin), 1480);
+    }
+
+    void runs_data()
+    {
+        QTest::addColumn<QList<int>>("ranks");
+        QTest::addColumn<QList<int>>("longest"); // RankRunMax(0..4)
+        QTest::newRow("1 1 2 1 1 1") << QList<int>{1, 1, 2, 1, 1, 1} << QList<int>{3, 1, 0, 0, 0};
+        QTest::newRow("one game") << QList<int>{4} << QList<int>{0, 0, 0, 1, 0};
+        QTest::newRow("run open at the end")
+            << QList<int>{2, 3, 3, 3, 3} << QList<int>{0, 1, 4, 0, 0};
+        QTest::newRow("equal runs") << QList<int>{1, 1, 2, 1, 1} << QList<int>{2, 1, 0, 0, 0};
+        QTest::newRow("rank 5") << QList<int>{5, 5, 1} << QList<int>{1, 0, 0, 0, 2};
+        QTest::newRow("alternating") << QList<int>{1, 2, 1, 2} << QList<int>{1, 1, 0, 0, 0};
+    }
+    void runs()
+    {
+        QFETCH(QList<int>, ranks);
+        QFETCH(QList<int>, longest);
+        for (int r : ranks)
+            RecordGame(qint16(r), 0, 0);
+        CloseRankRuns();
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(value(calc::RankRunMax, i), longest[i]);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QList<int>>("scores");
+        QTest::addColumn<int>("rank");
+        QTest::addColumn<int>("rating");
+        QTest::addColumn<int>("failingGame"); // 1-based, 0: none fails
+        QTest::addColumn<int>("kind");
+        const int overflow = int(ErrorKind::Overflow);
+        const int subscript = int(ErrorKind::SubscriptOutOfRange);
+        QTest::newRow("four times 9999")
+            << QList<int>{9999, 9999, 9999, 9999} << 1 << 0 << 4 << overflow;
+        QTest::newRow("running total below -32768")
+            << QList<int>{-9999, -9999, -9999, -9999} << 1 << 0 << 4 << overflow;
+        QTest::newRow("three times 9999") << QList<int>{9999, 9999, 9999} << 1 << 0 << 0 << 0;
+        QTest::newRow("rank 0") << QList<int>{10} << 0 << 0 << 1 << subscript;
+        QTest::newRow("rank 6") << QList<int>{10} << 6 << 0 << 1 << subscript;
+        QTest::newRow("rank -1") << QList<int>{10} << -1 << 0 << 1 << subscript;
+        QTest::newRow("rank 5") << QList<int>{10} << 5 << 0 << 0 << 0;
+        QTest::newRow("rating 32768") << QList<int>{10} << 1 << 32768 << 1 << overflow;
+        QTest::newRow("rating -32768") << QList<int>{10} << 1 << -32768 << 0 << 0;
+    }
+    void failures()
+    {
+        QFETCH(QList<int>, scores);
+        QFETCH(int, rank);
+        QFETCH(int, rating);
+        QFETCH(int, failingGame);
+        QFETCH(int, kind);
+        for (int i = 0; i < scores.size(); ++i) {
+            const int raised =
+                raisedKind([&] { RecordGame(qint16(rank), qint16(scores[i]), rating); });
+            QCOMPARE(raised, i + 1 == failingGame ? kind : -1);
+        }
+    }
+
+    void capacityOverflowsAtGame32701()
+    {
+        for (int i = 0; i < 32700; ++i)
+            RecordGame(1, 0, 0);
+        QCOMPARE(value(calc::ScoreSeries, 32700), 0);
+        QCOMPARE(raisedKind([] { RecordGame(1, 0, 0); }), int(ErrorKind::Overflow));
+    }
+
+    void runLengthIsSixteenBits()
+    {
+        // 32,700 games in one run: the run length stays within 16 bits.
+        for (int i = 0; i < 32700; ++i)
+            RecordGame(3, 0, 0);
+        CloseRankRuns();
+        QCOMPARE(value(calc::RankRunMax, 2), 32700);
+    }
+
+    void counters()
+    {
+        detail::addToCounter(calc::OwnTsumo);
+        detail::addToCounter(calc::OwnTsumo);
+        detail::addWinByHan(8);
+        QCOMPARE(value(calc::OwnTsumo), 2);
+        QCOMPARE(value(calc::WinByHan, 8), 1);
+        QCOMPARE(value(calc::WinHanCount), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalcAccum)
+#include "tst_calc_accum.moc"
