@@ -403,7 +403,7 @@ void frmMain::mnuFileExit_Click()
 
 // ------------------------------------------------------------- Edit menu
 
-void frmMain::mnuEditCalc_Click() {}
+
 
 // ------------------------------------------------------------- View menu
 

@@ -24,4 +24,8 @@ void frmUser::Form_Unload()
 
 void frmUser::trSetUserInfo() {}
 
+void frmUser::takeOverForCalc() {}
+
+void frmUser::focusFileName() {}
+
 } // namespace norva

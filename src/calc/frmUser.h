@@ -15,6 +15,15 @@ public:
     // Writes the window's fields to the settings store.
     void trSetUserInfo();
 
+    // The calculation run takes the window's fields over as settings: the
+    // score log as typed, the user name without surrounding blanks, the date
+    // range unless it is switched off, the chosen table kinds. A date or time
+    // that is not one raises norva::Error; the settings stored before it keep
+    // their new values.
+    void takeOverForCalc();
+    // Moves the input focus to the score file box.
+    void focusFileName();
+
 protected:
     void Form_Load() override;
     void Form_Unload() override;
