@@ -388,8 +388,6 @@ void frmMain::closeFromSignal()
 
 // ------------------------------------------------------------- File menu
 
-void frmMain::mnuFileOpen_Click() {}
-
 void frmMain::mnuFileSave_Click() {}
 
 void frmMain::mnuFilePageSetup_Click() {}
@@ -402,8 +400,6 @@ void frmMain::mnuFileExit_Click()
 }
 
 // ------------------------------------------------------------- Edit menu
-
-
 
 // ------------------------------------------------------------- View menu
 

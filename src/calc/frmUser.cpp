@@ -1,6 +1,147 @@
 #include "frmUser.h"
 
+#include "app/formcontrols.h"
+#include "common/convert.h"
+#include "common/error.h"
+#include "settings/basParam.h"
+#include "tables/basTableInfo.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QRegularExpressionValidator>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
 namespace norva {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// How high a table kind box reaches with its list open, in pixels.
+constexpr int DropDownHeight = 1000;
+
+// A text box whose whole text is selected whenever it gets the focus.
+class FormTextBox : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override
+    {
+        QLineEdit::focusInEvent(event);
+        selectAll();
+    }
+};
+
+// A date or time box: digits only, typed or pasted; editing keys still work.
+class DigitBox final : public FormTextBox
+{
+public:
+    DigitBox(int maxLength, QWidget *parent)
+        : FormTextBox(parent)
+    {
+        setMaxLength(maxLength);
+        setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    }
+};
+
+// The first local file of a dropped file list, if there is one.
+std::optional<QString> droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile())
+            return QDir::toNativeSeparators(url.toLocalFile());
+    return std::nullopt;
+}
+
+// The score file box: takes the path of a file dropped on it from the file
+// manager. Other dragged data is refused.
+class FileNameBox final : public FormTextBox
+{
+public:
+    explicit FileNameBox(QWidget *parent)
+        : FormTextBox(parent)
+    {
+        setAcceptDrops(true);
+    }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override
+    {
+        if (droppedFile(event->mimeData()))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    }
+    void dragMoveEvent(QDragMoveEvent *event) override
+    {
+        if (droppedFile(event->mimeData()))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    }
+    void dropEvent(QDropEvent *event) override
+    {
+        if (const std::optional<QString> path = droppedFile(event->mimeData())) {
+            setText(*path);
+            event->acceptProposedAction();
+        } else {
+            event->ignore();
+        }
+    }
+};
+
+// A table kind box whose open list reaches down to DropDownHeight pixels from
+// the top of the box, so that long lists need no scrolling.
+class TableInfoBox final : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override
+    {
+        const int row = count() > 0 ? view()->sizeHintForRow(0) : 0;
+        if (row > 0)
+            setMaxVisibleItems(qMax(1, (DropDownHeight - height()) / row));
+        QComboBox::showPopup();
+        QWidget *popup = view()->window();
+        if (popup != window() && popup->height() > DropDownHeight - height())
+            popup->resize(popup->width(), DropDownHeight - height());
+    }
+};
+
+QString number4(int year)
+{
+    return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
+}
+
+// Runs one step of storing the fields; a value the store refuses is skipped.
+void attempt(const std::function<void()> &step)
+{
+    try {
+        step();
+    } catch (const Error &) {
+    }
+}
+
+} // namespace
 
 frmUser &frmUser::instance()
 {
@@ -12,9 +153,150 @@ frmUser::frmUser()
     : ChildForm(QStringLiteral("frmUser"), QStringLiteral("計算情報"))
 {}
 
+QLineEdit *frmUser::txtFileName() const
+{
+    return m_txtFileName;
+}
+
+QLineEdit *frmUser::txtUserName() const
+{
+    return m_txtUserName;
+}
+
+QCheckBox *frmUser::chkSpecifyDate() const
+{
+    return m_chkSpecifyDate;
+}
+
+QComboBox *frmUser::cmbTableInfo(int i) const
+{
+    return m_cmbTableInfo.at(size_t(i - 1));
+}
+
 void frmUser::Form_Load()
 {
+    QWidget *f = form();
+    f->setFont(formFont());
+    using enum LabelStyle;
+    QList<QWidget *> tabOrder;
+
+    addLabel(f, QStringLiteral("lblFileName"), -1, Title, QStringLiteral("スコアファイル名"), 240,
+             120, 4575);
+    m_txtFileName = new FileNameBox(f);
+    setControlName(m_txtFileName, QStringLiteral("txtFileName"));
+    m_txtFileName->setGeometry(twipsRect(240, 360, 4695, 270));
+    tabOrder << m_txtFileName;
+
+    addLabel(f, QStringLiteral("lblUserName"), -1, Title, QStringLiteral("ユーザー名"), 240, 720,
+             975);
+    m_txtUserName = new FormTextBox(f);
+    setControlName(m_txtUserName, QStringLiteral("txtUserName"));
+    m_txtUserName->setGeometry(twipsRect(240, 960, 4695, 255));
+    tabOrder << m_txtUserName;
+
+    m_chkSpecifyDate = new QCheckBox(QStringLiteral("計算日付を指定しない。"), f);
+    setControlName(m_chkSpecifyDate, QStringLiteral("chkSpecifyDate"));
+    m_chkSpecifyDate->setGeometry(twipsRect(240, 1440, 2175, 180));
+    tabOrder << m_chkSpecifyDate;
+
+    // The start row, then the end row: year, month, day, hour, minute.
+    const QString units[5] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日"),
+                              QStringLiteral("時"), QStringLiteral("分")};
+    const QString unitNames[5] = {QStringLiteral("Year"), QStringLiteral("Month"),
+                                  QStringLiteral("Day"), QStringLiteral("Hour"),
+                                  QStringLiteral("Minute")};
+    const int boxLefts[5] = {1080, 2040, 2760, 3600, 4320};
+    const int unitLefts[5] = {1800, 2520, 3240, 4080, 4800};
+    struct Row
+    {
+        QString prefix; // "Start" or "End"
+        QString caption;
+        int labelTop, boxTop, unitTop;
+        std::array<QPointer<QLineEdit>, 3> *date;
+        std::array<QPointer<QLineEdit>, 2> *time;
+    };
+    const Row rows[2] = {
+        {QStringLiteral("Start"), QStringLiteral("開始日付"), 1740, 1680, 1800, &m_txtStartDate,
+         &m_txtStartTime},
+        {QStringLiteral("End"), QStringLiteral("終了日付"), 2115, 2040, 2160, &m_txtEndDate,
+         &m_txtEndTime},
+    };
+    for (const Row &row : rows) {
+        addLabel(f, u"lbl"_s + row.prefix + u"Date"_s, -1, Title, row.caption, 240, row.labelTop,
+                 735);
+        for (int k = 0; k < 5; ++k) {
+            const bool isDate = k < 3;
+            const int index = isDate ? k : k - 3;
+            auto *box = new DigitBox(k == 0 ? 4 : 2, f);
+            setControlName(box, u"txt"_s + row.prefix + (isDate ? u"Date"_s : u"Time"_s), index);
+            box->setGeometry(twipsRect(boxLefts[k], row.boxTop, k == 0 ? 735 : 495, 270));
+            if (isDate)
+                (*row.date)[index] = box;
+            else
+                (*row.time)[index] = box;
+            tabOrder << box;
+            addLabel(f, u"lbl"_s + row.prefix + unitNames[k], -1, Title, units[k], unitLefts[k],
+                     row.unitTop, 255);
+        }
+    }
+
+    for (int i = 1; i <= 2; ++i) {
+        auto *box = new TableInfoBox(f);
+        setControlName(box, QStringLiteral("cmbTableInfo"), i);
+        box->setGeometry(twipsRect(i == 1 ? 240 : 2640, 2520, 2175, 300));
+        m_cmbTableInfo[i - 1] = box;
+        tabOrder << box;
+    }
+    for (qsizetype k = 1; k < tabOrder.size(); ++k)
+        QWidget::setTabOrder(tabOrder[k - 1], tabOrder[k]);
+
+    QObject::connect(m_chkSpecifyDate, &QCheckBox::toggled, m_chkSpecifyDate,
+                     [this] { chkSpecifyDate_Click(); });
+
     setOuterSize(5295, 3390);
+
+    m_txtFileName->setText(GetParamValue(QStringLiteral("ScoreFile")).toString());
+    m_txtUserName->setText(GetParamValue(QStringLiteral("UserName")).toString());
+    if (!GetParamValue(QStringLiteral("SpecifyDate")).toBool())
+        m_chkSpecifyDate->setChecked(true);
+
+    const QDate startDate = GetParamValue(QStringLiteral("StartDate")).toDateTime().date();
+    const QTime startTime = GetParamValue(QStringLiteral("StartTime")).toDateTime().time();
+    const QDate endDate = GetParamValue(QStringLiteral("EndDate")).toDateTime().date();
+    const QTime endTime = GetParamValue(QStringLiteral("EndTime")).toDateTime().time();
+    m_txtStartDate[0]->setText(number4(startDate.year()));
+    m_txtStartDate[1]->setText(QString::number(startDate.month()));
+    m_txtStartDate[2]->setText(QString::number(startDate.day()));
+    m_txtStartTime[0]->setText(QString::number(startTime.hour()));
+    m_txtStartTime[1]->setText(QString::number(startTime.minute()));
+    m_txtEndDate[0]->setText(number4(endDate.year()));
+    m_txtEndDate[1]->setText(QString::number(endDate.month()));
+    m_txtEndDate[2]->setText(QString::number(endDate.day()));
+    m_txtEndTime[0]->setText(QString::number(endTime.hour()));
+    m_txtEndTime[1]->setText(QString::number(endTime.minute()));
+
+    for (int i = 1; i <= 2; ++i) {
+        QComboBox *box = m_cmbTableInfo[i - 1];
+        const TableList &list = TableInfoList(i);
+        if (list.isEmpty()) {
+            box->addItem(QStringLiteral("情報がありません"));
+            box->setCurrentIndex(0);
+            box->setEnabled(false);
+            continue;
+        }
+        const qint32 stored =
+            GetParamValue(QStringLiteral("TableKind") + QString::number(i)).toInt();
+        int selected = 0;
+        for (qsizetype k = 0; k < list.size(); ++k) {
+            box->addItem(list[k].tableString(), list[k].tableId());
+            if (list[k].tableId() == stored)
+                selected = int(k);
+        }
+        box->setCurrentIndex(selected);
+    }
+
+    // The window opens with the focus in the score file box.
+    m_txtFileName->setFocus(Qt::OtherFocusReason);
 }
 
 void frmUser::Form_Unload()
@@ -22,10 +304,105 @@ void frmUser::Form_Unload()
     trSetUserInfo();
 }
 
-void frmUser::trSetUserInfo() {}
+void frmUser::chkSpecifyDate_Click()
+{
+    const bool enabled = !m_chkSpecifyDate->isChecked();
+    for (QLineEdit *box : m_txtStartDate)
+        box->setEnabled(enabled);
+    for (QLineEdit *box : m_txtEndDate)
+        box->setEnabled(enabled);
+    for (QLineEdit *box : m_txtStartTime)
+        box->setEnabled(enabled);
+    for (QLineEdit *box : m_txtEndTime)
+        box->setEnabled(enabled);
+}
 
-void frmUser::takeOverForCalc() {}
+QString frmUser::startDateText() const
+{
+    return m_txtStartDate[0]->text() + u'/' + m_txtStartDate[1]->text() + u'/'
+           + m_txtStartDate[2]->text();
+}
 
-void frmUser::focusFileName() {}
+QString frmUser::startTimeText() const
+{
+    return m_txtStartTime[0]->text() + u':' + m_txtStartTime[1]->text();
+}
+
+QString frmUser::endDateText() const
+{
+    return m_txtEndDate[0]->text() + u'/' + m_txtEndDate[1]->text() + u'/'
+           + m_txtEndDate[2]->text();
+}
+
+QString frmUser::endTimeText() const
+{
+    return m_txtEndTime[0]->text() + u':' + m_txtEndTime[1]->text();
+}
+
+qint32 frmUser::chosenTableId(int i) const
+{
+    const TableList &list = TableInfoList(i);
+    const int index = m_cmbTableInfo[i - 1]->currentIndex();
+    if (index < 0 || index >= list.size())
+        raise(ErrorKind::SubscriptOutOfRange);
+    return list[index].tableId();
+}
+
+void frmUser::trSetUserInfo()
+{
+    if (!form())
+        return;
+    attempt([&] { SetParamValue(QStringLiteral("ScoreFile"), m_txtFileName->text()); });
+    attempt([&] { SetParamValue(QStringLiteral("UserName"), m_txtUserName->text()); });
+    attempt([&] { SetParamValue(QStringLiteral("SpecifyDate"), !m_chkSpecifyDate->isChecked()); });
+    attempt([&] { SetParamValue(QStringLiteral("StartDate"), startDateText()); });
+    attempt([&] { SetParamValue(QStringLiteral("StartTime"), startTimeText()); });
+    attempt([&] { SetParamValue(QStringLiteral("EndDate"), endDateText()); });
+    attempt([&] { SetParamValue(QStringLiteral("EndTime"), endTimeText()); });
+    for (int i = 1; i <= 2; ++i) {
+        if (m_cmbTableInfo[i - 1]->isEnabled())
+            attempt([&] {
+                SetParamValue(QStringLiteral("TableKind") + QString::number(i), chosenTableId(i));
+            });
+    }
+}
+
+void frmUser::takeOverForCalc()
+{
+    if (!form())
+        return;
+    SetParamValue(QStringLiteral("ScoreFile"), m_txtFileName->text());
+    SetParamValue(QStringLiteral("UserName"), trimSpaces(m_txtUserName->text()).toString());
+    if (m_chkSpecifyDate->isChecked()) {
+        SetParamValue(QStringLiteral("SpecifyDate"), false);
+    } else {
+        SetParamValue(QStringLiteral("SpecifyDate"), true);
+        SetParamValue(QStringLiteral("StartDate"), startDateText());
+        SetParamValue(QStringLiteral("StartTime"), startTimeText());
+        SetParamValue(QStringLiteral("EndDate"), endDateText());
+        SetParamValue(QStringLiteral("EndTime"), endTimeText());
+    }
+    for (int i = 1; i <= 2; ++i) {
+        if (m_cmbTableInfo[i - 1]->isEnabled())
+            SetParamValue(QStringLiteral("TableKind") + QString::number(i), chosenTableId(i));
+    }
+}
+
+void frmUser::focusFileName()
+{
+    if (!m_txtFileName)
+        return;
+    show(); // brings the open window to the front
+    m_txtFileName->setFocus(Qt::OtherFocusReason);
+}
+
+void frmUser::setFileName(const QString &path)
+{
+    show();
+    if (!m_txtFileName)
+        return;
+    m_txtFileName->setText(path);
+    m_txtFileName->setFocus(Qt::OtherFocusReason);
+}
 
 } // namespace norva

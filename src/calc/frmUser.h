@@ -2,6 +2,15 @@
 
 #include "app/childform.h"
 
+#include <QPointer>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
 namespace norva {
 
 // The calculation settings window: whose record to compute and from which data.
@@ -12,7 +21,9 @@ public:
 
     // True while the window is open.
     bool truShowMe() const { return isLoaded(); }
-    // Writes the window's fields to the settings store.
+    // Writes the window's fields to the settings store, each one that the
+    // store accepts: a date or time that is none keeps its old value, without
+    // a message. Does nothing while the window is closed.
     void trSetUserInfo();
 
     // The calculation run takes the window's fields over as settings: the
@@ -23,6 +34,16 @@ public:
     void takeOverForCalc();
     // Moves the input focus to the score file box.
     void focusFileName();
+    // Puts a path into the score file box, opening the window first when it is
+    // closed. Nothing is stored.
+    void setFileName(const QString &path);
+
+    // The controls while the window is open, else null.
+    QLineEdit *txtFileName() const;
+    QLineEdit *txtUserName() const;
+    QCheckBox *chkSpecifyDate() const;
+    // i = 1 or 2.
+    QComboBox *cmbTableInfo(int i) const;
 
 protected:
     void Form_Load() override;
@@ -30,6 +51,24 @@ protected:
 
 private:
     frmUser();
+
+    // The check box's rule: a checked box switches the date and time boxes off.
+    void chkSpecifyDate_Click();
+    // The joined texts of the date and time boxes, as the settings store takes
+    // them ("yyyy/m/d", "h:n").
+    QString startDateText() const;
+    QString startTimeText() const;
+    QString endDateText() const;
+    QString endTimeText() const;
+    // The TableId chosen in the enabled box of group i.
+    qint32 chosenTableId(int i) const;
+
+    QPointer<QLineEdit> m_txtFileName;
+    QPointer<QLineEdit> m_txtUserName;
+    QPointer<QCheckBox> m_chkSpecifyDate;
+    std::array<QPointer<QLineEdit>, 3> m_txtStartDate, m_txtEndDate;
+    std::array<QPointer<QLineEdit>, 2> m_txtStartTime, m_txtEndTime;
+    std::array<QPointer<QComboBox>, 2> m_cmbTableInfo;
 };
 
 } // namespace norva

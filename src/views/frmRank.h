@@ -2,6 +2,12 @@
 
 #include "app/childform.h"
 
+#include <QPointer>
+
+#include <array>
+
+class QLabel;
+
 namespace norva {
 
 // The rank and score record of the last calculation.
@@ -12,7 +18,10 @@ public:
 
     // True while the window is open.
     bool trrShowMe() const { return isLoaded(); }
-    // Shows the current results.
+    // Shows the current results: games, scores, average rank and, per final
+    // rank, its count, share and longest run. Without games every value is
+    // empty and the rank titles read "１位" to "４位". Does nothing while the
+    // window is closed. An error of the result accessor passes to the caller.
     void trSetRankValues();
 
 protected:
@@ -20,6 +29,10 @@ protected:
 
 private:
     frmRank();
+
+    QPointer<QLabel> lblAllNum, lblScore, lblRankAve;
+    QPointer<QLabel> lblHighScore, lblLowScore, lblScoreAve;
+    std::array<QPointer<QLabel>, 4> lblRankTitle, lblRankNum, lblRankCont;
 };
 
 } // namespace norva

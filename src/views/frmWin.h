@@ -2,6 +2,12 @@
 
 #include "app/childform.h"
 
+#include <QPointer>
+
+#include <array>
+
+class QLabel;
+
 namespace norva {
 
 // The user's own wins by han class.
@@ -12,7 +18,11 @@ public:
 
     // True while the window is open.
     bool trwShowMe() const { return isLoaded(); }
-    // Shows the current results.
+    // Shows the number of classified wins and, for every han class of the
+    // table definitions, its name with its share and its count (the bare name
+    // and no count while nothing is classified). Cells beyond the defined
+    // classes are left alone. Does nothing while the window is closed. An
+    // error of the result accessor passes to the caller.
     void trSetWinValues();
 
 protected:
@@ -20,6 +30,9 @@ protected:
 
 private:
     frmWin();
+
+    QPointer<QLabel> lblWinAllNum;
+    std::array<QPointer<QLabel>, 9> lblWinValueTitle, lblWinValue;
 };
 
 } // namespace norva

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// Helpers for laying controls out as the windows were designed: positions in
+// twips, control names, arrays of controls.
+namespace norva {
+
+// A rectangle given in twips, in pixels.
+QRect twipsRect(int left, int top, int width, int height);
+
+// The font of the windows' controls: ＭＳ Ｐゴシック, 9 points.
+QFont formFont();
+
+// Names a control. An element of a control array (index 0 or more) is called
+// "name(index)" and carries its index as the property "index".
+void setControlName(QWidget *control, const QString &name, int index = -1);
+
+// How a label of a results table looks.
+enum class LabelStyle {
+    Title, // plain text, left-aligned
+    Value, // single-line border, text right-aligned
+};
+
+// A label on form at a position in twips; every label of the tables is 255
+// twips high.
+QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style,
+                 const QString &caption, int left, int top, int width, int height = 255);
+
+} // namespace norva
