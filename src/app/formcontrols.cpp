@@ -37,14 +37,27 @@ QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style
     setControlName(label, name, index);
     label->setGeometry(twipsRect(left, top, width, height));
     label->setTextFormat(Qt::PlainText);
+    label->setProperty("designWidth", label->width());
     if (style == LabelStyle::Value) {
         label->setFrameStyle(QFrame::Box | QFrame::Plain);
         label->setLineWidth(1);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setIndent(2); // keeps the digits off the border
     } else {
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // Text at the top, so that a caption beside a text box stands on the
+        // line of the box's text.
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     return label;
+}
+
+void setTitleText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    const int designed = label->property("designWidth").toInt();
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * label->margin()
+                       + 2 * label->frameWidth();
+    label->resize(qMax(designed, needed), label->height());
 }
 
 } // namespace norva

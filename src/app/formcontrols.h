@@ -23,7 +23,7 @@ void setControlName(QWidget *control, const QString &name, int index = -1);
 
 // How a label of a results table looks.
 enum class LabelStyle {
-    Title, // plain text, left-aligned
+    Title, // plain text at the top left
     Value, // single-line border, text right-aligned
 };
 
@@ -31,5 +31,10 @@ enum class LabelStyle {
 // twips high.
 QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style,
                  const QString &caption, int left, int top, int width, int height = 255);
+
+// Sets the text of a title label. A title whose text is wider than the label
+// was designed grows to the right until the text fits (it has no border, so
+// only the text shows); it never becomes narrower than designed.
+void setTitleText(QLabel *label, const QString &text);
 
 } // namespace norva

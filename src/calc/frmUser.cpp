@@ -196,7 +196,13 @@ void frmUser::Form_Load()
 
     m_chkSpecifyDate = new QCheckBox(QStringLiteral("計算日付を指定しない。"), f);
     setControlName(m_chkSpecifyDate, QStringLiteral("chkSpecifyDate"));
-    m_chkSpecifyDate->setGeometry(twipsRect(240, 1440, 2175, 180));
+    // Designed 180 twips high, less than the box itself needs: it keeps its
+    // row and grows evenly up and down until the box fits.
+    QRect checkRect = twipsRect(240, 1440, 2175, 180);
+    if (const int need = m_chkSpecifyDate->sizeHint().height(); need > checkRect.height())
+        checkRect.adjust(0, -(need - checkRect.height()) / 2, 0,
+                         need - checkRect.height() - (need - checkRect.height()) / 2);
+    m_chkSpecifyDate->setGeometry(checkRect);
     tabOrder << m_chkSpecifyDate;
 
     // The start row, then the end row: year, month, day, hour, minute.

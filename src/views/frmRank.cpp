@@ -84,11 +84,11 @@ void frmRank::trSetRankValues()
         const qint32 n = GetCalcValue(calc::GameCount).toInt();
         if (n > 0) {
             const qint32 count = GetCalcValue(calc::RankCount, i).toInt();
-            lblRankTitle[i]->setText(rank + u'(' + sharePercent(count, n) + u"%)");
+            setTitleText(lblRankTitle[i], rank + u'(' + sharePercent(count, n) + u"%)");
             lblRankNum[i]->setText(QString::number(count));
             lblRankCont[i]->setText(QString::number(GetCalcValue(calc::RankRunMax, i).toInt()));
         } else {
-            lblRankTitle[i]->setText(rank);
+            setTitleText(lblRankTitle[i], rank);
             lblRankNum[i]->clear();
             lblRankCont[i]->clear();
         }

@@ -80,14 +80,15 @@ void frmStage::trSetStageValues()
         lblStageNum->setText(QString::number(hands));
         for (size_t i = 0; i < std::size(cells); ++i) {
             const qint32 count = GetCalcValue(cells[i].kind).toInt();
-            m_titles[i]->setText(str(cells[i].caption) + u'(' + sharePercent(count, hands) + u"%)");
+            setTitleText(m_titles[i],
+                         str(cells[i].caption) + u'(' + sharePercent(count, hands) + u"%)");
         }
         for (size_t i = 0; i < std::size(cells); ++i)
             m_values[i]->setText(QString::number(GetCalcValue(cells[i].kind).toInt()));
     } else {
         lblStageNum->clear();
         for (size_t i = 0; i < std::size(cells); ++i)
-            m_titles[i]->setText(str(cells[i].caption));
+            setTitleText(m_titles[i], str(cells[i].caption));
         for (size_t i = 0; i < std::size(cells); ++i)
             m_values[i]->clear();
     }

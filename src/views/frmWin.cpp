@@ -60,10 +60,11 @@ void frmWin::trSetWinValues()
         const qint32 classified = GetCalcValue(calc::WinHanCount).toInt();
         if (classified > 0) {
             const qint32 count = GetCalcValue(calc::WinByHan, i).toInt();
-            lblWinValueTitle[i]->setText(name + u'(' + sharePercent(count, classified) + u"%)");
+            setTitleText(lblWinValueTitle[i],
+                         name + u'(' + sharePercent(count, classified) + u"%)");
             lblWinValue[i]->setText(QString::number(count));
         } else {
-            lblWinValueTitle[i]->setText(name);
+            setTitleText(lblWinValueTitle[i], name);
             lblWinValue[i]->clear();
         }
     }
