@@ -1,12 +1,14 @@
 #include "frmUser.h"
 
 #include "app/formcontrols.h"
+#include "app/frmMain.h"
 #include "common/convert.h"
 #include "common/error.h"
 #include "settings/basParam.h"
 #include "tables/basTableInfo.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -14,6 +16,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -33,13 +36,38 @@ namespace {
 // How high a table kind box reaches with its list open, in pixels.
 constexpr int DropDownHeight = 1000;
 
-// A text box whose whole text is selected whenever it gets the focus.
+// True when key is the shortcut of an enabled command of the main window.
+bool isMainWindowShortcut(const QKeyEvent *key)
+{
+    frmMain *main = frmMain::instance();
+    if (!main)
+        return false;
+    const QKeySequence pressed(key->keyCombination());
+    for (const QAction *a : main->findChildren<QAction *>())
+        if (a->isEnabled() && a->shortcutContext() == Qt::WindowShortcut
+            && a->shortcuts().contains(pressed))
+            return true;
+    return false;
+}
+
+// A text box whose whole text is selected whenever it gets the focus. The main
+// window's shortcuts come before the box's own editing keys, so that Ctrl+A and
+// Ctrl+U run their commands here as anywhere else.
 class FormTextBox : public QLineEdit
 {
 public:
     using QLineEdit::QLineEdit;
 
 protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride
+            && isMainWindowShortcut(static_cast<QKeyEvent *>(event))) {
+            event->ignore();
+            return true;
+        }
+        return QLineEdit::event(event);
+    }
     void focusInEvent(QFocusEvent *event) override
     {
         QLineEdit::focusInEvent(event);

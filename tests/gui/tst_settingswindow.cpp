@@ -423,6 +423,29 @@ private slots:
         QCOMPARE(control<QLineEdit>(u"txtFileName"_s)->selectedText(), missing);
     }
 
+    // The main window's shortcuts work from inside the text boxes, before the
+    // boxes' own editing keys (Ctrl+A would select all, Ctrl+U clear the line).
+    void menuShortcutsFromTheTextBoxes()
+    {
+        startWith({u"UserName=かもめ"_s, u"VisibleWindow=1"_s});
+        auto *name = control<QLineEdit>(u"txtUserName"_s);
+        QStringList opened;
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_R, Qt::Key_W, Qt::Key_U}) {
+            name->setFocus();
+            QTRY_VERIFY(name->hasFocus());
+            name->end(false);
+            QTest::keyClick(name, key, Qt::ControlModifier);
+            opened << m_main->mdiArea()->activeSubWindow()->objectName();
+        }
+        QCOMPARE(opened, (QStringList{u"frmStage"_s, u"frmRank"_s, u"frmWin"_s, u"frmUser"_s}));
+        QCOMPARE(name->text(), u"かもめ"_s);
+        // Editing keys that are no command still edit.
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Home);
+        QTest::keyClick(name, Qt::Key_Delete);
+        QCOMPARE(name->text(), u"もめ"_s);
+    }
+
     void exitStoresTheFields()
     {
         startWith({});
