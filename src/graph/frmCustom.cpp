@@ -122,6 +122,13 @@ frmCustom::frmCustom(QWidget *parent)
 
     m_fraGraphColor->setObjectName(QStringLiteral("fraGraphColor"));
     m_fraGraphColor->setGeometry(twipsRect(240, 720, 3855, 975));
+    // The caption stands on the frame's top line, so that the labels inside
+    // stand clear below it.
+    m_fraGraphColor->setStyleSheet(QStringLiteral(
+        "QGroupBox#fraGraphColor { border: 1px solid palette(mid); border-radius: 2px;"
+        " margin-top: 0.6em; }"
+        "QGroupBox#fraGraphColor::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0 2px; }"));
 
     QWidget *previous = m_chkAutoCalc;
     QWidget::setTabOrder(m_cmdSaveClose, m_cmdClose);

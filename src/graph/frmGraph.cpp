@@ -132,6 +132,8 @@ void frmGraph::Form_Load()
         chk->setObjectName(QStringLiteral("chkSelectGraph(%1)").arg(i));
         chk->setProperty("index", i);
         chk->setFont(toggleFont);
+        // Painted in its graph's colour: the row of toggles is the legend.
+        chk->setBackgroundRole(QPalette::Window);
         chk->setAutoFillBackground(true);
         chk->setGeometry(twipsToPixels(120 + 960 * i), twipsToPixels(120), twipsToPixels(975),
                          twipsToPixels(255));

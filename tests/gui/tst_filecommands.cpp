@@ -80,11 +80,11 @@ class TestFileCommands : public QObject
 
     // The bundled table definitions, the small fixture log and settings that
     // name かもめ without a date range.
-    static void prepare(const testutil::ProgramDir &dir, const QStringList &extra)
+    static void prepare(const testutil::ProgramDir &dir, const QStringList &extra,
+                        const QString &log = QStringLiteral(NORVA_TEST_DATA "/calc-small.log"))
     {
         guiutil::copyTables(dir);
-        QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-small.log"),
-                            dir.file(u"MjScore.txt"_s)));
+        QVERIFY(QFile::copy(log, dir.file(u"MjScore.txt"_s)));
         guiutil::writeSettings(dir, QStringList{u"UserName=かもめ"_s, u"SpecifyDate=False"_s,
                                                 u"StartDate=2002/7/1"_s, u"StartTime=0:0"_s,
                                                 u"EndDate=2002/7/5"_s, u"EndTime=23:59"_s}
@@ -158,13 +158,18 @@ private slots:
         QVERIFY(guiutil::finish(m));
     }
 
+    // The bundled sample log: a year of games.
     void printedPageHoldsTheResultsColumnAndTheGraph()
     {
         testutil::ProgramDir dir;
-        prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=16"_s});
+        prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=16"_s},
+                QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"));
         QPointer<frmMain> m = guiutil::start();
         QVERIFY(m);
+        QVERIFY(GetCalcValue(0).toInt() > 100);
         m->toolbarButton(u"Printer"_s)->trigger();
+        if (qEnvironmentVariableIsSet("NORVA_KEEP_PDF"))
+            QFile::copy(m_pdf, qEnvironmentVariable("NORVA_KEEP_PDF"));
         QCOMPARE(m_printDialogs, 1);
         QCOMPARE(imageCount(m_pdf), 1);
         QCOMPARE(m->printer().pageLayout().orientation(), QPageLayout::Landscape);

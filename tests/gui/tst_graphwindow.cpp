@@ -205,6 +205,9 @@ private slots:
         const QPalette pal = g.chkSelectGraph(0)->palette();
         QCOMPARE(pal.color(QPalette::Window), QColor(0, 128, 255));
         QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 127, 0));
+        // As the toggle shows itself: its colour beside the caption.
+        const QImage shown = g.chkSelectGraph(0)->grab().toImage();
+        QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() / 2), QColor(0, 128, 255));
         // The other toggles keep the defaults: orange with its complement.
         QCOMPARE(g.chkSelectGraph(1)->palette().color(QPalette::Window), QColor(255, 128, 64));
         QCOMPARE(g.chkSelectGraph(1)->palette().color(QPalette::WindowText), QColor(0, 127, 191));
