@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSet>
+#include <QTimer>
 
 using namespace norva;
 using namespace Qt::StringLiterals;
@@ -285,6 +286,39 @@ private slots:
         QVERIFY(guiutil::finish(m));
         QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 32767);
         QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 900);
+    }
+
+    // Window events run between the graphs. A toggle clicked after the score
+    // graph has been drawn shows in a drawing that follows at once; closing
+    // the window meanwhile ends nothing badly and keeps what the window stores.
+    void eventsDuringADrawing()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphDisp=17"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QTRY_VERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
+
+        // The first events run before any graph, the next after the score.
+        QCheckBox *score = g.chkSelectGraph(0);
+        QTimer::singleShot(0, score,
+                           [score] { QTimer::singleShot(0, score, [score] { score->click(); }); });
+        g.trGraphDraw();
+        QCOMPARE(g.state().miGraphDisp, 16);
+        QVERIFY(g.state().mbDrawReady);
+        QVERIFY(!colours(g.picture()).contains(rgb(255, 0, 0)));
+        QVERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
+
+        QTimer::singleShot(0, graphWindow(), [] { graphWindow()->close(); });
+        g.trGraphDraw();
+        QVERIFY(!g.trgShowMe());
+        QVERIFY(g.state().mbDrawReady);
+        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 16);
+        // Opened again, it draws as before.
+        m->mnuViewGraph_Click();
+        QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
+        QVERIFY(guiutil::finish(m));
     }
 
     // The View menu, its key and the toolbar button open the window; a
