@@ -73,6 +73,7 @@ class TestFileCommands : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_out;
     int m_printDialogs = 0;
     int m_saveDialogs = 0;
     QString m_pdf;
@@ -105,8 +106,7 @@ class TestFileCommands : public QObject
 private slots:
     void initTestCase()
     {
-        QTemporaryDir *out = new QTemporaryDir; // lives as long as the test
-        m_pdf = out->filePath(u"page.pdf"_s);
+        m_pdf = m_out.filePath(u"page.pdf"_s);
         frmMain::setPrintDialogForTests([this](QPrintDialog &dialog) {
             ++m_printDialogs;
             // Only the whole page can be printed, and only to a printer.
