@@ -9,6 +9,7 @@
 #include "common/error.h"
 #include "common/messages.h"
 #include "common/paths.h"
+#include "graph/frmCustom.h"
 #include "graph/frmGraph.h"
 #include "settings/basParam.h"
 #include "views/frmRank.h"
@@ -24,6 +25,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
@@ -388,11 +390,6 @@ void frmMain::closeFromSignal()
 
 // ------------------------------------------------------------- File menu
 
-void frmMain::mnuFileSave_Click() {}
-
-void frmMain::mnuFilePageSetup_Click() {}
-
-void frmMain::mnuFilePrint_Click() {}
 
 void frmMain::mnuFileExit_Click()
 {
@@ -439,7 +436,10 @@ void frmMain::mnuViewGraph_Click()
     frmGraph::instance().show();
 }
 
-void frmMain::mnuViewOptions_Click() {}
+void frmMain::mnuViewOptions_Click()
+{
+    frmCustom::showModal(this);
+}
 
 // ----------------------------------------------------------- Window menu
 

@@ -3,9 +3,16 @@
 #include <QMainWindow>
 #include <QMap>
 
+#include <functional>
+#include <memory>
+
 class QAction;
+class QFileDialog;
 class QMdiArea;
 class QMenu;
+class QPageSetupDialog;
+class QPrintDialog;
+class QPrinter;
 class QToolBar;
 
 namespace norva {
@@ -84,6 +91,21 @@ public:
     // first, then the normal exit path runs.
     void closeFromSignal();
 
+    // The printer that page setup prepares and the print command prints on;
+    // it keeps its settings for the rest of the session.
+    QPrinter &printer();
+
+    // Test hooks: each stands in for a dialog of the File menu. It receives
+    // the dialog as the command set it up and answers for the user: true for
+    // OK (the print and page setup hooks may change the printer), or the
+    // chosen path (empty for Cancel).
+    using PrintDialogHook = std::function<bool(QPrintDialog &)>;
+    using PageSetupDialogHook = std::function<bool(QPageSetupDialog &)>;
+    using SaveDialogHook = std::function<QString(QFileDialog &)>;
+    static void setPrintDialogForTests(PrintDialogHook hook);
+    static void setPageSetupDialogForTests(PageSetupDialogHook hook);
+    static void setSaveDialogForTests(SaveDialogHook hook);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -105,6 +127,8 @@ private:
     QMap<QString, QAction *> m_toolbarButtons;
     QSize m_setTwips;
     QSize m_setPixels;
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_lastSaveFolder;
     bool m_exited = false;
     bool m_closeRequested = false;
     bool m_formLoaded = false;

@@ -26,9 +26,11 @@ bool PrintResultsAndGraph(QPrinter &printer, GraphState &state, const QList<Prin
                           const GraphSource &source, QSize screenPixels,
                           const std::function<void()> &processEvents = {});
 
-// The same with the last calculation's results, the primary screen's size and
-// the window events processed between the graphs.
-bool PrintResultsAndGraph(QPrinter &printer, GraphState &state);
+// The same with the last calculation's results column, the primary screen's
+// size and the window events processed between the graphs; the graph is drawn
+// from source (the last calculation unless a test supplies its own figures).
+bool PrintResultsAndGraph(QPrinter &printer, GraphState &state,
+                          const GraphSource &source = calcGraphSource());
 
 // Draws the graph into the area (0, 0)-(width, height) of the painter's units,
 // plus the legend below it when printing. The graph is drawn into an image

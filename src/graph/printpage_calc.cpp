@@ -8,7 +8,7 @@
 
 namespace norva {
 
-bool PrintResultsAndGraph(QPrinter &printer, GraphState &state)
+bool PrintResultsAndGraph(QPrinter &printer, GraphState &state, const GraphSource &source)
 {
     QList<PrintLine> lines;
     try {
@@ -18,7 +18,7 @@ bool PrintResultsAndGraph(QPrinter &printer, GraphState &state)
     }
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize screenPixels = screen ? screen->size() : QSize(1024, 768);
-    return PrintResultsAndGraph(printer, state, lines, calcGraphSource(), screenPixels,
+    return PrintResultsAndGraph(printer, state, lines, source, screenPixels,
                                 [] { QCoreApplication::processEvents(); });
 }
 

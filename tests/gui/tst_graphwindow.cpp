@@ -1,0 +1,359 @@
+#include "guiutil.h"
+
+#include "calc/basCalc.h"
+#include "graph/frmGraph.h"
+#include "settings/basParam.h"
+
+#include "fakegraphsource.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSet>
+#include <QTimer>
+
+using namespace norva;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QSet<QRgb> colours(const QImage &image)
+{
+    QSet<QRgb> out;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            out.insert(image.pixel(x, y) | 0xFF000000u);
+    return out;
+}
+
+QRgb rgb(int r, int g, int b)
+{
+    return qRgb(r, g, b);
+}
+
+} // namespace
+
+class TestGraphWindow : public QObject
+{
+    Q_OBJECT
+
+    testutil::FakeGraphSource m_source;
+
+    // A program folder whose settings open only the graph window.
+    static void prepare(const testutil::ProgramDir &dir, const QStringList &extra = {})
+    {
+        guiutil::copyTables(dir);
+        guiutil::writeSettings(dir, QStringList{u"VisibleWindow=16"_s} + extra);
+    }
+    static QMdiSubWindow *graphWindow() { return frmGraph::instance().subWindow(); }
+    static QList<bool> ticks()
+    {
+        QList<bool> out;
+        for (int i = 0; i < 5; ++i)
+            out << frmGraph::instance().chkSelectGraph(i)->isChecked();
+        return out;
+    }
+    // Waits until the window's resizes have been handled.
+    static void settle() { QTest::qWait(50); }
+
+private slots:
+    void initTestCase()
+    {
+        guiutil::answerWithDefaults();
+        // Four games: the score graph and the running total share the line
+        // from the second game (lowest of both) to the third (highest of both).
+        m_source.setGames({10, -20, 30, 0}, {2, 4, 1, 3}, {1500, 1510, 1490, 1520});
+        m_source.setWins({u"1翻"_s, u"2翻"_s}, {2, 4});
+    }
+    void init()
+    {
+        msgbox::clearShownBoxes();
+        frmGraph::setGraphSourceForTests(&m_source);
+    }
+    void cleanup() { frmGraph::setGraphSourceForTests(nullptr); }
+
+    void firstStartOpensAtTheDefaultSizeWithEveryGraph()
+    {
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QVERIFY(g.trgShowMe());
+        QCOMPARE(g.outerWidth(), 5205);
+        QCOMPARE(g.outerHeight(), 3200);
+        QCOMPARE(g.miGraphWidth(), 5205);
+        QCOMPARE(g.state().miGraphDisp, 31);
+        QCOMPARE(ticks(), QList<bool>(5, false));
+        QCOMPARE(graphWindow()->windowTitle(), u"グラフ表示"_s);
+
+        const QStringList captions{u"得点(&P)"_s, u"順位(&K)"_s, u"翻別(&V)"_s, u"Ｒ値(&E)"_s,
+                                   u"合計(&T)"_s};
+        for (int i = 0; i < 5; ++i) {
+            auto *chk = graphWindow()->findChild<QCheckBox *>(u"chkSelectGraph(%1)"_s.arg(i));
+            QVERIFY(chk);
+            QCOMPARE(chk->property("index").toInt(), i);
+            QCOMPARE(chk->text(), captions[i]);
+            QVERIFY(chk->font().bold());
+            QCOMPARE(chk->font().pointSizeF(), 9.0);
+            QCOMPARE(chk->font().family(), u"ＭＳ ゴシック"_s);
+        }
+        // The picture fills the client area but for the margins.
+        QWidget *pic = graphWindow()->findChild<QWidget *>(u"picGameRpt"_s);
+        QVERIFY(pic);
+        const QWidget *client = g.form();
+        QCOMPARE(pic->pos(), QPoint(8, 32));
+        QCOMPARE(pic->width(), qRound((client->width() * 15 - 250) / 15.0));
+        QCOMPARE(pic->height(), qRound((client->height() * 15 - 580) / 15.0));
+        QCOMPARE(g.picture().size(), pic->size());
+        // Every graph drawn: the colours of all five show.
+        const QSet<QRgb> seen = colours(g.picture());
+        for (QRgb c : {rgb(255, 0, 0), rgb(255, 128, 64), rgb(0, 128, 0), rgb(0, 128, 255),
+                       rgb(128, 0, 128)})
+            QVERIFY2(seen.contains(c), qPrintable(QString::number(c, 16)));
+
+        QVERIFY(guiutil::finish(m));
+        QVERIFY(!g.trgShowMe());
+        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 5205);
+        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3200);
+        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 31);
+    }
+
+    void togglesChooseTheGraphs()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphDisp=0"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QCOMPARE(ticks(), QList<bool>(5, true));
+        QCOMPARE(g.state().miGraphDisp, 0);
+        // Only the axis.
+        QCOMPARE(colours(g.picture()), (QSet<QRgb>{rgb(255, 255, 255), rgb(0, 0, 0)}));
+
+        g.chkSelectGraph(0)->click();
+        QCOMPARE(g.state().miGraphDisp, 1);
+        QVERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
+        QVERIFY(!colours(g.picture()).contains(rgb(128, 0, 128)));
+
+        // Its access key ticks it again.
+        m->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m));
+        QTest::keyClick(m, Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(g.state().miGraphDisp, 0);
+        QVERIFY(!colours(g.picture()).contains(rgb(255, 0, 0)));
+
+        g.chkSelectGraph(4)->click();
+        g.chkSelectGraph(2)->click();
+        QCOMPARE(g.state().miGraphDisp, 20);
+        g.chkSelectGraph(4)->click();
+        g.chkSelectGraph(0)->click();
+        QCOMPARE(g.state().miGraphDisp, 5);
+
+        QVERIFY(guiutil::finish(m));
+        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 5);
+    }
+
+    void storedSelectionComesBack()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphDisp=10"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        QCOMPARE(ticks(), (QList<bool>{true, false, true, false, true}));
+        QCOMPARE(frmGraph::instance().state().miGraphDisp, 10);
+        QVERIFY(guiutil::finish(m));
+        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 10);
+    }
+
+    // Where the score graph and the running total run over one another the
+    // picture shows the AND of their colours.
+    void overlappingGraphsMix()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphDisp=17"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        const QImage image = frmGraph::instance().picture();
+        const double w = image.width() * 15.0;
+        const double xstep = (w - 700) / 4;
+        const int xMid = qRound((2.5 * xstep + 350) / 15);
+        const int yMid = image.height() / 2;
+        QList<QRgb> onLine;
+        for (int x = xMid - 20; x <= xMid + 20; ++x) {
+            if ((image.pixel(x, yMid) | 0xFF000000u) != rgb(255, 255, 255))
+                onLine << (image.pixel(x, yMid) | 0xFF000000u);
+        }
+        QVERIFY(!onLine.isEmpty());
+        for (QRgb c : onLine)
+            QCOMPARE(QColor(c), QColor(128, 0, 0));
+        // Apart from each other both keep their own colour.
+        const QSet<QRgb> seen = colours(image);
+        QVERIFY(seen.contains(rgb(255, 0, 0)));
+        QVERIFY(seen.contains(rgb(128, 0, 128)));
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void coloursFromTheSettings()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphPoint=000128255"_s, u"GraphBack=200200200"_s, u"GraphDisp=1"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QCOMPARE(g.state().mlPointColor, 16744448);
+        const QPalette pal = g.chkSelectGraph(0)->palette();
+        QCOMPARE(pal.color(QPalette::Window), QColor(0, 128, 255));
+        QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 127, 0));
+        // As the toggle shows itself: its colour beside the caption.
+        const QImage shown = g.chkSelectGraph(0)->grab().toImage();
+        QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() / 2), QColor(0, 128, 255));
+        // The other toggles keep the defaults: orange with its complement.
+        QCOMPARE(g.chkSelectGraph(1)->palette().color(QPalette::Window), QColor(255, 128, 64));
+        QCOMPARE(g.chkSelectGraph(1)->palette().color(QPalette::WindowText), QColor(0, 127, 191));
+        // The picture is erased to the background, and the score line mixes with it.
+        const QSet<QRgb> seen = colours(g.picture());
+        QVERIFY(seen.contains(rgb(200, 200, 200)));
+        QVERIFY(seen.contains(rgb(0, 128 & 200, 255 & 200)));
+        QVERIFY(!seen.contains(rgb(255, 255, 255)));
+        QVERIFY(guiutil::finish(m));
+    }
+
+    // Only a normal window's size is remembered: maximised and minimised
+    // sizes are not.
+    void closingAfterMaximisingStoresTheNormalSize()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphWidth=4500"_s, u"GraphHeight=3000"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QMdiSubWindow *sub = graphWindow();
+        QCOMPARE(sub->size(), QSize(300, 200));
+        sub->resize(320, 210);
+        settle();
+        QCOMPARE(g.miGraphWidth(), 4800);
+        QCOMPARE(g.miGraphHeight(), 3150);
+
+        sub->showMaximized();
+        QTRY_VERIFY(sub->isMaximized());
+        settle();
+        QVERIFY(sub->width() > 320);
+        QCOMPARE(g.picture().width(), g.form()->width() - 17);
+        QCOMPARE(g.miGraphWidth(), 4800);
+        QCOMPARE(g.miGraphHeight(), 3150);
+        sub->showMinimized();
+        settle();
+        QCOMPARE(g.miGraphWidth(), 4800);
+        sub->showMaximized();
+        settle();
+
+        sub->close();
+        QVERIFY(!g.trgShowMe());
+        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4800);
+        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3150);
+
+        // Opened again from the View menu at that size.
+        QTest::keyClick(m, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(g.trgShowMe());
+        QCOMPARE(graphWindow()->size(), QSize(320, 210));
+        QVERIFY(guiutil::finish(m));
+        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4800);
+    }
+
+    void sizesBeyondSixteenBitsAreHeld()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphWidth=40000"_s, u"GraphHeight=3000"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QCOMPARE(g.miGraphWidth(), 32767);
+        QCOMPARE(graphWindow()->width(), 2184);
+
+        // Lower than 1000 twips: the picture keeps its height, its width
+        // follows the window, and the width is held at the 16-bit limit.
+        const int pictureHeight = g.picture().height();
+        graphWindow()->resize(2300, 60);
+        settle();
+        QCOMPARE(graphWindow()->size(), QSize(2300, 60));
+        QCOMPARE(g.miGraphWidth(), 32767);
+        QCOMPARE(g.miGraphHeight(), 900);
+        QCOMPARE(g.picture().height(), pictureHeight);
+        QCOMPARE(g.picture().width(), g.form()->width() - 17);
+
+        QVERIFY(guiutil::finish(m));
+        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 32767);
+        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 900);
+    }
+
+    // Window events run between the graphs. A toggle clicked after the score
+    // graph has been drawn shows in a drawing that follows at once; closing
+    // the window meanwhile ends nothing badly and keeps what the window stores.
+    void eventsDuringADrawing()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"GraphDisp=17"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QTRY_VERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
+
+        // The first events run before any graph, the next after the score.
+        QCheckBox *score = g.chkSelectGraph(0);
+        QTimer::singleShot(0, score,
+                           [score] { QTimer::singleShot(0, score, [score] { score->click(); }); });
+        g.trGraphDraw();
+        QCOMPARE(g.state().miGraphDisp, 16);
+        QVERIFY(g.state().mbDrawReady);
+        QVERIFY(!colours(g.picture()).contains(rgb(255, 0, 0)));
+        QVERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
+
+        QTimer::singleShot(0, graphWindow(), [] { graphWindow()->close(); });
+        g.trGraphDraw();
+        QVERIFY(!g.trgShowMe());
+        QVERIFY(g.state().mbDrawReady);
+        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 16);
+        // Opened again, it draws as before.
+        m->mnuViewGraph_Click();
+        QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
+        QVERIFY(guiutil::finish(m));
+    }
+
+    // The View menu, its key and the toolbar button open the window; a
+    // calculation redraws it with its results.
+    void openedFromTheViewMenuAndRedrawnByACalculation()
+    {
+        frmGraph::setGraphSourceForTests(nullptr);
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-small.log"),
+                            dir.file(u"MjScore.txt"_s)));
+        guiutil::writeSettings(
+            dir, {u"UserName=かもめ"_s, u"SpecifyDate=False"_s, u"VisibleWindow=0"_s});
+        ClearCalcValues();
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QVERIFY(!g.trgShowMe());
+        QTest::keyClick(m, Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(g.trgShowMe());
+        graphWindow()->close();
+        m->toolbarButton(u"GraphWindow"_s)->trigger();
+        QVERIFY(g.trgShowMe());
+        m->menuAction(u"mnuViewGraph"_s)->trigger(); // already open: stays open
+        QCOMPARE(m->mdiArea()->subWindowList().size(), 1);
+
+        // No results yet: the axis alone.
+        QTRY_COMPARE(colours(g.picture()), (QSet<QRgb>{rgb(255, 255, 255), rgb(0, 0, 0)}));
+        m->menuAction(u"mnuEditCalc"_s)->trigger();
+        QVERIFY(GetCalcValue(0).toInt() > 1);
+        QVERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
+        QVERIFY(guiutil::finish(m));
+        QVERIFY(GetParamValue(u"VisibleWindow"_s).toInt() == 16);
+    }
+};
+
+QTEST_MAIN(TestGraphWindow)
+#include "tst_graphwindow.moc"

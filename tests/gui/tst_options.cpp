@@ -1,0 +1,271 @@
+#include "guiutil.h"
+
+#include "graph/frmCustom.h"
+#include "graph/frmGraph.h"
+#include "settings/basParam.h"
+
+#include "fakegraphsource.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+using namespace norva;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList OptionKeys{u"GraphFore"_s, u"GraphBack"_s,  u"GraphPoint"_s,   u"GraphRank"_s,
+                             u"GraphPart"_s, u"GraphFlowR"_s, u"GraphFlowPnt"_s, u"AutoCalc"_s};
+
+QVariantList optionValues()
+{
+    QVariantList out;
+    for (const QString &key : OptionKeys)
+        out << GetParamValue(key);
+    return out;
+}
+
+} // namespace
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+    testutil::FakeGraphSource m_source;
+    QColor m_chosen;
+    int m_colorDialogs = 0;
+
+    static void prepare(const testutil::ProgramDir &dir, const QStringList &extra = {})
+    {
+        guiutil::copyTables(dir);
+        guiutil::writeSettings(dir, extra);
+    }
+    // Opens the options dialog with action and runs edit on it; edit closes it.
+    static bool withOptions(const std::function<void()> &action,
+                            const std::function<void(frmCustom *)> &edit)
+    {
+        return guiutil::withModal(action, [&](QWidget *w) {
+            auto *dialog = qobject_cast<frmCustom *>(w);
+            QVERIFY(dialog);
+            edit(dialog);
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        guiutil::answerWithDefaults();
+        m_source.setGames({10, -20, 30, 0});
+        frmGraph::setGraphSourceForTests(&m_source);
+        frmCustom::setColorDialogForTests([this](QColorDialog &dialog) {
+            ++m_colorDialogs;
+            if (!m_chosen.isValid())
+                return false; // Cancel
+            dialog.setCurrentColor(m_chosen);
+            return true;
+        });
+    }
+    void init()
+    {
+        msgbox::clearShownBoxes();
+        m_colorDialogs = 0;
+        m_chosen = QColor();
+    }
+
+    void dialogAsDesigned()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"VisibleWindow=0"_s, u"GraphRank=001002003"_s, u"AutoCalc=True"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        QVERIFY(withOptions(
+            [&] { QTest::keyClick(m, Qt::Key_O, Qt::ControlModifier); },
+            [&](frmCustom *d) {
+                QCOMPARE(d->windowTitle(), u"オプション設定"_s);
+                QCOMPARE(d->size(), QSize(288, 166));
+                QCOMPARE(d->minimumSize(), d->maximumSize());
+                QVERIFY(!(d->windowFlags()
+                          & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+                QCOMPARE(d->font().family(), u"ＭＳ ゴシック"_s);
+                QCOMPARE(d->font().pointSizeF(), 9.0);
+
+                auto *save = d->findChild<QPushButton *>(u"cmdSaveClose"_s);
+                auto *close = d->findChild<QPushButton *>(u"cmdClose"_s);
+                QVERIFY(save && close);
+                QCOMPARE(save->text(), u"設定(&S)"_s);
+                QCOMPARE(save->toolTip(), u"設定を保存してウィンドウを閉じます。"_s);
+                QCOMPARE(close->text(), u"中止(&C)"_s);
+                QCOMPARE(close->toolTip(), u"変更内容を破棄してウィンドウを閉じます。"_s);
+                QVERIFY(save->isDefault());
+                QCOMPARE(d->chkAutoCalc()->text(), u"起動時に計算"_s);
+                QVERIFY(d->chkAutoCalc()->isChecked());
+                auto *frame = d->findChild<QGroupBox *>(u"fraGraphColor"_s);
+                QVERIFY(frame);
+                QCOMPARE(frame->title(), u"グラフ表示色"_s);
+
+                const QStringList labels{u"前景"_s, u"背景"_s, u"得点"_s, u"順位"_s,
+                                         u"翻別"_s, u"Ｒ値"_s, u"合計"_s};
+                QWidget *w = save;
+                const QList<QWidget *> order{close, d->chkAutoCalc()};
+                for (QWidget *next : order) {
+                    w = w->nextInFocusChain();
+                    while (w->focusPolicy() == Qt::NoFocus)
+                        w = w->nextInFocusChain();
+                    QCOMPARE(w, next);
+                }
+                for (int i = 0; i < 7; ++i) {
+                    auto *button = frame->findChild<ColorButton *>(u"cmdGraphColor(%1)"_s.arg(i));
+                    auto *label = frame->findChild<QLabel *>(u"lblGraphColor(%1)"_s.arg(i));
+                    QVERIFY(button && label);
+                    QCOMPARE(button->property("index").toInt(), i);
+                    QCOMPARE(label->property("index").toInt(), i);
+                    QCOMPARE(label->text(), labels[i]);
+                    QVERIFY(button->text().isEmpty());
+                    // Tab goes through the colour buttons in order.
+                    w = w->nextInFocusChain();
+                    while (w->focusPolicy() == Qt::NoFocus)
+                        w = w->nextInFocusChain();
+                    QCOMPARE(w, button);
+                }
+                QCOMPARE(d->cmdGraphColor(1)->color(), 0xFFFFFF);
+                QCOMPARE(d->cmdGraphColor(3)->color(), 1 + 2 * 256 + 3 * 65536);
+                QCOMPARE(d->ColorToStr(3), u"001002003"_s);
+                d->cmdClose_Click();
+            }));
+        QVERIFY(guiutil::finish(m));
+    }
+
+    // Cancel, Escape and the close box all leave every setting as it was.
+    void discardingChangesNothing()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"VisibleWindow=0"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        const QVariantList before = optionValues();
+        m_chosen = QColor(1, 2, 3);
+        const auto edit = [&](frmCustom *d) {
+            for (int i = 0; i < 7; ++i)
+                d->cmdGraphColor(i)->click();
+            d->chkAutoCalc()->click();
+            QCOMPARE(d->ColorToStr(6), u"001002003"_s);
+        };
+        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
+                            [&](frmCustom *d) {
+                                edit(d);
+                                d->findChild<QPushButton *>(u"cmdClose"_s)->click();
+                            }));
+        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
+                            [&](frmCustom *d) {
+                                edit(d);
+                                QTest::keyClick(d, Qt::Key_Escape);
+                            }));
+        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
+                            [&](frmCustom *d) {
+                                edit(d);
+                                d->close();
+                            }));
+        QCOMPARE(m_colorDialogs, 21);
+        QCOMPARE(optionValues(), before);
+        QVERIFY(guiutil::finish(m));
+        QVERIFY(
+            !cp932::decode(testutil::readAll(dir.file(u"norva.ini"_s))).contains(u"AutoCalc"_s));
+    }
+
+    // Cancel in the colour dialog keeps the button's colour.
+    void cancelledColourDialog()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"VisibleWindow=0"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
+                            [&](frmCustom *d) {
+                                d->cmdGraphColor(2)->click();
+                                QCOMPARE(m_colorDialogs, 1);
+                                QCOMPARE(d->ColorToStr(2), u"255000000"_s);
+                                d->cmdSaveClose_Click();
+                            }));
+        QCOMPARE(GetParamValue(u"GraphPoint"_s).toString(), u"255000000"_s);
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void savingWithTheGraphWindowClosedLeavesItClosed()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"VisibleWindow=0"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        m_chosen = QColor(0, 0, 255);
+        QVERIFY(withOptions([&] { m->toolbarButton(u"Customize"_s)->trigger(); },
+                            [&](frmCustom *d) {
+                                d->cmdGraphColor(0)->click();
+                                d->chkAutoCalc()->setChecked(true);
+                                QTest::keyClick(d, Qt::Key_Return);
+                            }));
+        QVERIFY(!frmGraph::instance().trgShowMe());
+        QVERIFY(m->mdiArea()->subWindowList().isEmpty());
+        QCOMPARE(GetParamValue(u"GraphFore"_s).toString(), u"000000255"_s);
+        QCOMPARE(GetParamValue(u"AutoCalc"_s).toBool(), true);
+        QVERIFY(guiutil::finish(m));
+        const QString written = cp932::decode(testutil::readAll(dir.file(u"norva.ini"_s)));
+        QVERIFY(written.contains(u"\r\nAutoCalc=True\r\n"_s));
+        QVERIFY(written.contains(u"\r\nGraphFore=000000255\r\n"_s));
+    }
+
+    // The graph window is reopened where it stood, at its size and with its
+    // selection, drawn in the new colours.
+    void savingWithTheGraphWindowOpenReopensIt()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"VisibleWindow=16"_s, u"GraphDisp=1"_s});
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(m);
+        frmGraph &g = frmGraph::instance();
+        QPointer<QMdiSubWindow> before = g.subWindow();
+        before->setGeometry(20, 10, 330, 220);
+        QTest::qWait(50);
+        g.chkSelectGraph(3)->click(); // score and rating
+
+        m_chosen = QColor(0, 0, 255);
+        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
+                            [&](frmCustom *d) {
+                                d->cmdGraphColor(2)->click();
+                                d->cmdSaveClose_Click();
+                            }));
+        QCOMPARE(GetParamValue(u"GraphPoint"_s).toString(), u"000000255"_s);
+        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 9);
+        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4950);
+        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3300);
+
+        QTRY_VERIFY(!before);
+        QVERIFY(g.trgShowMe());
+        QMdiSubWindow *after = g.subWindow();
+        QCOMPARE(after->geometry(), QRect(20, 10, 330, 220));
+        QCOMPARE(g.state().miGraphDisp, 9);
+        QCOMPARE(g.chkSelectGraph(0)->isChecked(), false);
+        QCOMPARE(g.chkSelectGraph(1)->isChecked(), true);
+        QCOMPARE(g.chkSelectGraph(3)->isChecked(), false);
+        QCOMPARE(g.chkSelectGraph(0)->palette().color(QPalette::Window), QColor(0, 0, 255));
+        QCOMPARE(g.chkSelectGraph(0)->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+        bool blue = false, red = false;
+        const QImage picture = g.picture();
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                blue |= picture.pixelColor(x, y) == QColor(0, 0, 255);
+                red |= picture.pixelColor(x, y) == QColor(255, 0, 0);
+            }
+        }
+        QVERIFY(blue);
+        QVERIFY(!red);
+        QVERIFY(guiutil::finish(m));
+    }
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"
