@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <exception>
 
@@ -143,7 +144,10 @@ void frmMain::mnuFilePrint_Click()
         QPointer<QPrintDialog> dialog = new QPrintDialog(&page, this);
         dialog->setObjectName(QStringLiteral("dlgCommonDialog"));
         dialog->setOption(QAbstractPrintDialog::PrintSelection, false);
-        dialog->setOption(QAbstractPrintDialog::PrintToFile, false);
+        // Printing to a file is left out where a printer exists; a machine
+        // without any printer keeps it, or it could not print at all.
+        dialog->setOption(QAbstractPrintDialog::PrintToFile,
+                          QPrinterInfo::availablePrinterNames().isEmpty());
         // The dialog leaves the printer, the number of copies and the other
         // choices of the user in the printer.
         const bool accepted =

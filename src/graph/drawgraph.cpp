@@ -1,5 +1,6 @@
 #include "drawgraph.h"
 
+#include "calc/basCalc.h"
 #include "common/convert.h"
 
 namespace norva {
@@ -18,21 +19,7 @@ constexpr double LegendGap = 50;
 // The plot height is divided into fifths for the ranks 1 to 4.
 constexpr double RankDivisions = 5;
 
-// Result kinds read here.
-enum Kind : qint16 {
-    GameCount = 0,
-    ScoreMax = 2,
-    ScoreMin = 3,
-    WinByHan = 18,
-    ScoreSeries = 19,
-    RankSeries = 20,
-    RatingSeries = 21,
-    RatingMax = 22,
-    RatingMin = 23,
-    ScoreSumSeries = 24,
-    ScoreSumMax = 25,
-    ScoreSumMin = 26,
-};
+using namespace calc; // the result kinds
 
 // Lets the next drawing start however this one ends.
 class ReadyAgain
