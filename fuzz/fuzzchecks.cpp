@@ -611,7 +611,9 @@ QString checkNumbers(QByteArrayView input)
         std::memcpy(&v, input.data() + 1, sizeof v);
         const int decimals = uchar(input[0]) % 5;
         const QString out = formatFixed(v, decimals);
-        if (std::isfinite(v)) {
+        // Near the end of the double range the 15 significant digits can
+        // round beyond it (1.79769313486232e308): such text reads no more.
+        if (std::isfinite(v) && std::fabs(v) <= 1e300) {
             const std::optional<double> read = parseNumber(out);
             if (!read)
                 return QStringLiteral("formatFixed wrote \"%1\"").arg(out);

@@ -43,8 +43,10 @@ namespace {
 // Opens a regular file for reading; size receives its size at that moment.
 int openForReading(const QString &path, qint64 *size = nullptr)
 {
-    if (path.isEmpty())
-        raise(ErrorKind::FileAccess);
+    // The system would take a path with a NUL character for the shorter one
+    // in front of it.
+    if (path.isEmpty() || path.contains(QChar(0)))
+        raise(ErrorKind::FileAccess, path);
     const QByteArray native = QFile::encodeName(path);
     // Without O_NONBLOCK a named pipe would keep open() waiting for a writer
     // for ever; only regular files are read, so it is refused right after.
