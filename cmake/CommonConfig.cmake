@@ -11,6 +11,18 @@ target_compile_definitions(norva_config INTERFACE
     QT_NO_URL_CAST_FROM_STRING
     QT_USE_QSTRINGBUILDER)
 
+# The fuzzing build instruments everything for libFuzzer and always runs
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+if(NORVA_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "NORVA_FUZZ needs clang: -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    if(NOT NORVA_SANITIZE)
+        set(NORVA_SANITIZE address,undefined)
+    endif()
+    target_compile_options(norva_config INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(NORVA_SANITIZE)
     target_compile_options(norva_config INTERFACE
         -fsanitize=${NORVA_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)

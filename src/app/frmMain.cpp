@@ -375,6 +375,14 @@ void frmMain::closeEvent(QCloseEvent *event)
 void frmMain::closeFromSignal()
 {
     m_closeRequested = true;
+    if (m_calculating) {
+        // A message box of the calculation runs a loop of its own: answer it
+        // with its escape button and look again until the calculation is over.
+        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != this)
+            modal->close();
+        QTimer::singleShot(50, this, &frmMain::closeFromSignal);
+        return;
+    }
     // A modal box or dialog runs a loop of its own over this window: dismiss it
     // (a box answers with its escape button) and come back once it has gone.
     if (QWidget *modal = QApplication::activeModalWidget();

@@ -88,7 +88,10 @@ public:
     void mnuHelpAbout_Click();
 
     // Closes the window as a signal asks: open modal dialogs are dismissed
-    // first, then the normal exit path runs.
+    // first, then the normal exit path runs. During a calculation the window
+    // closes only once the calculation has ended (its message boxes are
+    // dismissed as they come up), so that its results are complete and no
+    // window it refreshes goes away under it.
     void closeFromSignal();
 
     // The printer that page setup prepares and the print command prints on;
@@ -132,6 +135,8 @@ private:
     bool m_exited = false;
     bool m_closeRequested = false;
     bool m_formLoaded = false;
+    // True while the calculation command runs; a signal then waits for its end.
+    bool m_calculating = false;
     int m_signalRetries = 0;
 };
 

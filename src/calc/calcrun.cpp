@@ -17,6 +17,7 @@
 #include "views/frmWin.h"
 
 #include <QApplication>
+#include <QScopedValueRollback>
 
 #include <limits>
 #include <optional>
@@ -37,6 +38,8 @@ public:
 
 void frmMain::mnuEditCalc_Click()
 {
+    // A signal to quit waits for the end of the run (closeFromSignal).
+    const QScopedValueRollback<bool> calculating(m_calculating, true);
     std::optional<BusyCursor> busy;
     try {
         frmUser &user = frmUser::instance();

@@ -490,8 +490,14 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHoo
     const qint64 every = qAbs(qint64(s.checkLine));
     qint64 untilStatus = every;
     QByteArrayView bytes;
-    while (reader.next(bytes)) {
+    for (;;) {
+        // Counted before it is read, so that a failure to read a line names
+        // that line.
         lineCount = add32(lineCount, 1);
+        if (!reader.next(bytes)) {
+            --lineCount;
+            break;
+        }
         if (every == 0)
             raise(ErrorKind::DivisionByZero);
         if (--untilStatus == 0) {

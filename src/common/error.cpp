@@ -25,6 +25,8 @@ QString describe(ErrorKind kind)
         return QStringLiteral("ディスクの空き容量が不足しています。");
     case ErrorKind::IoError:
         return QStringLiteral("デバイス入出力エラーです。");
+    case ErrorKind::LineTooLong:
+        return QStringLiteral("1 行が長すぎるため読み込めません。");
     }
     return QStringLiteral("エラーが発生しました。");
 }

@@ -19,6 +19,7 @@ enum class ErrorKind {
     FileAccess,
     DiskFull,
     IoError,
+    LineTooLong,
 };
 
 QString describe(ErrorKind kind);

@@ -40,19 +40,27 @@ namespace {
     }
 }
 
-int openForReading(const QString &path)
+// Opens a regular file for reading; size receives its size at that moment.
+int openForReading(const QString &path, qint64 *size = nullptr)
 {
-    if (path.isEmpty())
-        raise(ErrorKind::FileAccess);
+    // The system would take a path with a NUL character for the shorter one
+    // in front of it.
+    if (path.isEmpty() || path.contains(QChar(0)))
+        raise(ErrorKind::FileAccess, path);
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe would keep open() waiting for a writer
+    // for ever; only regular files are read, so it is refused right after.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         raiseFromErrno(errno, path);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         raise(ErrorKind::FileAccess, path);
     }
+    if (size)
+        *size = st.st_size;
     return fd;
 }
 
@@ -125,10 +133,15 @@ std::function<bool()> &writeFailureHook()
 
 } // namespace
 
-LineReader::LineReader(const QString &path, qsizetype bufferSize)
-    : m_fd(openForReading(path))
+LineReader::LineReader(const QString &path, qsizetype bufferSize, qsizetype maxLineLength)
+    : m_maxLine(qMax<qsizetype>(maxLineLength, 14))
 {
-    m_buf.resize(qMax<qsizetype>(bufferSize, 16));
+    qint64 size = 0;
+    m_fd = openForReading(path, &size);
+    // A small file gets a small buffer (one more byte tells the end at once);
+    // should the file grow while it is read, the buffer grows with its lines.
+    const qint64 wanted = qMin<qint64>(bufferSize, size + 1);
+    m_buf.resize(qBound<qsizetype>(16, qsizetype(wanted), bufferLimit()));
 }
 
 LineReader::~LineReader()
@@ -146,8 +159,12 @@ bool LineReader::fill()
         m_end -= m_pos;
         m_pos = 0;
     }
-    if (m_end == m_buf.size())
-        m_buf.resize(m_buf.size() * 2); // a line longer than the buffer
+    if (m_end == m_buf.size()) {
+        // A line longer than the buffer.
+        if (m_buf.size() >= bufferLimit())
+            raise(ErrorKind::LineTooLong);
+        m_buf.resize(qMin(m_buf.size() * 2, bufferLimit()));
+    }
     for (;;) {
         const ssize_t n = ::read(m_fd, m_buf.data() + m_end, size_t(m_buf.size() - m_end));
         if (n < 0) {
@@ -166,32 +183,30 @@ bool LineReader::fill()
 
 bool LineReader::next(QByteArrayView &line)
 {
+    auto give = [&](qsizetype len, qsizetype lineEndLength) {
+        if (len > m_maxLine)
+            raise(ErrorKind::LineTooLong);
+        line = QByteArrayView(m_buf.constData() + m_pos, len);
+        m_pos += len + lineEndLength;
+        return true;
+    };
     for (;;) {
         const char *start = m_buf.constData() + m_pos;
         const char *dataEnd = m_buf.constData() + m_end;
         const char *e = findLineEnd(start, dataEnd);
         if (e != dataEnd) {
             const qsizetype len = e - start;
-            if (*e == '\n') {
-                line = QByteArrayView(start, len);
-                m_pos += len + 1;
-                return true;
-            }
+            if (*e == '\n')
+                return give(len, 1);
             // A CR at the very end of the data may be the first half of CR LF.
             if (e + 1 == dataEnd && !m_eof && fill())
                 continue;
-            line = QByteArrayView(m_buf.constData() + m_pos, len);
-            m_pos += len + 1;
-            if (m_pos < m_end && m_buf[m_pos] == '\n')
-                ++m_pos;
-            return true;
+            const qsizetype crlf = m_pos + len + 1 < m_end && m_buf[m_pos + len + 1] == '\n';
+            return give(len, 1 + crlf);
         }
         if (!fill()) {
-            if (m_pos < m_end) {
-                line = QByteArrayView(m_buf.constData() + m_pos, m_end - m_pos);
-                m_pos = m_end;
-                return true;
-            }
+            if (m_pos < m_end)
+                return give(m_end - m_pos, 0);
             return false;
         }
     }
@@ -201,8 +216,9 @@ qint64 countLines(const QString &path)
 {
     // Every CR ends a line (alone or as the start of CR LF), and so does every LF
     // that does not follow a CR; a last line without a line end counts too.
-    const int fd = openForReading(path);
-    QByteArray buf(1 << 20, Qt::Uninitialized);
+    qint64 size = 0;
+    const int fd = openForReading(path, &size);
+    QByteArray buf(qsizetype(qBound(qint64(16), size + 1, qint64(1) << 20)), Qt::Uninitialized);
     qint64 count = 0;
     bool afterCr = false;
     char last = '\n';
@@ -255,9 +271,15 @@ bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPro
                         && errno == EACCES);
                 raise(refused ? ErrorKind::PermissionDenied : ErrorKind::FileAccess, path);
             }
-            if (file.write(data) != data.size()) {
+            // QSaveFile holds small writes in a buffer, and commit() replaces
+            // the old file even when writing that buffer out failed (a full
+            // disk then leaves an empty file and reports success). So the data
+            // goes to the disk here, synced, before the old file is replaced.
+            if (file.write(data) != data.size() || !file.flush() || ::fsync(file.handle()) != 0) {
+                const int err = errno;
                 file.cancelWriting();
-                raise(ErrorKind::DiskFull, path);
+                raise(err == ENOSPC || err == EDQUOT ? ErrorKind::DiskFull : ErrorKind::IoError,
+                      path);
             }
             if (!file.commit())
                 raise(ErrorKind::IoError, path);

@@ -13,26 +13,35 @@ namespace norva {
 // Reads a text file line by line with a fixed-size buffer. A line ends at
 // CR LF, LF or a lone CR; the last line needs no line end. Lines are handed out
 // as views into the buffer, valid until the next call. Memory grows only with
-// the longest line, never with the file.
+// the longest line, never with the file, and a line may be at most
+// maxLineLength bytes long: a file with no line end in gigabytes (a disk
+// image, a file of zeros) is refused instead of filling the memory.
 class LineReader
 {
 public:
+    static constexpr qsizetype DefaultMaxLineLength = qsizetype(64) << 20;
+
     // Opens path read-only. Raises FileNotFound, PermissionDenied or FileAccess
     // (a directory, a device) when it cannot be opened.
-    explicit LineReader(const QString &path, qsizetype bufferSize = 1 << 20);
+    explicit LineReader(const QString &path, qsizetype bufferSize = 1 << 20,
+                        qsizetype maxLineLength = DefaultMaxLineLength);
     ~LineReader();
     LineReader(const LineReader &) = delete;
     LineReader &operator=(const LineReader &) = delete;
 
     // The next line without its line end; false at the end of the file.
-    // A read failure raises IoError.
+    // A read failure raises IoError, a line longer than maxLineLength
+    // LineTooLong.
     bool next(QByteArrayView &line);
 
 private:
     bool fill();
+    // Room for the longest line and its CR LF.
+    qsizetype bufferLimit() const { return m_maxLine + 2; }
 
     int m_fd = -1;
     QByteArray m_buf;
+    qsizetype m_maxLine;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     bool m_eof = false;

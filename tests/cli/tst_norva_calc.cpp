@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -313,6 +314,35 @@ private slots:
         // Not on a terminal, and not for a log of no more than CheckLine lines.
         QCOMPARE(runNorvaCalc(args, false).err, QString());
         QCOMPARE(runNorvaCalc(small(), true).err, QString());
+    }
+
+    void neverWritesTheLog()
+    {
+        // In-process and as a process, with a report beside the log: the log
+        // keeps its bytes, its size and its time.
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("MjScore.txt"));
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("calc-small.log")), log));
+        QFileInfo info(log);
+        const QDateTime past = info.lastModified().addSecs(-3600);
+        {
+            QFile f(log);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        const QByteArray bytes = testutil::readAll(log);
+        QStringList args = small();
+        args[5] = log;
+        args << QStringLiteral("--report") << dir.filePath(QStringLiteral("report.txt"));
+        QCOMPARE(runNorvaCalc(args).code, 0);
+        QProcess p;
+        p.start(QStringLiteral(NORVA_CALC_EXE), args);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        info.refresh();
+        QCOMPARE(info.lastModified(), past);
+        QCOMPARE(info.size(), bytes.size());
+        QCOMPARE(testutil::readAll(log), bytes);
     }
 
     void asAProcess()

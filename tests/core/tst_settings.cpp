@@ -1,3 +1,4 @@
+#include "common/cp932.h"
 #include "common/datetime.h"
 #include "common/error.h"
 #include "common/textfile.h"
@@ -5,9 +6,11 @@
 
 #include "testutil.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace norva;
+using namespace Qt::StringLiterals;
 
 class TestSettings : public QObject
 {
@@ -291,6 +294,84 @@ private slots:
         QCOMPARE(GetParamValue(QStringLiteral("ScoreFile")).toString(), path);
         QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QStringLiteral("かもめ"));
         QCOMPARE(GetParamValue(QStringLiteral("MainWidth")).toInt(), 7500);
+    }
+
+    void textsSurviveTheFile_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("wide");       // written as UTF-8 with a byte-order mark
+        QTest::addColumn<QByteArray>("line"); // the line as it stands in the file
+        QTest::newRow("line feed and a key behind it")
+            << u"ScoreFile"_s << u"/logs/a.txt\nMainWidth=1"_s << true
+            << QByteArray("ScoreFile=/logs/a.txt\\nMainWidth=1\r\n");
+        QTest::newRow("carriage return") << u"UserName"_s << u"a\rVisibleWindow=0"_s << true
+                                         << QByteArray("UserName=a\\rVisibleWindow=0\r\n");
+        QTest::newRow("emoji in the user name") << u"UserName"_s << u"かもめ\U0001F985"_s << true
+                                                << (u"UserName=かもめ\U0001F985\r\n"_s).toUtf8();
+        QTest::newRow("backslashes, plain")
+            << u"ScoreFile"_s << u"C:\\logs\\new\\MjScore.txt"_s << false
+            << QByteArray("ScoreFile=C:\\logs\\new\\MjScore.txt\r\n");
+        QTest::newRow("backslashes, plain, in a trail byte")
+            << u"ScoreFile"_s << u"C:\\表\\ソ\\n.txt"_s << false
+            << cp932::encodeLossy(u"ScoreFile=C:\\表\\ソ\\n.txt\r\n");
+        QTest::newRow("backslashes, wide")
+            << u"ScoreFile"_s << u"C:\\José\\new\\r.txt"_s << true
+            << QByteArray("ScoreFile=C:\\\\Jos\xc3\xa9\\\\new\\\\r.txt\r\n");
+        QTest::newRow("yen sign") << u"UserName"_s << u"¥100"_s << true
+                                  << QByteArray("UserName=\xc2\xa5"
+                                                "100\r\n");
+        QTest::newRow("wave dash of the other code page") << u"UserName"_s << u"a\u301Cb"_s << true
+                                                          << QByteArray("UserName=a\xe3\x80\x9c"
+                                                                        "b\r\n");
+        QTest::newRow("colour with a backslash")
+            << u"GraphFore"_s << u"12345678\\"_s << false << QByteArray("GraphFore=12345678\\\r\n");
+        QTest::newRow("colour with a line feed")
+            << u"GraphBack"_s << u"1234567\n8"_s << true << QByteArray("GraphBack=1234567\\n8\r\n");
+    }
+    void textsSurviveTheFile()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QFETCH(bool, wide);
+        QFETCH(QByteArray, line);
+        testutil::ProgramDir dir;
+        LoadParamFile();
+        SetParamValue(key, value);
+        SetParamValue(u"MainWidth"_s, 9000);
+        QVERIFY(SaveParamFile());
+        const QByteArray bytes = testutil::readAll(iniPath(dir));
+        QCOMPARE(bytes.startsWith("\xEF\xBB\xBF[norva]\r\n"), wide);
+        QVERIFY2(bytes.contains(QByteArray(QByteArray("\n") + line)), bytes.constData());
+        // One line per setting: nothing the value holds starts a line of its own.
+        QCOMPARE(bytes.count("\nMainWidth="), 1);
+        QCOMPARE(bytes.count("\nVisibleWindow="), 0);
+        QVERIFY(LoadParamFile());
+        QCOMPARE(GetParamValue(key).toString(), value);
+        QCOMPARE(GetParamValue(u"MainWidth"_s).toInt(), 9000);
+        QCOMPARE(GetParamValue(u"VisibleWindow"_s).toInt(), 31);
+        // And once more: the file written from what was read is the same.
+        QVERIFY(SaveParamFile());
+        QCOMPARE(testutil::readAll(iniPath(dir)), bytes);
+    }
+
+    void programFolderTheCodePageCannotName()
+    {
+        // The default score log lies in the program's folder, here "José".
+        testutil::ProgramDir dir;
+        const QString home = dir.file(u"José"_s);
+        QVERIFY(QDir().mkpath(home));
+        setProgramDirForTests(home);
+        LoadParamFile();
+        const QString scoreFile = home + u"/MjScore.txt"_s;
+        QCOMPARE(GetParamValue(u"ScoreFile"_s).toString(), scoreFile);
+        QVERIFY(SaveParamFile());
+        const QString ini = home + u"/norva.ini"_s;
+        QVERIFY(
+            testutil::readAll(ini).contains((u"ScoreFile="_s + scoreFile + u"\r\n"_s).toUtf8()));
+        SetParamValue(u"ScoreFile"_s, u"elsewhere"_s);
+        QVERIFY(LoadParamFile());
+        QCOMPARE(GetParamValue(u"ScoreFile"_s).toString(), scoreFile);
     }
 
     void fileAttributes()

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// The checks behind the fuzzing harnesses, shared with the test that replays
+// the inputs they once failed on. Each check takes one input, runs it through
+// one part of the program and returns what went wrong, or an empty text when
+// all is well. Crashes, hangs, leaks and undefined behaviour are left to the
+// sanitizers and the fuzzer to catch.
+//
+// The checks write their files beside the executable (programDir()); the
+// caller points that at a temporary folder first.
+namespace norva::fuzz {
+
+// The score log pass. The first byte chooses the settings that change the way
+// through the pass (comparison path, date filter and range, CheckLine, table
+// kinds); the rest is the log. Where both paths run, their results must agree.
+QString checkScorePass(QByteArrayView input);
+
+// The settings file: read, write, read again; the values and the written file
+// must be stable.
+QString checkSettingsFile(QByteArrayView input);
+
+// The table definitions file, then a fixed log read with those definitions on
+// both comparison paths.
+QString checkTableFile(QByteArrayView input);
+
+// CP932: decoding arbitrary bytes, encoding arbitrary text, round trips.
+QString checkCp932(QByteArrayView input);
+
+// The number and date readers and the fixed-decimal formatting.
+QString checkNumbers(QByteArrayView input);
+
+// The check of a harness by its name ("scorepass", "settings", "tables",
+// "cp932", "numbers"); null for an unknown name.
+using Check = QString (*)(QByteArrayView);
+Check checkNamed(const QString &name);
+
+} // namespace norva::fuzz

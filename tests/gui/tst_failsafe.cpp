@@ -1,0 +1,656 @@
+// The program under hostile conditions: calculations that hit their limits,
+// a score log that must never be written, writes that fail, and signals that
+// arrive in the middle of things.
+
+#include "guiutil.h"
+
+#include "app/frmStatus.h"
+#include "calc/basCalc.h"
+#include "common/messages.h"
+#include "common/paths.h"
+#include "common/textfile.h"
+#include "settings/basParam.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressBar>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+#include <sys/mount.h>
+#include <utime.h>
+
+using namespace norva;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A program folder with the bundled table definitions, the given log and
+// settings naming かもめ without a date range; no child window.
+void prepare(const QString &dir, const QByteArray &log, const QStringList &extra = {})
+{
+    QVERIFY(QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"), dir + u"/norva.dat"_s));
+    QVERIFY(testutil::writeAll(dir + u"/MjScore.txt"_s, log));
+    QVERIFY(testutil::writeAll(
+        dir + u"/norva.ini"_s,
+        testutil::cp932Lines(QStringList{u"[norva]"_s, u"UserName=かもめ"_s, u"SpecifyDate=False"_s,
+                                         u"VisibleWindow=0"_s}
+                             + extra)));
+}
+
+QByteArray smallLog()
+{
+    return testutil::fixture(u"calc-small.log"_s);
+}
+
+QByteArray sampleLog()
+{
+    return testutil::readAll(QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"));
+}
+
+QStringList boxTexts()
+{
+    QStringList texts;
+    for (const ShownBox &b : msgbox::shownBoxes())
+        texts << b.title + u'|' + b.text;
+    return texts;
+}
+
+bool resultsEnabled(frmMain *m)
+{
+    return m->menuAction(u"mnuFileSave"_s)->isEnabled()
+           && m->toolbarButton(u"ResultsSave"_s)->isEnabled();
+}
+
+// A game of かもめ as the client writes it, with one hand.
+QByteArray game(int rank, const QString &score)
+{
+    QString result = QStringLiteral("  %1位 かもめ").arg(rank);
+    result += QString(qMax(1, 18 - int(result.size())), u' ') + score;
+    return testutil::cp932Lines({
+        u"===== 東風戦：一般卓 12卓 開始 2009/03/14 21:05 ====="_s,
+        u"  持点25000 [1]かもめ R1612 [2]ぽんた R1498 [3]Kumo-7 R1733 [4]ねこまた R1550"_s,
+        u"  東1局 0本場(リーチ0) かもめ 1000 ぽんた -1000 "_s,
+        u"    30符 一飜ロン"_s,
+        result,
+        u"----- 12卓 終了 2009/03/14 21:31 -----"_s,
+    });
+}
+
+struct FileState
+{
+    qint64 size;
+    QDateTime modified;
+    QByteArray bytes;
+    friend bool operator==(const FileState &, const FileState &) = default;
+};
+
+FileState stateOf(const QString &path)
+{
+    const QFileInfo fi(path);
+    return {fi.size(), fi.lastModified(), testutil::readAll(path)};
+}
+
+// Sets the file's times an hour back, so that any write would show.
+bool ageFile(const QString &path)
+{
+    struct utimbuf times;
+    times.actime = times.modtime = QFileInfo(path).lastModified().toSecsSinceEpoch() - 3600;
+    return ::utime(QFile::encodeName(path).constData(), &times) == 0;
+}
+
+// The files of a folder, hidden ones too (a left-over temporary file shows).
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// A small file system mounted for the life of the object: 64 KiB of tmpfs.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(const QString &dir)
+        : m_dir(dir)
+    {
+        QDir().mkpath(dir);
+        m_mounted =
+            ::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=64k,mode=0755")
+            == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_dir).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    // Fills the disk up with one file; false when it could not.
+    bool fill()
+    {
+        QFile f(m_dir + u"/filler"_s);
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray block(1024, 'f');
+        while (f.write(block) == block.size() && f.flush()) {
+        }
+        f.close();
+        // Whatever a last partial block left free goes too.
+        QFile rest(m_dir + u"/filler2"_s);
+        if (rest.open(QIODevice::WriteOnly)) {
+            while (rest.write("x", 1) == 1 && rest.flush()) {
+            }
+        }
+        return true;
+    }
+    void free()
+    {
+        QFile::remove(m_dir + u"/filler"_s);
+        QFile::remove(m_dir + u"/filler2"_s);
+    }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
+
+// Calls onBar with the status window's progress bar each time a calculation
+// shows the window: the pass lets no events run, but showing a window sends
+// its show event at once.
+class StatusWatch : public QObject
+{
+public:
+    explicit StatusWatch(std::function<void(QProgressBar *)> onBar)
+        : m_onBar(std::move(onBar))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~StatusWatch() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show && o->objectName() == u"frmStatus"_s)
+            if (auto *bar = o->findChild<QProgressBar *>(u"pbrStatus"_s))
+                m_onBar(bar);
+        return false;
+    }
+
+private:
+    std::function<void(QProgressBar *)> m_onBar;
+};
+
+} // namespace
+
+class TestFailsafe : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { guiutil::answerWithDefaults(); }
+    void init() { msgbox::clearShownBoxes(); }
+    void cleanup()
+    {
+        guiutil::answerWithDefaults();
+        setWriteFailureForTests({});
+        // A test that failed half-way leaves no window to the next one.
+        QPointer<frmMain> m = frmMain::instance();
+        if (m)
+            guiutil::finish(m);
+    }
+
+    // ------------------------------------------------ calculations at their limits
+
+    void game32701AndTheNextCalculation()
+    {
+        testutil::ProgramDir dir;
+        const QByteArray pair = game(1, u"+1"_s) + game(3, u"-1"_s);
+        prepare(dir.path(), pair.repeated(16350) + game(2, u"+5"_s), {u"CheckLine=100000"_s});
+        QPointer<frmMain> m = guiutil::start();
+        m->mnuEditCalc_Click();
+        QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
+                                          u"確認|有効なデータがありませんでした。"_s}));
+        QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
+        QVERIFY(!resultsEnabled(m));
+        QCOMPARE(GetCalcValue(calc::GameCount).toInt(), 0);
+        QVERIFY(!QApplication::overrideCursor());
+
+        // The next calculation, on a log within the limits, works as ever.
+        msgbox::clearShownBoxes();
+        QVERIFY(testutil::writeAll(dir.file(u"MjScore.txt"_s), smallLog()));
+        m->mnuEditCalc_Click();
+        QVERIFY(boxTexts().isEmpty());
+        QVERIFY(resultsEnabled(m));
+        QVERIFY(GetCalcValue(calc::GameCount).toInt() > 0);
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void lineCountLimit()
+    {
+        // CheckLine x 32768 lines: the status window's steps no longer fit.
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog() + QByteArray(100 * 32768, '\n'));
+        QPointer<frmMain> m = guiutil::start();
+        int maximum = -1;
+        msgbox::setResponderForTests([&](const ShownBox &box) {
+            if (box.title == msg::titleCalcError() && frmStatus::isLoaded())
+                maximum = frmStatus::instance().pbrStatus()->maximum();
+            return QMessageBox::Ok;
+        });
+        m->mnuEditCalc_Click();
+        QCOMPARE(maximum, 32767);
+        QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
+                                          u"確認|有効なデータがありませんでした。"_s}));
+        QVERIFY(!frmStatus::isLoaded());
+        QVERIFY(!resultsEnabled(m));
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void directoryAsTheScoreLog()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        const QString folder = dir.file(u"logs"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QPointer<frmMain> m = guiutil::start();
+        SetParamValue(u"ScoreFile"_s, folder);
+        m->mnuEditCalc_Click();
+        // It passes the existence check; reading it fails.
+        QCOMPARE(boxTexts(),
+                 (QStringList{u"計算エラー|パス名またはファイル名が無効です。\r\n"_s + folder,
+                              u"確認|有効なデータがありませんでした。"_s}));
+        QVERIFY(!resultsEnabled(m));
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void binaryFileAsTheScoreLog()
+    {
+        testutil::ProgramDir dir;
+        QByteArray binary;
+        for (int i = 0; i < 1 << 16; ++i)
+            binary += char((i * 7919) >> 3);
+        prepare(dir.path(), binary);
+        QPointer<frmMain> m = guiutil::start();
+        m->mnuEditCalc_Click();
+        QCOMPARE(boxTexts(), QStringList{u"確認|有効なデータがありませんでした。"_s});
+        QVERIFY(guiutil::finish(m));
+    }
+
+    // ------------------------------------------------ the score log is only read
+
+    void calculationNeverWritesTheLog_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("writable") << false;
+        QTest::newRow("read-only file in a read-only folder") << true;
+    }
+    void calculationNeverWritesTheLog()
+    {
+        QFETCH(bool, readOnly);
+        testutil::ProgramDir dir;
+        const QString logs = dir.file(u"logs"_s);
+        QVERIFY(QDir().mkpath(logs));
+        const QString log = logs + u"/MjScore.txt"_s;
+        prepare(dir.path(), smallLog(), {u"ScoreFile="_s + log});
+        QVERIFY(testutil::writeAll(log, sampleLog()));
+        QVERIFY(ageFile(log));
+        const FileState before = stateOf(log);
+        if (readOnly) {
+            QVERIFY(QFile::setPermissions(log, QFile::ReadOwner));
+            QVERIFY(QFile::setPermissions(logs, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        {
+            std::optional<testutil::HonourPermissions> honour;
+            if (readOnly)
+                honour.emplace();
+            QPointer<frmMain> m = guiutil::start();
+            m->mnuEditCalc_Click();
+            QVERIFY(boxTexts().isEmpty());
+            QVERIFY(resultsEnabled(m));
+            QVERIFY(GetCalcValue(calc::GameCount).toInt() > 100);
+            QVERIFY(guiutil::finish(m));
+        }
+        QVERIFY(
+            QFile::setPermissions(logs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(stateOf(log) == before);
+        QCOMPARE(filesIn(logs), QStringList{u"MjScore.txt"_s});
+    }
+
+    // ------------------------------------------------ writes that fail
+
+    void settingsIntoAFolderThatRefuses_data()
+    {
+        QTest::addColumn<bool>("retry");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("Retry after the folder is writable") << true;
+    }
+    void settingsIntoAFolderThatRefuses()
+    {
+        QFETCH(bool, retry);
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        const QString ini = dir.file(u"norva.ini"_s);
+        const QByteArray old = testutil::readAll(ini);
+        QPointer<frmMain> m = guiutil::start();
+        SetParamValue(u"UserName"_s, u"ぽんた"_s);
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        int asked = 0;
+        msgbox::setResponderForTests([&](const ShownBox &) {
+            ++asked;
+            if (retry && asked == 1) {
+                QFile::setPermissions(dir.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                return QMessageBox::Retry;
+            }
+            return QMessageBox::Cancel;
+        });
+        {
+            testutil::HonourPermissions honour;
+            QVERIFY(guiutil::finish(m));
+        }
+        QVERIFY(QFile::setPermissions(dir.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(asked, 1);
+        const ShownBox box = msgbox::shownBoxes().value(0);
+        QCOMPARE(box.icon, QMessageBox::Critical);
+        QCOMPARE(box.title, u"エラー"_s);
+        QCOMPARE(box.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s + ini);
+        QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
+        if (retry)
+            QVERIFY(testutil::readAll(ini).contains(cp932::encodeLossy(u"UserName=ぽんた\r\n")));
+        else
+            QCOMPARE(testutil::readAll(ini), old);
+        QCOMPARE(filesIn(dir.path()),
+                 (QStringList{u"MjScore.txt"_s, u"norva.dat"_s, u"norva.ini"_s}));
+    }
+
+    void settingsOntoADirectory()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        const QString ini = dir.file(u"norva.ini"_s);
+        QPointer<frmMain> m = guiutil::start();
+        QVERIFY(QFile::remove(ini));
+        QVERIFY(QDir().mkpath(ini + u"/inside"_s));
+        QStringList answers{u"Retry"_s, u"Retry"_s, u"Cancel"_s};
+        msgbox::setResponderForTests([&](const ShownBox &) {
+            return answers.takeFirst() == u"Retry"_s ? QMessageBox::Retry : QMessageBox::Cancel;
+        });
+        QVERIFY(guiutil::finish(m));
+        QVERIFY(answers.isEmpty()); // asked three times, the folder stood
+        QCOMPARE(boxTexts().value(2), u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s + ini);
+        QVERIFY(QFileInfo(ini + u"/inside"_s).isDir());
+    }
+
+    void reportIntoAFolderThatRefuses()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        QPointer<frmMain> m = guiutil::start();
+        m->mnuEditCalc_Click();
+        QVERIFY(resultsEnabled(m));
+        const QString out = dir.file(u"out"_s);
+        QVERIFY(QDir().mkpath(out));
+        const QString report = out + u"/試合結果.txt"_s;
+        QVERIFY(testutil::writeAll(report, "old report\r\n"));
+        QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
+        int asked = 0;
+        msgbox::setResponderForTests([&](const ShownBox &) {
+            return ++asked < 3 ? QMessageBox::Retry : QMessageBox::Cancel;
+        });
+        bool written = true;
+        {
+            testutil::HonourPermissions honour;
+            written = SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+        }
+        QVERIFY(!written);
+        QCOMPARE(asked, 3);
+        QCOMPARE(boxTexts(),
+                 QStringList(3, u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report));
+        QCOMPARE(msgbox::shownBoxes()[0].buttons, QMessageBox::Retry | QMessageBox::Cancel);
+        QCOMPARE(testutil::readAll(report), QByteArray("old report\r\n"));
+
+        // Writable again, a Retry writes the whole report.
+        msgbox::clearShownBoxes();
+        asked = 0;
+        msgbox::setResponderForTests([&](const ShownBox &) {
+            ++asked;
+            QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            return QMessageBox::Retry;
+        });
+        {
+            testutil::HonourPermissions honour;
+            written = SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+        }
+        QVERIFY(written);
+        QCOMPARE(asked, 1);
+        QCOMPARE(testutil::readAll(report), resultsReportBytes());
+        QCOMPARE(filesIn(out), QStringList{u"試合結果.txt"_s});
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void reportOntoADirectory()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        QPointer<frmMain> m = guiutil::start();
+        m->mnuEditCalc_Click();
+        const QString report = dir.file(u"report"_s);
+        QVERIFY(QDir().mkpath(report));
+        msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
+        QVERIFY(!SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report)));
+        QCOMPARE(boxTexts(),
+                 QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
+        QVERIFY(QFileInfo(report).isDir());
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void fullDisk_data()
+    {
+        QTest::addColumn<bool>("tmpfs");
+        QTest::addColumn<bool>("retry");
+        QTest::newRow("tmpfs, Cancel") << true << false;
+        QTest::newRow("tmpfs, Retry after space is freed") << true << true;
+        QTest::newRow("write hook, Cancel") << false << false;
+        QTest::newRow("write hook, Retry") << false << true;
+    }
+    void fullDisk()
+    {
+        QFETCH(bool, tmpfs);
+        QFETCH(bool, retry);
+        testutil::ProgramDir dir;
+        const QString disk = dir.file(u"disk"_s);
+        std::optional<SmallDisk> small;
+        if (tmpfs) {
+            small.emplace(disk);
+            if (!small->mounted())
+                QSKIP("A tmpfs cannot be mounted here; the write hook rows stand in for a full "
+                      "disk.");
+        } else {
+            QVERIFY(QDir().mkpath(disk));
+        }
+        setProgramDirForTests(disk);
+        prepare(disk, smallLog());
+        const QString ini = disk + u"/norva.ini"_s;
+        const QString report = disk + u"/report.txt"_s;
+
+        QPointer<frmMain> m = guiutil::start();
+        m->mnuEditCalc_Click();
+        QVERIFY(resultsEnabled(m));
+        QVERIFY(SaveResultsFile(report, {}));
+        QVERIFY(testutil::writeAll(report, "old report\r\n"));
+        const QByteArray oldIni = testutil::readAll(ini);
+        SetParamValue(u"UserName"_s, u"ぽんた"_s);
+
+        // The disk is full from here on, until a Retry frees it.
+        bool full = true;
+        if (tmpfs)
+            QVERIFY(small->fill());
+        else
+            setWriteFailureForTests([&] { return full; });
+        int asked = 0;
+        msgbox::setResponderForTests([&](const ShownBox &) {
+            ++asked;
+            if (!retry)
+                return QMessageBox::Cancel;
+            full = false;
+            if (tmpfs)
+                small->free();
+            return QMessageBox::Retry;
+        });
+        const bool written =
+            SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+        QCOMPARE(written, retry);
+        QCOMPARE(asked, 1);
+        QCOMPARE(boxTexts(),
+                 QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
+        QCOMPARE(testutil::readAll(report),
+                 retry ? resultsReportBytes() : QByteArray("old report\r\n"));
+
+        // The settings at exit, the same way.
+        if (retry) {
+            full = true;
+            if (tmpfs)
+                QVERIFY(small->fill());
+        }
+        msgbox::clearShownBoxes();
+        asked = 0;
+        QVERIFY(guiutil::finish(m));
+        QCOMPARE(asked, 1);
+        QCOMPARE(boxTexts(),
+                 QStringList{u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s + ini});
+        const QByteArray nowIni = testutil::readAll(ini);
+        if (retry)
+            QVERIFY(nowIni.contains(cp932::encodeLossy(u"UserName=ぽんた\r\n")));
+        else
+            QCOMPARE(nowIni, oldIni);
+        if (tmpfs)
+            small->free();
+        // No temporary file is left behind.
+        QCOMPARE(filesIn(disk),
+                 (QStringList{u"MjScore.txt"_s, u"norva.dat"_s, u"norva.ini"_s, u"report.txt"_s}));
+    }
+
+    // ------------------------------------------------ signals
+
+    void signalDuringACalculation_data()
+    {
+        QTest::addColumn<bool>("atStartUp");
+        QTest::newRow("the calculation command") << false;
+        QTest::newRow("the calculation at start-up") << true;
+    }
+    void signalDuringACalculation()
+    {
+        // Raised from the progress of a long calculation: the calculation ends
+        // with its results, then the window closes through the exit path.
+        QFETCH(bool, atStartUp);
+        testutil::ProgramDir dir;
+        prepare(dir.path(), sampleLog(),
+                atStartUp ? QStringList{u"AutoCalc=True"_s} : QStringList{});
+        int valueAtSignal = -1;
+        bool exitedDuringTheRun = false;
+        StatusWatch watch([&](QProgressBar *bar) {
+            QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int value) {
+                if (valueAtSignal < 0 && value >= 50) {
+                    valueAtSignal = value;
+                    QCOMPARE(::raise(SIGTERM), 0);
+                    // Pending events run in the middle of the run, as they do
+                    // while the graph window draws: the signal is seen now.
+                    QCoreApplication::processEvents();
+                    exitedDuringTheRun = frmMain::instance()->hasExited();
+                }
+            });
+        });
+        QPointer<frmMain> m;
+        if (atStartUp) {
+            // Main() runs the calculation before the window shows; no events
+            // may run before the checks below.
+            QVERIFY(Main());
+            m = frmMain::instance();
+        } else {
+            m = guiutil::start();
+            m->mnuEditCalc_Click();
+        }
+        QVERIFY(m);
+        QVERIFY(valueAtSignal >= 50);
+        QVERIFY(!exitedDuringTheRun);
+        // The whole log was read, and the window is still there.
+        QVERIFY(!m->hasExited());
+        QVERIFY(boxTexts().isEmpty());
+        QVERIFY(resultsEnabled(m));
+        const qint32 games = GetCalcValue(calc::GameCount).toInt();
+        QVERIFY(games > 100);
+        QVERIFY(valueAtSignal < CountScoreFileLines() / 100);
+        SetParamValue(u"UserName"_s, u"ぽんた"_s); // written at the exit that follows
+        QTRY_VERIFY(m.isNull());
+        QVERIFY(cp932::decode(testutil::readAll(dir.file(u"norva.ini"_s)))
+                    .contains(u"UserName=ぽんた\r\n"_s));
+        QCOMPARE(GetCalcValue(calc::GameCount).toInt(), games);
+        removeExitSignalHandlers();
+    }
+
+    void signalWhileACalculationShowsItsBoxes()
+    {
+        // The signal arrives while the pass's error box runs its own loop. The
+        // box is dismissed, and so is the box that follows; the calculation
+        // ends, and only then does the window close.
+        testutil::ProgramDir dir;
+        prepare(dir.path(), testutil::fixture(u"calc-broken-rank.log"_s));
+        QPointer<frmMain> m = guiutil::start();
+        msgbox::setResponderForTests({});
+        int rescued = 0;
+        QTimer rescue; // should the boxes not go away on their own
+        rescue.setInterval(3000);
+        QObject::connect(&rescue, &QTimer::timeout, &rescue, [&] {
+            if (QWidget *w = QApplication::activeModalWidget()) {
+                ++rescued;
+                w->close();
+            }
+        });
+        rescue.start();
+        bool exitedDuringTheRun = true;
+        QVERIFY(guiutil::withModal(
+            [&] {
+                m->mnuEditCalc_Click();
+                exitedDuringTheRun = !m || m->hasExited();
+            },
+            [&](QWidget *box) {
+                QVERIFY(qobject_cast<QMessageBox *>(box));
+                QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+            }));
+        QVERIFY(!exitedDuringTheRun);
+        QCOMPARE(rescued, 0);
+        QCOMPARE(boxTexts(), (QStringList{u"計算エラー|インデックスが有効範囲にありません。"_s,
+                                          u"確認|有効なデータがありませんでした。"_s}));
+        QTRY_VERIFY(m.isNull());
+        QCOMPARE(rescued, 0);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(testutil::readAll(dir.file(u"norva.ini"_s)).startsWith("[norva]\r\n"));
+        removeExitSignalHandlers();
+        guiutil::answerWithDefaults();
+    }
+
+    void signalWhileTheSettingsBoxIsUpAtExit()
+    {
+        // The exit's Retry/Cancel box, then a signal: the box goes as Cancel
+        // would, and the program ends with the old file in place.
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        const QByteArray old = testutil::readAll(dir.file(u"norva.ini"_s));
+        QPointer<frmMain> m = guiutil::start();
+        msgbox::setResponderForTests({});
+        SetParamValue(u"UserName"_s, u"ぽんた"_s);
+        setWriteFailureForTests([] { return true; });
+        QVERIFY(guiutil::withModal([&] { m->close(); },
+                                   [&](QWidget *box) {
+                                       QVERIFY(qobject_cast<QMessageBox *>(box));
+                                       QCOMPARE(::kill(::getpid(), SIGTERM), 0);
+                                   }));
+        QTRY_VERIFY(m.isNull());
+        QCOMPARE(boxTexts().size(), 1);
+        QCOMPARE(testutil::readAll(dir.file(u"norva.ini"_s)), old);
+        removeExitSignalHandlers();
+    }
+};
+
+QTEST_MAIN(TestFailsafe)
+#include "tst_failsafe.moc"
