@@ -52,10 +52,10 @@ inline Hand hand(QChar kind, const QString &result = {})
 
 // Hands from a short description: "t25 R175" is 25 own self-draws and then
 // 175 wins of others on discard.
-inline QList<Hand> hands(const QString &spec)
+inline QList<Hand> hands(const QString &pattern)
 {
     QList<Hand> out;
-    for (const QString &part : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &part : pattern.split(u' ', Qt::SkipEmptyParts)) {
         const int n = part.size() > 1 ? part.mid(1).toInt() : 1;
         for (int i = 0; i < n; ++i)
             out << hand(part[0]);
@@ -93,11 +93,11 @@ inline QStringList game(int number, int rank, int score, const QList<Hand> &play
 }
 
 // Games from "rank:score" pairs: "2:+30 1:-5".
-inline QStringList games(const QString &spec)
+inline QStringList games(const QString &pattern)
 {
     QStringList lines;
     int number = 0;
-    for (const QString &g : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &g : pattern.split(u' ', Qt::SkipEmptyParts)) {
         const QStringList parts = g.split(u':');
         lines += game(++number, parts[0].toInt(), parts[1].toInt());
     }
