@@ -73,8 +73,8 @@ public:
         if (::syscall(SYS_capget, &m_header, m_saved) != 0)
             return;
         __user_cap_data_struct data[2] = {m_saved[0], m_saved[1]};
-        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH)
-                               | (1u << CAP_FOWNER));
+        data[0].effective &=
+            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
         m_dropped = ::syscall(SYS_capset, &m_header, data) == 0;
     }
     ~HonourPermissions()

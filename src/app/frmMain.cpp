@@ -398,7 +398,6 @@ void frmMain::closeFromSignal()
 
 // ------------------------------------------------------------- File menu
 
-
 void frmMain::mnuFileExit_Click()
 {
     close();

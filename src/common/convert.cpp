@@ -110,7 +110,9 @@ std::optional<double> parseNumber(QStringView text)
     QByteArray buf;
     buf.reserve(t.size());
     qsizetype i = 0;
-    auto at = [&](qsizetype k) { return k < t.size() ? t[k].unicode() : char16_t(0); };
+    auto at = [&](qsizetype k) {
+        return k < t.size() ? t[k].unicode() : char16_t(0);
+    };
     if (at(i) == u'+' || at(i) == u'-')
         buf.append(char(t[i++].unicode()));
     bool digits = false;
@@ -227,9 +229,9 @@ QString variantToText(const QVariant &value)
 QString formatFixed(double value, int decimals)
 {
     if (!std::isfinite(value))
-        return std::isnan(value) ? QStringLiteral("NaN")
-                                 : (value < 0 ? QStringLiteral("-Infinity")
-                                              : QStringLiteral("Infinity"));
+        return std::isnan(value)
+                   ? QStringLiteral("NaN")
+                   : (value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity"));
     // First the value as a user sees it: 15 significant digits.
     char sci[64];
     std::snprintf(sci, sizeof sci, "%.14e", std::fabs(value));

@@ -78,7 +78,9 @@ const Tables &tables()
 struct Encoder
 {
     iconv_t cd;
-    Encoder() : cd(iconv_open("CP932", "UTF-16LE")) {}
+    Encoder()
+        : cd(iconv_open("CP932", "UTF-16LE"))
+    {}
     ~Encoder()
     {
         if (cd != iconv_t(-1))

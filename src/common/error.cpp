@@ -35,8 +35,7 @@ Error::Error(ErrorKind kind, QString detail)
     : m_kind(kind)
     , m_detail(std::move(detail))
     , m_what(description().toUtf8())
-{
-}
+{}
 
 QString Error::description() const
 {
