@@ -36,7 +36,10 @@ bool Main()
 
     const QPointer<frmMain> main = new frmMain;
     LoadParamFile();
-    if (!LoadTableInfo())
+    if (paramFileState() == ParamFileState::Unclean)
+        showMessage(main, QMessageBox::Warning, msg::titleConfirm(),
+                    msg::settingsReadUncleanly(paramFilePath(), paramBackupPath()));
+    if (main && !LoadTableInfo())
         showError(main, msg::tableFileReadFailed() + msg::crlf() + tableInfoFilePath());
     // A signal that arrived while the message was up ends the program here.
     if (main && main->closeRequested())

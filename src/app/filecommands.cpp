@@ -5,12 +5,17 @@
 #include "msgbox.h"
 
 #include "calc/basCalc.h"
+#include "calc/frmUser.h"
+#include "common/error.h"
+#include "common/fileops.h"
 #include "common/messages.h"
 #include "graph/frmGraph.h"
 #include "settings/basParam.h"
+#include "tables/basTableInfo.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPageSetupDialog>
 #include <QPointer>
 #include <QPrintDialog>
@@ -71,7 +76,34 @@ QPrinter &frmMain::printer()
     return *m_printer;
 }
 
-void frmMain::mnuFileSave_Click()
+QStringList frmMain::runFiles() const
+{
+    QStringList files{GetParamValue(QStringLiteral("ScoreFile")).toString(), paramFilePath(),
+                      tableInfoFilePath()};
+    if (frmUser::instance().truShowMe())
+        files << frmUser::instance().txtFileName()->text();
+    return files;
+}
+
+bool frmMain::refuseTarget(const QString &path)
+{
+    try {
+        fileops::checkWriteTarget(path, runFiles());
+        return false;
+    } catch (const Error &e) {
+        if (e.kind() == ErrorKind::ProtectedFile) {
+            showError(this, path + msg::crlf() + msg::targetIsRunFile());
+            return true;
+        }
+        if (e.kind() == ErrorKind::NotRegularFile) {
+            showError(this, path + msg::crlf() + msg::targetNotRegular());
+            return true;
+        }
+        return false; // the write itself reports it, with Retry
+    }
+}
+
+QString frmMain::askReportPath()
 {
     QString path;
     try {
@@ -108,10 +140,21 @@ void frmMain::mnuFileSave_Click()
             path = dialog->selectedFiles().value(0);
         delete dialog.data();
     } catch (const std::exception &) {
-        return;
+        return QString();
     }
-    if (path.isEmpty())
-        return;
+    return path;
+}
+
+void frmMain::mnuFileSave_Click()
+{
+    QString path;
+    // The score log and the program's own files are never replaced by a
+    // report, nor is a pipe or a folder: the user chooses another file.
+    do {
+        path = askReportPath();
+        if (path.isEmpty() || hasExited())
+            return;
+    } while (refuseTarget(path));
 
     if (IsFileAttr(path, 0)
         && showMessage(this, QMessageBox::Question, productName(), overwriteQuestion(path),
@@ -119,7 +162,7 @@ void frmMain::mnuFileSave_Click()
                != QMessageBox::Yes)
         return;
     m_lastSaveFolder = QFileInfo(path).absolutePath();
-    SaveResultsFile(path, retryCancelPrompt(this, msg::fileWriteFailed(), path));
+    SaveResultsFile(path, retryCancelPrompt(this, msg::fileWriteFailed(), path), runFiles());
 }
 
 void frmMain::mnuFilePageSetup_Click()
@@ -141,23 +184,45 @@ void frmMain::mnuFilePrint_Click()
 {
     try {
         QPrinter &page = printer();
-        QPointer<QPrintDialog> dialog = new QPrintDialog(&page, this);
-        dialog->setObjectName(QStringLiteral("dlgCommonDialog"));
-        dialog->setOption(QAbstractPrintDialog::PrintSelection, false);
-        // Printing to a file is left out where a printer exists; a machine
-        // without any printer keeps it, or it could not print at all.
-        dialog->setOption(QAbstractPrintDialog::PrintToFile,
-                          QPrinterInfo::availablePrinterNames().isEmpty());
-        // The dialog leaves the printer, the number of copies and the other
-        // choices of the user in the printer.
-        const bool accepted =
-            printDialogHook() ? printDialogHook()(*dialog) : dialog->exec() == QDialog::Accepted;
-        delete dialog.data();
-        if (!accepted)
-            return;
+        QString file;
+        // A printout to a file never replaces the score log, the program's
+        // own files, a pipe or a folder: the dialog comes back for another.
+        do {
+            QPointer<QPrintDialog> dialog = new QPrintDialog(&page, this);
+            dialog->setObjectName(QStringLiteral("dlgCommonDialog"));
+            dialog->setOption(QAbstractPrintDialog::PrintSelection, false);
+            // Printing to a file is left out where a printer exists; a machine
+            // without any printer keeps it, or it could not print at all.
+            dialog->setOption(QAbstractPrintDialog::PrintToFile,
+                              QPrinterInfo::availablePrinterNames().isEmpty());
+            // The dialog leaves the printer, the number of copies and the other
+            // choices of the user in the printer.
+            const bool accepted = printDialogHook() ? printDialogHook()(*dialog)
+                                                    : dialog->exec() == QDialog::Accepted;
+            delete dialog.data();
+            if (!accepted || hasExited())
+                return;
+            file = page.outputFormat() == QPrinter::PdfFormat ? page.outputFileName() : QString();
+        } while (!file.isEmpty() && refuseTarget(file));
+
         // The page is laid out like the screen, wider than high.
         page.setPageOrientation(QPageLayout::Landscape);
-        frmGraph::instance().trGraphPrint(page);
+        if (file.isEmpty()) {
+            frmGraph::instance().trGraphPrint(page);
+            return;
+        }
+        // A file is printed beside its place and takes it only when complete.
+        try {
+            fileops::writeWholeThrough(file, runFiles(), [&](const QString &name) {
+                page.setOutputFileName(name);
+                const bool printed = frmGraph::instance().trGraphPrint(page);
+                page.setOutputFileName(file);
+                return printed;
+            });
+        } catch (const Error &) {
+            page.setOutputFileName(file);
+            showError(this, msg::fileWriteFailed() + msg::crlf() + file);
+        }
     } catch (const std::exception &) {
         // Printing fails without a message of its own.
     }

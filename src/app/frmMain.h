@@ -113,6 +113,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The files of this run that no report or printout may replace: the score
+    // log, the settings and the table definitions.
+    QStringList runFiles() const;
+    // True, after telling the user, when path may not be written: one of the
+    // run's files, or no regular file.
+    bool refuseTarget(const QString &path);
+    // The report file the user chooses, or an empty text.
+    QString askReportPath();
     void createMenus();
     void createToolBar();
     void rebuildWindowList();

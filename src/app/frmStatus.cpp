@@ -21,6 +21,26 @@ QPointer<frmStatus> &current()
     return w;
 }
 
+// The progress bar, which notes when it was last painted.
+class StatusBar final : public QProgressBar
+{
+public:
+    StatusBar(QWidget *parent, QElapsedTimer &lastPaint)
+        : QProgressBar(parent)
+        , m_lastPaint(lastPaint)
+    {}
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QProgressBar::paintEvent(event);
+        m_lastPaint.start();
+    }
+
+private:
+    QElapsedTimer &m_lastPaint;
+};
+
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
@@ -49,7 +69,7 @@ void frmStatus::unload()
 frmStatus::frmStatus(QWidget *parent)
     : QDialog(parent)
     , m_lblStatus(new QLabel(this))
-    , m_pbrStatus(new QProgressBar(this))
+    , m_pbrStatus(new StatusBar(this, m_lastPaint))
 {
     setObjectName(QStringLiteral("frmStatus"));
     setWindowTitle(QStringLiteral("処理状況"));
@@ -101,6 +121,7 @@ void frmStatus::truStausInit(qint16 piMaxVal, const QString &psHelpCode)
     // The bar needs a maximum above its minimum.
     m_pbrStatus->setMaximum(qMax<int>(piMaxVal, 1));
     m_pbrStatus->repaint();
+    m_lastPaint.start();
 }
 
 void frmStatus::truMessageChange(const QString &psHelpCode)
@@ -114,10 +135,18 @@ void frmStatus::truStatusChange(qint16 piVal)
 {
     waitUntilExposed();
     const int value = qMax<int>(piVal, 0);
+    // The value is always set; the bar is painted only when what it shows
+    // changes, and no more often than the eye can follow: painting at once is
+    // what costs (the calculation lets no event through), and the pass reports
+    // far more often than that.
+    const bool due = !m_lastPaint.isValid() || m_lastPaint.elapsed() >= MinPaintIntervalMs;
+    if (!due)
+        m_pbrStatus->setUpdatesEnabled(false);
     if (value > m_pbrStatus->maximum())
         m_pbrStatus->setMaximum(value);
     m_pbrStatus->setValue(value);
-    m_pbrStatus->repaint();
+    if (!due)
+        m_pbrStatus->setUpdatesEnabled(true);
 }
 
 } // namespace norva

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QLabel;
 class QProgressBar;
@@ -9,7 +10,7 @@ namespace norva {
 
 // The small window that shows what a long calculation is doing: one line of
 // message and a progress bar. It takes no input. While the calculation runs the
-// event loop is busy, so every change repaints at once.
+// event loop is busy, so what it shows is painted at once, not queued.
 class frmStatus final : public QDialog
 {
     Q_OBJECT
@@ -27,7 +28,8 @@ public:
     // Replaces the message; the bar is untouched.
     void truMessageChange(const QString &psHelpCode);
     // Moves the bar to piVal. A value above the maximum raises the maximum
-    // (the log may grow between the count and the pass).
+    // (the log may grow between the count and the pass). The bar is painted
+    // at once when what it shows changes, at most about 30 times a second.
     void truStatusChange(qint16 piVal);
 
     QLabel *lblStatus() const { return m_lblStatus; }
@@ -38,6 +40,10 @@ private:
     void waitUntilExposed();
     ~frmStatus() override;
 
+    // About thirty paintings a second at most.
+    static constexpr qint64 MinPaintIntervalMs = 33;
+
+    QElapsedTimer m_lastPaint;
     QLabel *m_lblStatus;
     QProgressBar *m_pbrStatus;
 };

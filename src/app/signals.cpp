@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,6 +16,9 @@ namespace {
 
 int g_fds[2] = {-1, -1};
 int g_deferrals = 0;
+// The thread that runs the event loop and every calculation.
+pthread_t g_mainThread;
+CancelFlag g_exitRequested{false};
 
 constexpr int Signals[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -31,12 +35,20 @@ State &state()
     return s;
 }
 
-extern "C" void onExitSignal(int)
+extern "C" void onExitSignal(int sig)
 {
     const int saved = errno;
-    const char byte = 1;
-    // A full socket already holds a wake-up; losing this byte loses nothing.
-    [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &byte, 1);
+    // A long calculation looks at the flag while it reads; a read that waits
+    // in the system returns once the signal has interrupted it, which needs
+    // the signal on the thread that reads: another thread passes it on.
+    g_exitRequested.store(true, std::memory_order_relaxed);
+    if (!pthread_equal(pthread_self(), g_mainThread)) {
+        ::pthread_kill(g_mainThread, sig);
+    } else {
+        const char byte = 1;
+        // A full socket already holds a wake-up; losing this byte loses nothing.
+        [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &byte, 1);
+    }
     errno = saved;
 }
 
@@ -50,6 +62,7 @@ void deliver()
         return;
     }
     s.pending = false;
+    g_exitRequested.store(false, std::memory_order_relaxed);
     if (s.onSignal)
         s.onSignal();
 }
@@ -77,12 +90,20 @@ void installExitSignalHandlers(std::function<void()> onSignal)
         s.notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
         QObject::connect(s.notifier, &QSocketNotifier::activated, s.notifier, [] { drain(); });
     }
+    g_mainThread = pthread_self();
     struct sigaction sa = {};
     sa.sa_handler = onExitSignal;
     sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
+    // No SA_RESTART: a read of the score log that waits returns, so that the
+    // calculation can give up.
+    sa.sa_flags = 0;
     for (int sig : Signals)
         ::sigaction(sig, &sa, nullptr);
+}
+
+const CancelFlag *exitRequestedFlag()
+{
+    return &g_exitRequested;
 }
 
 void removeExitSignalHandlers()
@@ -95,6 +116,7 @@ void removeExitSignalHandlers()
     State &s = state();
     s.onSignal = nullptr;
     s.pending = false;
+    g_exitRequested.store(false, std::memory_order_relaxed);
     delete s.notifier;
     s.notifier = nullptr;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/fileops.h"
+
 #include <functional>
 
 namespace norva {
@@ -9,6 +11,9 @@ namespace norva {
 // writes the settings). The handler itself only writes a byte to a socket pair;
 // the event loop reads it. Installing again replaces onSignal.
 void installExitSignalHandlers(std::function<void()> onSignal);
+// Set from the moment a signal arrives until its call is made: a calculation
+// under way stops on it.
+const CancelFlag *exitRequestedFlag();
 // Restores the default handling of the three signals.
 void removeExitSignalHandlers();
 

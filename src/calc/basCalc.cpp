@@ -260,10 +260,10 @@ void detail::addWinByHan(qint32 index)
     addToCounter(17);
 }
 
-qint32 CountScoreFileLines()
+qint32 CountScoreFileLines(const CancelFlag *cancel)
 {
     try {
-        const qint64 n = countLines(GetParamValue(QStringLiteral("ScoreFile")).toString());
+        const qint64 n = countLines(GetParamValue(QStringLiteral("ScoreFile")).toString(), cancel);
         if (n > std::numeric_limits<qint32>::max())
             return 0;
         return qint32(n);

@@ -87,6 +87,8 @@ struct PassHooks
     // The failure that ended the pass, with the number of the line it was read
     // on (0 when the log could not be opened).
     std::function<void(const Error &error, qint64 line)> reportError;
+    // Once set, the pass ends with Cancelled within a read of the log.
+    const CancelFlag *cancel = nullptr;
 };
 
 // Reads the score log of the setting ScoreFile once, read-only, and fills the
@@ -115,8 +117,8 @@ void setScorePassModeForTests(ScorePassMode mode);
 // The way the last pass compared its lines (Fast or Plain).
 ScorePassMode lastScorePassMode();
 
-// The lines of the score log (0 on any failure).
-qint32 CountScoreFileLines();
+// The lines of the score log (0 on any failure, also when cancel is set).
+qint32 CountScoreFileLines(const CancelFlag *cancel = nullptr);
 
 // The lines of the results report, without line ends. Raises DivisionByZero
 // when no game was counted.
@@ -137,8 +139,10 @@ struct PrintLine
 QList<PrintLine> ResultsPrintLines();
 
 // Writes the results report to path (CP932, CR LF after every line). The old
-// file is replaced only by a completely written report. On a failure prompt
+// file is replaced only by a completely written report, and never when it is
+// one of the files of protect, a pipe or a folder. On a failure prompt
 // chooses between Retry (true) and Cancel (false, the result).
-bool SaveResultsFile(const QString &path, const RetryPrompt &prompt = {});
+bool SaveResultsFile(const QString &path, const RetryPrompt &prompt = {},
+                     const QStringList &protect = {});
 
 } // namespace norva

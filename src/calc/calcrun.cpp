@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 #include "app/frmStatus.h"
 #include "app/msgbox.h"
+#include "app/signals.h"
 #include "calc/basCalc.h"
 #include "calc/frmUser.h"
 #include "common/convert.h"
@@ -63,7 +64,9 @@ void frmMain::mnuEditCalc_Click()
         }
 
         busy.emplace();
-        const qint32 lines = CountScoreFileLines();
+        // An exit signal stops the run where it is: counting or reading.
+        const CancelFlag *cancel = exitRequestedFlag();
+        const qint32 lines = CountScoreFileLines(cancel);
         const qint32 checkLine = GetParamValue(QStringLiteral("CheckLine")).toInt();
         if (lines > checkLine) {
             frmStatus &status = frmStatus::instance();
@@ -77,14 +80,28 @@ void frmMain::mnuEditCalc_Click()
         }
 
         PassHooks hooks;
+        hooks.cancel = cancel;
         hooks.statusChange = [](qint16 value) {
             frmStatus::instance().truStatusChange(value);
         };
-        hooks.reportError = [this, &busy](const Error &error, qint64) {
+        bool cancelled = false;
+        hooks.reportError = [this, &busy, &cancelled](const Error &error, qint64) {
+            if (error.kind() == ErrorKind::Cancelled) {
+                cancelled = true;
+                return;
+            }
             busy.reset(); // no hourglass over a message box
             showMessage(this, QMessageBox::Critical, msg::titleCalcError(), error.description());
         };
         const bool ok = CalcScoreFile(hooks);
+        if (cancelled) {
+            // The program is on its way out: what the pass gathered is
+            // neither shown nor kept.
+            ClearCalcValues();
+            EnableResultCommands(false);
+            frmStatus::unload();
+            return;
+        }
 
         if (!ok || GetCalcValue(0).toInt() < 1) {
             ClearCalcValues();

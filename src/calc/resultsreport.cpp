@@ -200,7 +200,7 @@ QByteArray resultsReportBytes()
     return out;
 }
 
-bool SaveResultsFile(const QString &path, const RetryPrompt &prompt)
+bool SaveResultsFile(const QString &path, const RetryPrompt &prompt, const QStringList &protect)
 {
     // The report is made completely before anything is written, and the old
     // file is replaced only by a complete new one; Retry starts over.
@@ -213,7 +213,7 @@ bool SaveResultsFile(const QString &path, const RetryPrompt &prompt)
                 return false;
             continue;
         }
-        return writeFileSafely(path, data, prompt);
+        return writeFileSafely(path, data, prompt, protect);
     }
 }
 

@@ -594,7 +594,8 @@ bool CalcScoreFile(const PassHooks &hooks)
 {
     qint32 lineCount = 0;
     try {
-        LineReader reader(GetParamValue(QStringLiteral("ScoreFile")).toString());
+        LineReader reader(GetParamValue(QStringLiteral("ScoreFile")).toString(), 1 << 20,
+                          LineReader::DefaultMaxLineLength, hooks.cancel);
         ClearCalcValues();
         const PassSetup setup = PassSetup::fromSettings();
         std::optional<FastLines> fast =

@@ -3,6 +3,7 @@
 #include "calc/basCalc.h"
 #include "common/convert.h"
 #include "common/error.h"
+#include "common/fileops.h"
 #include "common/messages.h"
 #include "settings/basParam.h"
 #include "tables/basTableInfo.h"
@@ -10,9 +11,12 @@
 #include "norva_version.h"
 
 #include <QCommandLineParser>
+#include <QFileDevice>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <memory>
+#include <optional>
 
 namespace norva::cli {
 
@@ -100,6 +104,43 @@ private:
     bool m_shown = false;
 };
 
+// QCommandLineParser's own messages, in the program's language.
+QString parserErrorText(const QString &english)
+{
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    static const QRegularExpression unexpected(
+        QStringLiteral("^Unexpected value after '(.*)'\\.$"));
+    if (const QRegularExpressionMatch m = missing.match(english); m.hasMatch())
+        return QStringLiteral("オプション %1 に値がありません。").arg(m.captured(1));
+    if (const QRegularExpressionMatch m = unexpected.match(english); m.hasMatch())
+        return QStringLiteral("オプション %1 は値を取りません。").arg(m.captured(1));
+    return QStringLiteral("コマンドラインを読み取れません。");
+}
+
+// Why a file that could not be read was not read: what is wrong with the file
+// itself where that can be seen, else the failure of the reading.
+ErrorKind readFailure(const QString &path, std::optional<ErrorKind> failure)
+{
+    const fileops::FileStatus fs = fileops::status(path);
+    switch (fs.type) {
+    case fileops::FileType::Missing:
+        return ErrorKind::FileNotFound;
+    case fileops::FileType::Regular:
+        if (!fs.readable)
+            return ErrorKind::ReadDenied;
+        return failure.value_or(ErrorKind::IoError);
+    default:
+        return ErrorKind::NotRegularFile;
+    }
+}
+
+// Flushes what the stream's file holds back; false when that fails.
+bool flushDevice(QTextStream &stream)
+{
+    auto *file = qobject_cast<QFileDevice *>(stream.device());
+    return !file || (file->flush() && file->error() == QFileDevice::NoError);
+}
+
 } // namespace
 
 QString resultsJson()
@@ -156,7 +197,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
                 names << (n.size() > 1 ? QStringLiteral("--") : QStringLiteral("-")) + n;
             return usage(QStringLiteral("不明なオプションです: ") + names.join(u' '));
         }
-        return usage(p.errorText());
+        return usage(parserErrorText(p.errorText()));
     }
     if (!p.positionalArguments().isEmpty())
         return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
@@ -180,17 +221,23 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     };
 
     // The settings and table definitions, read as the program reads them.
+    const QString iniPath =
+        p.isSet(ini) ? QFileInfo(p.value(ini)).absoluteFilePath() : paramFilePath();
     if (p.isSet(ini)) {
-        const QString path = QFileInfo(p.value(ini)).absoluteFilePath();
-        if (!IsFileAttr(path, 0) || !LoadParamFile(path))
-            return fail(describe(ErrorKind::FileNotFound) + u'\n' + path, UsageError);
+        std::optional<ErrorKind> why;
+        if (!LoadParamFile(iniPath, &why))
+            return fail(describe(readFailure(iniPath, why)) + u'\n' + iniPath, UsageError);
     } else {
         LoadParamFile();
     }
     const QString datPath =
         p.isSet(dat) ? QFileInfo(p.value(dat)).absoluteFilePath() : tableInfoFilePath();
-    if (!LoadTableInfo(datPath))
-        return fail(msg::tableFileReadFailed() + u'\n' + datPath, UsageError);
+    if (!LoadTableInfo(datPath)) {
+        const ErrorKind why = readFailure(datPath, std::nullopt);
+        return fail(msg::tableFileReadFailed() + u'\n' + datPath
+                        + (why == ErrorKind::FileNotFound ? QString() : u'\n' + describe(why)),
+                    UsageError);
+    }
     try {
         if (p.isSet(log))
             SetParamValue(QStringLiteral("ScoreFile"), QFileInfo(p.value(log)).absoluteFilePath());
@@ -209,6 +256,21 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     if (TableStringList(1).isEmpty() || TableStringList(2).isEmpty()) {
         ClearCalcValues();
         return fail(msg::selectTableKinds(), UsageError);
+    }
+    // The report never replaces the files it was made from.
+    const QString reportPath =
+        p.isSet(report) ? QFileInfo(p.value(report)).absoluteFilePath() : QString();
+    const QStringList runFiles{scoreFile, iniPath, datPath};
+    const bool reportToOutput = p.isSet(report) && fileops::isStandardOutput(reportPath);
+    if (p.isSet(report) && !reportToOutput) {
+        try {
+            fileops::checkWriteTarget(reportPath, runFiles);
+        } catch (const Error &e) {
+            if (e.kind() == ErrorKind::ProtectedFile)
+                return fail(msg::fileWriteFailed() + u'\n' + reportPath + u'\n'
+                                + describe(e.kind()),
+                            UsageError);
+        }
     }
 
     std::unique_ptr<ProgressBar> bar;
@@ -238,15 +300,25 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         return fail(msg::noValidData(), NoValidData);
     }
 
-    if (p.isSet(report)) {
-        const QString path = QFileInfo(p.value(report)).absoluteFilePath();
+    if (reportToOutput) {
+        // The report file is this program's own output (/dev/stdout): its
+        // bytes go there as they are.
+        out.flush();
+        QIODevice *device = out.device();
+        const QByteArray bytes = resultsReportBytes();
+        if (!device || device->write(bytes) != bytes.size())
+            return fail(msg::outputWriteFailed(), NoValidData);
+    } else if (p.isSet(report)) {
         QString reason;
-        const bool written = SaveResultsFile(path, [&](const Error &e) {
-            reason = describe(e.kind());
-            return false;
-        });
+        const bool written = SaveResultsFile(
+            reportPath,
+            [&](const Error &e) {
+                reason = describe(e.kind());
+                return false;
+            },
+            runFiles);
         if (!written) {
-            return fail(msg::fileWriteFailed() + u'\n' + path
+            return fail(msg::fileWriteFailed() + u'\n' + reportPath
                             + (reason.isEmpty() ? QString() : u'\n' + reason),
                         NoValidData);
         }
@@ -257,7 +329,10 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         for (const QString &line : ResultsReportLines())
             out << line << u'\n';
     }
+    // A full disk or a closed output is no success.
     out.flush();
+    if (out.status() != QTextStream::Ok || !flushDevice(out))
+        return fail(msg::outputWriteFailed(), NoValidData);
     return GamesCounted;
 }
 

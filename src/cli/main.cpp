@@ -2,6 +2,8 @@
 
 #include "calccommand.h"
 
+#include "common/fileops.h"
+
 #include <QCoreApplication>
 #include <QTextStream>
 
@@ -14,7 +16,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("norva-calc"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // File names are taken as the system gives them, valid UTF-8 or not.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << norva::fileops::decodeName(argv[i]);
     return norva::cli::runCalc(args, out, err, ::isatty(STDERR_FILENO) == 1);
 }

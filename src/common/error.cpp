@@ -27,6 +27,14 @@ QString describe(ErrorKind kind)
         return QStringLiteral("デバイス入出力エラーです。");
     case ErrorKind::LineTooLong:
         return QStringLiteral("1 行が長すぎるため読み込めません。");
+    case ErrorKind::ReadDenied:
+        return QStringLiteral("読み込みできません。");
+    case ErrorKind::NotRegularFile:
+        return QStringLiteral("通常のファイルではありません。");
+    case ErrorKind::ProtectedFile:
+        return QStringLiteral("スコアファイル、設定ファイル、計算情報ファイルには書き込めません。");
+    case ErrorKind::Cancelled:
+        return QStringLiteral("中断しました。");
     }
     return QStringLiteral("エラーが発生しました。");
 }

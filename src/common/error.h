@@ -20,6 +20,10 @@ enum class ErrorKind {
     DiskFull,
     IoError,
     LineTooLong,
+    ReadDenied,     // a file that exists but may not be read
+    NotRegularFile, // a write aimed at a named pipe, a socket, a folder
+    ProtectedFile,  // a write aimed at the score log or a file of the program
+    Cancelled,      // a long run told to stop (an exit signal)
 };
 
 QString describe(ErrorKind kind);

@@ -28,6 +28,12 @@ inline QString settingsWriteFailed()
 {
     return QStringLiteral("設定ファイルの書き込みに失敗しました。");
 }
+inline QString settingsReadUncleanly(const QString &path, const QString &backup)
+{
+    return QStringLiteral("設定ファイルを正しく読み込めませんでした。") + crlf() + path + crlf()
+           + crlf() + QStringLiteral("終了時に設定を書き込む前に、元のファイルを次の名前で残します。")
+           + crlf() + backup;
+}
 inline QString tableFileReadFailed()
 {
     return QStringLiteral("計算情報ファイルの読み込みに失敗しました。");
@@ -55,6 +61,20 @@ inline QString checkSettings()
 inline QString fileWriteFailed()
 {
     return QStringLiteral("ファイルの書き込みに失敗しました。");
+}
+inline QString targetIsRunFile()
+{
+    return QStringLiteral("スコアファイル、設定ファイル、計算情報ファイルには書き込めません。")
+           + crlf() + QStringLiteral("別のファイルを指定してください。");
+}
+inline QString targetNotRegular()
+{
+    return QStringLiteral("通常のファイルではないため、書き込めません。") + crlf()
+           + QStringLiteral("別のファイルを指定してください。");
+}
+inline QString outputWriteFailed()
+{
+    return QStringLiteral("標準出力に書き込めませんでした。");
 }
 inline QString helpFileNotFound()
 {

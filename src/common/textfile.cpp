@@ -3,14 +3,7 @@
 #include "cp932.h"
 #include "error.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -19,50 +12,6 @@
 namespace norva {
 
 namespace {
-
-[[noreturn]] void raiseFromErrno(int err, const QString &path)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        raise(ErrorKind::FileNotFound, path);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        raise(ErrorKind::PermissionDenied, path);
-    case ENOSPC:
-    case EDQUOT:
-        raise(ErrorKind::DiskFull, path);
-    case EIO:
-        raise(ErrorKind::IoError, path);
-    default:
-        raise(ErrorKind::FileAccess, path);
-    }
-}
-
-// Opens a regular file for reading; size receives its size at that moment.
-int openForReading(const QString &path, qint64 *size = nullptr)
-{
-    // The system would take a path with a NUL character for the shorter one
-    // in front of it.
-    if (path.isEmpty() || path.contains(QChar(0)))
-        raise(ErrorKind::FileAccess, path);
-    const QByteArray native = QFile::encodeName(path);
-    // Without O_NONBLOCK a named pipe would keep open() waiting for a writer
-    // for ever; only regular files are read, so it is refused right after.
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        raiseFromErrno(errno, path);
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        raise(ErrorKind::FileAccess, path);
-    }
-    if (size)
-        *size = st.st_size;
-    return fd;
-}
 
 // The first CR or LF in [p, end), or end. Lines are short, so a call per
 // byte class (two memchr) costs more than one pass over both.
@@ -133,22 +82,19 @@ std::function<bool()> &writeFailureHook()
 
 } // namespace
 
-LineReader::LineReader(const QString &path, qsizetype bufferSize, qsizetype maxLineLength)
-    : m_maxLine(qMax<qsizetype>(maxLineLength, 14))
+LineReader::LineReader(const QString &path, qsizetype bufferSize, qsizetype maxLineLength,
+                       const CancelFlag *cancel)
+    : m_file(path)
+    , m_maxLine(qMax<qsizetype>(maxLineLength, 14))
+    , m_cancel(cancel)
 {
-    qint64 size = 0;
-    m_fd = openForReading(path, &size);
     // A small file gets a small buffer (one more byte tells the end at once);
     // should the file grow while it is read, the buffer grows with its lines.
-    const qint64 wanted = qMin<qint64>(bufferSize, size + 1);
+    const qint64 wanted = qMin<qint64>(bufferSize, m_file.size() + 1);
     m_buf.resize(qBound<qsizetype>(16, qsizetype(wanted), bufferLimit()));
 }
 
-LineReader::~LineReader()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
+LineReader::~LineReader() = default;
 
 bool LineReader::fill()
 {
@@ -165,20 +111,13 @@ bool LineReader::fill()
             raise(ErrorKind::LineTooLong);
         m_buf.resize(qMin(m_buf.size() * 2, bufferLimit()));
     }
-    for (;;) {
-        const ssize_t n = ::read(m_fd, m_buf.data() + m_end, size_t(m_buf.size() - m_end));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            raise(ErrorKind::IoError);
-        }
-        if (n == 0) {
-            m_eof = true;
-            return false;
-        }
-        m_end += n;
-        return true;
+    const qint64 n = m_file.read(m_buf.data() + m_end, m_buf.size() - m_end, m_cancel);
+    if (n == 0) {
+        m_eof = true;
+        return false;
     }
+    m_end += qsizetype(n);
+    return true;
 }
 
 bool LineReader::next(QByteArrayView &line)
@@ -212,30 +151,23 @@ bool LineReader::next(QByteArrayView &line)
     }
 }
 
-qint64 countLines(const QString &path)
+qint64 countLines(const QString &path, const CancelFlag *cancel)
 {
     // Every CR ends a line (alone or as the start of CR LF), and so does every LF
     // that does not follow a CR; a last line without a line end counts too.
-    qint64 size = 0;
-    const int fd = openForReading(path, &size);
-    QByteArray buf(qsizetype(qBound(qint64(16), size + 1, qint64(1) << 20)), Qt::Uninitialized);
+    fileops::InputFile file(path);
+    QByteArray buf(qsizetype(qBound(qint64(16), file.size() + 1, qint64(1) << 20)),
+                   Qt::Uninitialized);
     qint64 count = 0;
     bool afterCr = false;
     char last = '\n';
     for (;;) {
-        const ssize_t n = ::read(fd, buf.data(), size_t(buf.size()));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ::close(fd);
-            raise(ErrorKind::IoError);
-        }
+        const qint64 n = file.read(buf.data(), buf.size(), cancel);
         if (n == 0)
             break;
         count += countLineEnds(buf.constData(), buf.constData() + n, afterCr);
         last = buf.at(qsizetype(n) - 1);
     }
-    ::close(fd);
     if (last != '\r' && last != '\n')
         ++count;
     return count;
@@ -251,38 +183,14 @@ QStringList readTextLines(const QString &path)
     return lines;
 }
 
-bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPrompt &prompt)
+bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPrompt &prompt,
+                     const QStringList &protect)
 {
     for (;;) {
         try {
             if (writeFailureHook() && writeFailureHook()())
                 raise(ErrorKind::DiskFull, path);
-            if (QFileInfo(path).isDir())
-                raise(ErrorKind::FileAccess, path);
-            QSaveFile file(path);
-            if (!file.open(QIODevice::WriteOnly)) {
-                // QSaveFile words a folder that refuses the new file as an open
-                // error; ask the folder itself.
-                const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-                const bool refused =
-                    file.error() == QFileDevice::PermissionsError
-                    || (::access(folder.constData(), F_OK) == 0
-                        && ::faccessat(AT_FDCWD, folder.constData(), W_OK, AT_EACCESS) != 0
-                        && errno == EACCES);
-                raise(refused ? ErrorKind::PermissionDenied : ErrorKind::FileAccess, path);
-            }
-            // QSaveFile holds small writes in a buffer, and commit() replaces
-            // the old file even when writing that buffer out failed (a full
-            // disk then leaves an empty file and reports success). So the data
-            // goes to the disk here, synced, before the old file is replaced.
-            if (file.write(data) != data.size() || !file.flush() || ::fsync(file.handle()) != 0) {
-                const int err = errno;
-                file.cancelWriting();
-                raise(err == ENOSPC || err == EDQUOT ? ErrorKind::DiskFull : ErrorKind::IoError,
-                      path);
-            }
-            if (!file.commit())
-                raise(ErrorKind::IoError, path);
+            fileops::writeWhole(path, data, protect);
             return true;
         } catch (const Error &e) {
             if (!prompt || !prompt(e))

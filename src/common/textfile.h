@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileops.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -21,17 +23,19 @@ class LineReader
 public:
     static constexpr qsizetype DefaultMaxLineLength = qsizetype(64) << 20;
 
-    // Opens path read-only. Raises FileNotFound, PermissionDenied or FileAccess
-    // (a directory, a device) when it cannot be opened.
+    // Opens path read-only. Raises FileNotFound, ReadDenied or FileAccess (a
+    // directory, a device) when it cannot be opened. A set cancel flag ends
+    // the reading with Cancelled.
     explicit LineReader(const QString &path, qsizetype bufferSize = 1 << 20,
-                        qsizetype maxLineLength = DefaultMaxLineLength);
+                        qsizetype maxLineLength = DefaultMaxLineLength,
+                        const CancelFlag *cancel = nullptr);
     ~LineReader();
     LineReader(const LineReader &) = delete;
     LineReader &operator=(const LineReader &) = delete;
 
     // The next line without its line end; false at the end of the file.
     // A read failure raises IoError, a line longer than maxLineLength
-    // LineTooLong.
+    // LineTooLong, the cancel flag Cancelled.
     bool next(QByteArrayView &line);
 
 private:
@@ -39,9 +43,10 @@ private:
     // Room for the longest line and its CR LF.
     qsizetype bufferLimit() const { return m_maxLine + 2; }
 
-    int m_fd = -1;
+    fileops::InputFile m_file;
     QByteArray m_buf;
     qsizetype m_maxLine;
+    const CancelFlag *m_cancel;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     bool m_eof = false;
@@ -49,7 +54,7 @@ private:
 
 // Counts the lines of a file as LineReader would hand them out, by a byte scan.
 // Raises as LineReader does.
-qint64 countLines(const QString &path);
+qint64 countLines(const QString &path, const CancelFlag *cancel = nullptr);
 
 // Reads a whole CP932 text file into lines (for the small files the program
 // owns). Raises as LineReader does.
@@ -59,12 +64,13 @@ QStringList readTextLines(const QString &path);
 // The argument is the error that made the step fail.
 using RetryPrompt = std::function<bool(const class Error &)>;
 
-// Writes data to path as a whole: into a temporary file in the same folder that
-// replaces the old file only once everything is written, so a failed or
-// abandoned write leaves the old file as it was. On a failure, prompt decides
-// between another try and giving up (no prompt gives up). Returns true when the
-// file was written.
-bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPrompt &prompt);
+// Writes data to path as a whole (fileops::writeWhole): a failed or abandoned
+// write leaves the old file as it was, and a pipe, a folder or one of the files
+// of protect is never replaced. On a failure, prompt decides between another
+// try and giving up (no prompt gives up). Returns true when the file was
+// written.
+bool writeFileSafely(const QString &path, const QByteArray &data, const RetryPrompt &prompt,
+                     const QStringList &protect = {});
 
 // Test hook: makes the next writes fail as if the disk were full.
 void setWriteFailureForTests(std::function<bool()> failNow);

@@ -4,11 +4,12 @@
 #include "common/cp932.h"
 #include "common/datetime.h"
 #include "common/error.h"
+#include "common/fileops.h"
 #include "common/paths.h"
 
 #include "norva_version.h"
 
-#include <QFileInfo>
+#include <QStringDecoder>
 
 #include <array>
 #include <cstdlib>
@@ -208,6 +209,20 @@ QString unescapeWide(QStringView text)
 
 const QByteArray Bom("\xEF\xBB\xBF");
 
+// How the settings file was last read.
+struct ReadState
+{
+    QString path;
+    ParamFileState state = ParamFileState::Missing;
+    bool backedUp = false;
+};
+
+ReadState &readState()
+{
+    static ReadState s;
+    return s;
+}
+
 void readLine(QStringView line, bool wide)
 {
     line = trimLeadingSpaces(line);
@@ -308,12 +323,16 @@ void setParamDefaults()
 
 bool LoadParamFile()
 {
-    return LoadParamFile(paramFilePath());
+    return LoadParamFile(paramFilePath(), nullptr);
 }
 
-bool LoadParamFile(const QString &path)
+bool LoadParamFile(const QString &path, std::optional<ErrorKind> *why)
 {
     setParamDefaults();
+    ReadState &state = readState();
+    state = ReadState{path, ParamFileState::Clean, false};
+    if (why)
+        why->reset();
     try {
         LineReader reader(path, 64 * 1024);
         QByteArrayView line;
@@ -324,13 +343,45 @@ bool LoadParamFile(const QString &path)
                 line = line.sliced(Bom.size());
             }
             first = false;
-            const QString text = wide ? QString::fromUtf8(line) : cp932::decode(line);
+            // NUL is no character of either form (a UTF-16 file is full of
+            // them), and a byte that is no character of the form comes back
+            // as U+FFFD: the file was not written by this program.
+            if (line.contains('\0'))
+                state.state = ParamFileState::Unclean;
+            QString text;
+            if (wide) {
+                QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+                text = utf8(line);
+                if (utf8.hasError())
+                    state.state = ParamFileState::Unclean;
+            } else {
+                text = cp932::decode(line);
+                if (text.contains(QChar::ReplacementCharacter))
+                    state.state = ParamFileState::Unclean;
+            }
             readLine(text, wide);
         }
-    } catch (const Error &) {
+    } catch (const Error &e) {
+        if (why)
+            *why = e.kind();
+        // A file of ours that could not be read to its end; nothing there
+        // (or a pipe, a folder, which is never written over) is no loss.
+        state.state = fileops::status(path).type == fileops::FileType::Regular
+                          ? ParamFileState::Unclean
+                          : ParamFileState::Missing;
         return false;
     }
     return true;
+}
+
+ParamFileState paramFileState()
+{
+    return readState().state;
+}
+
+QString paramBackupPath()
+{
+    return paramFilePath() + QStringLiteral(".bak");
 }
 
 QByteArray paramFileBytes()
@@ -374,7 +425,20 @@ QByteArray paramFileBytes()
 
 bool SaveParamFile(const RetryPrompt &prompt)
 {
-    return writeFileSafely(paramFilePath(), paramFileBytes(), prompt);
+    const QString path = paramFilePath();
+    ReadState &state = readState();
+    // A file that could not be read cleanly is kept, once, before it is
+    // written over with what could be made of it.
+    while (state.state == ParamFileState::Unclean && !state.backedUp && state.path == path) {
+        try {
+            fileops::keepBackup(path, paramBackupPath());
+            state.backedUp = true;
+        } catch (const Error &e) {
+            if (!prompt || !prompt(e))
+                return false;
+        }
+    }
+    return writeFileSafely(path, paramFileBytes(), prompt);
 }
 
 QVariant GetParamValue(const QString &key)
@@ -393,21 +457,17 @@ void SetParamValue(const QString &key, const QVariant &value)
 
 bool IsFileAttr(const QString &path, qint32 mask)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo fi(path);
-    if (!fi.exists() && !fi.isSymLink())
-        return false;
-    if (!fi.exists())
+    const fileops::FileStatus fs = fileops::status(path);
+    if (fs.type == fileops::FileType::Missing)
         return false;
     qint32 attrs = 0;
-    if (!fi.isWritable())
+    if (!fs.writable)
         attrs |= 1;
-    if (fi.isHidden())
+    if (fs.hidden)
         attrs |= 2;
-    if (fi.isDir())
+    if (fs.type == fileops::FileType::Directory)
         attrs |= 16;
-    else if (fi.isFile())
+    else if (fs.type == fileops::FileType::Regular)
         attrs |= 32;
     return (attrs & mask) == mask;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "common/error.h"
 #include "common/textfile.h"
 
 #include <QString>
 #include <QVariant>
+
+#include <optional>
 
 // The settings store: the program's 25 named settings, their defaults and the
 // settings file "norva.ini" beside the executable.
@@ -12,13 +15,23 @@ namespace norva {
 // Sets every default, then reads the settings file over them. False when the
 // file could not be opened (the defaults stand). Never raises.
 bool LoadParamFile();
-// The same with the settings file at path (the command-line program's --ini).
-bool LoadParamFile(const QString &path);
+// The same with the settings file at path (the command-line program's --ini);
+// why receives the failure when the file could not be read to its end.
+bool LoadParamFile(const QString &path, std::optional<ErrorKind> *why = nullptr);
+
+// How the settings file was last read: Missing (nothing there to read, or
+// something that is never written over), Clean, or Unclean: a file of the
+// program's name that could not be read to its end or holds bytes that are
+// no text of its form (another encoding, NUL). The first SaveParamFile over an
+// unclean file keeps it as paramBackupPath() first.
+enum class ParamFileState { Missing, Clean, Unclean };
+ParamFileState paramFileState();
+QString paramBackupPath();
 
 // Writes the settings file anew from the values in memory. The old file is
-// replaced only by a completely written new one. On a failure prompt chooses
-// between Retry (true) and Cancel (false); Cancel keeps the old file and returns
-// false. Never raises.
+// replaced only by a completely written new one (see also paramFileState()).
+// On a failure prompt chooses between Retry (true) and Cancel (false); Cancel
+// keeps the old file and returns false. Never raises.
 bool SaveParamFile(const RetryPrompt &prompt = {});
 
 // The value of the setting named key (exact letter case): QString, bool, qint16

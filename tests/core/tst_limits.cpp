@@ -328,7 +328,7 @@ private slots:
             testutil::HonourPermissions honour;
             const Both r = runBoth(pass);
             QVERIFY(!r.ok);
-            QCOMPARE(r.error, std::optional(ErrorKind::PermissionDenied));
+            QCOMPARE(r.error, std::optional(ErrorKind::ReadDenied));
             QCOMPARE(r.line, 0);
             QCOMPARE(CountScoreFileLines(), 0);
         }

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+// The program's dealings with the file system: names, identities, reading a
+// file that may block, and writes that never replace what is not ours. Every
+// call the operating system offers only on some platforms lives here.
+namespace norva {
+
+// Set when a long read should stop (an exit signal sets it from its handler).
+using CancelFlag = std::atomic<bool>;
+static_assert(CancelFlag::is_always_lock_free);
+
+// Raises Cancelled when cancel is given and set.
+void checkCancel(const CancelFlag *cancel);
+
+namespace fileops {
+
+// File names as the system holds them: UTF-8, except that a name that is not
+// valid UTF-8 keeps every byte that cannot be decoded as one of U+DC80..U+DCFF,
+// so that any name from the command line still reaches its file.
+QString decodeName(QByteArrayView native);
+QByteArray encodeName(const QString &path);
+
+// A file's identity, whatever name reaches it.
+struct FileId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    friend bool operator==(const FileId &, const FileId &) = default;
+};
+
+enum class FileType {
+    Missing, // nothing there, or a link that leads nowhere
+    Regular,
+    Directory,
+    CharDevice, // /dev/null, a terminal
+    Other,      // a named pipe, a socket, a block device
+};
+
+// What a path names, links followed. Never raises: what cannot be asked
+// about counts as missing.
+struct FileStatus
+{
+    FileType type = FileType::Missing;
+    FileId id;
+    qint64 size = 0;
+    bool readable = false;
+    bool writable = false;
+    bool hidden = false; // the name starts with a dot
+};
+FileStatus status(const QString &path);
+
+// True when path names the very file that this process's standard output
+// goes to (/dev/stdout, or the file it was redirected to).
+bool isStandardOutput(const QString &path);
+
+// A regular file opened for reading.
+class InputFile
+{
+public:
+    // Raises FileNotFound, ReadDenied, or FileAccess (a directory, a pipe, a
+    // device, an empty name or one holding NUL). A named pipe never keeps the
+    // opening waiting.
+    explicit InputFile(const QString &path);
+    ~InputFile();
+    InputFile(const InputFile &) = delete;
+    InputFile &operator=(const InputFile &) = delete;
+
+    // The size when it was opened.
+    qint64 size() const { return m_size; }
+    // Up to n bytes into buf; 0 at the end of the file. Raises IoError, and
+    // Cancelled once cancel is set: a read that waits (a file of the kernel's)
+    // is given up when a signal interrupts it and has set the flag.
+    qint64 read(char *buf, qint64 n, const CancelFlag *cancel = nullptr);
+
+private:
+    struct Native;
+    Native *m_native = nullptr;
+    qint64 m_size = 0;
+};
+
+// Where a write to path would go. An existing target that is neither a
+// regular file nor a character device (after following links) raises
+// NotRegularFile: a named pipe, a socket or a folder is never replaced. A
+// target that is one of the files of protect (compared by identity, not by
+// name) raises ProtectedFile.
+enum class WriteTarget { New, Regular, Device };
+WriteTarget checkWriteTarget(const QString &path, const QStringList &protect = {});
+
+// Makes path hold data. A regular (or new) file is replaced only once the new
+// content is complete and on the disk: it is written into a temporary file in
+// the same folder, synced, and renamed over the old one, keeping its
+// permissions; a link stays a link and its target is replaced. A character
+// device is written in place. Raises as checkWriteTarget does, and
+// PermissionDenied (the folder or the file refuses), FileNotFound (no such
+// folder), DiskFull or IoError; the old file is then untouched and no
+// temporary file is left.
+void writeWhole(const QString &path, const QByteArray &data, const QStringList &protect = {});
+
+// The same for content that a producer writes to a file by name (a printer
+// printing to a PDF file): produce receives the name to write, a temporary
+// file beside path or path itself for a device, and returns false when it
+// failed. Raises as writeWhole does; a failed producer raises IoError.
+void writeWholeThrough(const QString &path, const QStringList &protect,
+                       const std::function<bool(const QString &fileName)> &produce);
+
+// Keeps what path holds as backup, replacing an older backup: a second name
+// for the same file where the file system allows (nothing needs to be read),
+// else a copy. Raises as writeWhole does.
+void keepBackup(const QString &path, const QString &backup);
+
+} // namespace fileops
+} // namespace norva
