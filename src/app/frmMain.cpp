@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -86,6 +87,9 @@ frmMain::frmMain()
 
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setBackground(palette().dark());
+    // A child window partly outside the area stays within reach.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     ChildForm::setMdiArea(m_mdiArea);
 
@@ -486,7 +490,29 @@ void frmMain::rebuildWindowList()
 
 void frmMain::mnuWindowCascade_Click()
 {
-    m_mdiArea->cascadeSubWindows();
+    // Each window keeps its size; only the positions step down and to the
+    // right by a title bar's height, the front window last. Where a title bar
+    // would leave the area, a new run starts from its top-left corner; what
+    // reaches past the area's edges is within reach of its scroll bars.
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *sub : m_mdiArea->subWindowList(QMdiArea::StackingOrder))
+        if (sub->isVisible() && !sub->isMinimized())
+            windows.append(sub);
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int step = qMax(1, windows.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight,
+                                                                   nullptr, windows.first()));
+    QPoint at = area.topLeft();
+    for (QMdiSubWindow *sub : std::as_const(windows)) {
+        if (sub->isMaximized())
+            sub->showNormal();
+        if (at.x() + step > area.right() || at.y() + step > area.bottom())
+            at = area.topLeft();
+        sub->move(at);
+        sub->raise();
+        at += QPoint(step, step);
+    }
 }
 
 void frmMain::mnuWindowTileHorizontal_Click()

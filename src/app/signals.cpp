@@ -62,7 +62,6 @@ void deliver()
         return;
     }
     s.pending = false;
-    g_exitRequested.store(false, std::memory_order_relaxed);
     if (s.onSignal)
         s.onSignal();
 }
@@ -82,6 +81,7 @@ void installExitSignalHandlers(std::function<void()> onSignal)
 {
     State &s = state();
     s.onSignal = std::move(onSignal);
+    g_exitRequested.store(false, std::memory_order_relaxed);
     if (g_fds[0] < 0) {
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_fds) != 0)
             return;

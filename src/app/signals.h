@@ -11,8 +11,8 @@ namespace norva {
 // writes the settings). The handler itself only writes a byte to a socket pair;
 // the event loop reads it. Installing again replaces onSignal.
 void installExitSignalHandlers(std::function<void()> onSignal);
-// Set from the moment a signal arrives until its call is made: a calculation
-// under way stops on it.
+// Set once a signal has arrived (the program is then on its way out): a
+// calculation under way stops on it. Installing the handlers clears it.
 const CancelFlag *exitRequestedFlag();
 // Restores the default handling of the three signals.
 void removeExitSignalHandlers();

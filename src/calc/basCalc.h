@@ -87,7 +87,8 @@ struct PassHooks
     // The failure that ended the pass, with the number of the line it was read
     // on (0 when the log could not be opened).
     std::function<void(const Error &error, qint64 line)> reportError;
-    // Once set, the pass ends with Cancelled within a read of the log.
+    // Once set, the pass ends with Cancelled at its next progress step or
+    // read of the log, whichever comes first.
     const CancelFlag *cancel = nullptr;
 };
 

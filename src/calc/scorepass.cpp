@@ -505,6 +505,7 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHoo
             const qint16 step = toInt16(double(lineCount) / double(s.checkLine));
             if (hooks.statusChange)
                 hooks.statusChange(step);
+            checkCancel(hooks.cancel);
         }
         lines.setLine(bytes);
         if (lines.isHeader()) {

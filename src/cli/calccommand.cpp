@@ -12,7 +12,6 @@
 
 #include <QCommandLineParser>
 #include <QFileDevice>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <memory>
@@ -221,8 +220,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     };
 
     // The settings and table definitions, read as the program reads them.
-    const QString iniPath =
-        p.isSet(ini) ? QFileInfo(p.value(ini)).absoluteFilePath() : paramFilePath();
+    const QString iniPath = p.isSet(ini) ? fileops::absolutePath(p.value(ini)) : paramFilePath();
     if (p.isSet(ini)) {
         std::optional<ErrorKind> why;
         if (!LoadParamFile(iniPath, &why))
@@ -231,7 +229,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         LoadParamFile();
     }
     const QString datPath =
-        p.isSet(dat) ? QFileInfo(p.value(dat)).absoluteFilePath() : tableInfoFilePath();
+        p.isSet(dat) ? fileops::absolutePath(p.value(dat)) : tableInfoFilePath();
     if (!LoadTableInfo(datPath)) {
         const ErrorKind why = readFailure(datPath, std::nullopt);
         return fail(msg::tableFileReadFailed() + u'\n' + datPath
@@ -240,7 +238,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     }
     try {
         if (p.isSet(log))
-            SetParamValue(QStringLiteral("ScoreFile"), QFileInfo(p.value(log)).absoluteFilePath());
+            SetParamValue(QStringLiteral("ScoreFile"), fileops::absolutePath(p.value(log)));
         if (p.isSet(user))
             SetParamValue(QStringLiteral("UserName"), trimSpaces(p.value(user)).toString());
     } catch (const Error &e) {
@@ -258,8 +256,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         return fail(msg::selectTableKinds(), UsageError);
     }
     // The report never replaces the files it was made from.
-    const QString reportPath =
-        p.isSet(report) ? QFileInfo(p.value(report)).absoluteFilePath() : QString();
+    const QString reportPath = p.isSet(report) ? fileops::absolutePath(p.value(report)) : QString();
     const QStringList runFiles{scoreFile, iniPath, datPath};
     const bool reportToOutput = p.isSet(report) && fileops::isStandardOutput(reportPath);
     if (p.isSet(report) && !reportToOutput) {

@@ -2,16 +2,17 @@
 
 #include "error.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -137,6 +138,17 @@ QString temporarySuffix()
 } // namespace
 
 #if defined(Q_OS_UNIX)
+
+QString absolutePath(const QString &path)
+{
+    if (path.isEmpty() || path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    QByteArray cwd(PATH_MAX, Qt::Uninitialized);
+    if (!::getcwd(cwd.data(), size_t(cwd.size())))
+        return QDir::cleanPath(QDir::currentPath() + u'/' + path);
+    cwd.truncate(qsizetype(std::strlen(cwd.constData())));
+    return QDir::cleanPath(decodeName(cwd) + u'/' + path);
+}
 
 namespace {
 
@@ -500,6 +512,11 @@ void keepBackup(const QString &path, const QString &backup)
 }
 
 #else // a system without the calls above: Qt's own file classes
+
+QString absolutePath(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
 
 namespace {
 

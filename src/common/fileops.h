@@ -28,6 +28,10 @@ namespace fileops {
 QString decodeName(QByteArrayView native);
 QByteArray encodeName(const QString &path);
 
+// path made absolute against the current folder and cleaned of "." and ".."
+// parts, its undecodable bytes kept (which QFileInfo would not).
+QString absolutePath(const QString &path);
+
 // A file's identity, whatever name reaches it.
 struct FileId
 {

@@ -31,7 +31,8 @@ inline QString settingsWriteFailed()
 inline QString settingsReadUncleanly(const QString &path, const QString &backup)
 {
     return QStringLiteral("設定ファイルを正しく読み込めませんでした。") + crlf() + path + crlf()
-           + crlf() + QStringLiteral("終了時に設定を書き込む前に、元のファイルを次の名前で残します。")
+           + crlf()
+           + QStringLiteral("終了時に設定を書き込む前に、元のファイルを次の名前で残します。")
            + crlf() + backup;
 }
 inline QString tableFileReadFailed()

@@ -3,6 +3,7 @@
 #include "calc/basCalc.h"
 #include "cli/calccommand.h"
 #include "common/cp932.h"
+#include "common/fileops.h"
 
 #include "testutil.h"
 
@@ -16,7 +17,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace norva;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -52,6 +57,29 @@ QStringList small(const QString &log = QStringLiteral("calc-small.log"))
             QStringLiteral("--log"), fixturePath(log)};
 }
 
+// A folder for the files a test makes: a pipe, an unreadable file, copies.
+const QTemporaryDir &scratch()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString scratchFile(const QString &name)
+{
+    return scratch().filePath(name);
+}
+
+// norva-calc as a process under the shell, for what QProcess cannot arrange:
+// a closed or full output, names that are no UTF-8.
+QProcess::ExitStatus shell(const QString &script, QProcess &p)
+{
+    p.setWorkingDirectory(scratch().path());
+    p.start(QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), script, QStringLiteral(NORVA_CALC_EXE)}); // "$0" in the script
+    p.waitForFinished(60000);
+    return p.exitStatus();
+}
+
 // The expected report of the small fixture as the terminal shows it.
 QString smallReportText()
 {
@@ -66,6 +94,11 @@ class TestNorvaCalc : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanupTestCase()
+    {
+        QFile::setPermissions(scratchFile(QStringLiteral("locked.ini")), QFile::ReadOwner);
+    }
+
     void reportOnStdout()
     {
         const Run r = runNorvaCalc(small());
@@ -215,7 +248,31 @@ private slots:
             << (small() << QStringLiteral("extra")) << 2
             << QStringLiteral("余分な引数があります: extra\n"
                               "詳しくは norva-calc --help を見てください。\n");
-        QTest::newRow("value missing") << QStringList{QStringLiteral("--log")} << 2 << QString();
+        const QString seeHelp = QStringLiteral("\n詳しくは norva-calc --help を見てください。\n");
+        QTest::newRow("value missing")
+            << QStringList{QStringLiteral("--log")} << 2
+            << QStringLiteral("オプション --log に値がありません。") + seeHelp;
+        QTest::newRow("value where none is taken")
+            << QStringList{QStringLiteral("--json=1")} << 2
+            << QStringLiteral("オプション --json は値を取りません。") + seeHelp;
+        // Settings that are there but cannot be read say what is wrong with them.
+        const QString pipe = scratchFile(QStringLiteral("pipe.ini"));
+        QFile::remove(pipe);
+        ::mkfifo(QFile::encodeName(pipe).constData(), 0644);
+        const QString locked = scratchFile(QStringLiteral("locked.ini"));
+        testutil::writeAll(locked, testutil::fixture(QStringLiteral("calc-small.ini")));
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        const QStringList cases[] = {
+            {u"settings file is a pipe"_s, pipe, u"通常のファイルではありません。"_s},
+            {u"settings file is a folder"_s, scratch().path(), u"通常のファイルではありません。"_s},
+            {u"settings file may not be read"_s, locked, u"読み込みできません。"_s}};
+        for (const QStringList &c : cases)
+            QTest::newRow(qPrintable(c[0]))
+                << (small() << QStringLiteral("--ini") << c[1]) << 2 << c[2] + u'\n' + c[1] + u'\n';
+        QTest::newRow("table definitions are a pipe")
+            << (small() << QStringLiteral("--dat") << pipe) << 2
+            << QStringLiteral("計算情報ファイルの読み込みに失敗しました。\n") + pipe
+                   + QStringLiteral("\n通常のファイルではありません。\n");
         QTest::newRow("report into a missing folder")
             << (small() << QStringLiteral("--report") << QStringLiteral("/nonexistent-norva/r.txt"))
             << 1
@@ -227,6 +284,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, message);
+        testutil::HonourPermissions honour;
         const Run r = runNorvaCalc(args);
         QCOMPARE(r.code, code);
         QCOMPARE(r.out, QString());
@@ -343,6 +401,112 @@ private slots:
         QCOMPARE(info.lastModified(), past);
         QCOMPARE(info.size(), bytes.size());
         QCOMPARE(testutil::readAll(log), bytes);
+    }
+
+    void reportNeverReplacesTheFilesOfTheRun_data()
+    {
+        QTest::addColumn<QString>("target");
+        // The files themselves count, whatever name reaches them.
+        QTest::newRow("the log") << QStringLiteral("MjScore.txt");
+        QTest::newRow("a link to the log") << QStringLiteral("link.txt");
+        QTest::newRow("a second name of the log") << QStringLiteral("hard.txt");
+        QTest::newRow("the settings") << QStringLiteral("norva.ini");
+        QTest::newRow("the table definitions") << QStringLiteral("norva.dat");
+    }
+    void reportNeverReplacesTheFilesOfTheRun()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        const QStringList names{QStringLiteral("norva.ini"), QStringLiteral("norva.dat"),
+                                QStringLiteral("MjScore.txt")};
+        const QStringList fixtures{QStringLiteral("calc-small.ini"),
+                                   QStringLiteral("calc-small.dat"),
+                                   QStringLiteral("calc-small.log")};
+        QStringList args;
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(QFile::copy(fixturePath(fixtures[i]), dir.filePath(names[i])));
+            args << QStringLiteral("--") + names[i].section(u'.', 1) << dir.filePath(names[i]);
+        }
+        args.replace(4, QStringLiteral("--log"));
+        QVERIFY(QFile::link(dir.filePath(names[2]), dir.filePath(QStringLiteral("link.txt"))));
+        QCOMPARE(::link(QFile::encodeName(dir.filePath(names[2])).constData(),
+                        QFile::encodeName(dir.filePath(QStringLiteral("hard.txt"))).constData()),
+                 0);
+        const Run r = runNorvaCalc(args << QStringLiteral("--report") << dir.filePath(target));
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.err, QStringLiteral("ファイルの書き込みに失敗しました。\n")
+                            + dir.filePath(target)
+                            + QStringLiteral("\nスコアファイル、設定ファイル、計算情報ファイルには"
+                                             "書き込めません。\n"));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(testutil::readAll(dir.filePath(names[i])), testutil::fixture(fixtures[i]));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("link.txt"))).isSymLink());
+    }
+
+    void reportOntoWhatIsNoRegularFile()
+    {
+        // A device is written in place, never replaced by a file.
+        Run r = runNorvaCalc(small() << QStringLiteral("--report") << QStringLiteral("/dev/null"));
+        QCOMPARE(r.code, 0);
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists());
+        QCOMPARE(fileops::status(QStringLiteral("/dev/null")).type, fileops::FileType::CharDevice);
+        // A pipe nobody reads and a folder are refused, without waiting.
+        const QString pipe = scratchFile(QStringLiteral("report.pipe"));
+        QFile::remove(pipe);
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        for (const QString &target : {pipe, scratch().path()}) {
+            r = runNorvaCalc(small() << QStringLiteral("--report") << target);
+            QCOMPARE(r.code, 1);
+            QCOMPARE(r.err, QStringLiteral("ファイルの書き込みに失敗しました。\n") + target
+                                + QStringLiteral("\n通常のファイルではありません。\n"));
+        }
+        QCOMPARE(fileops::status(pipe).type, fileops::FileType::Other);
+    }
+
+    void standardOutput()
+    {
+        QProcess p;
+        const QString run = QStringLiteral("\"$0\" --ini '%1' --dat '%2' --log '%3' ")
+                                .arg(fixturePath(QStringLiteral("calc-small.ini")),
+                                     fixturePath(QStringLiteral("calc-small.dat")),
+                                     fixturePath(QStringLiteral("calc-small.log")));
+        // A full disk or a closed output is a failure, never a success.
+        for (const QString &redirect : {QStringLiteral(">/dev/full"), QStringLiteral(">&-")}) {
+            QCOMPARE(shell(run + QStringLiteral("--json ") + redirect, p), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 1);
+            QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                     QStringLiteral("標準出力に書き込めませんでした。\n"));
+        }
+        // The report named as this program's own output goes there, into a
+        // pipe as into a file.
+        QCOMPARE(shell(run + QStringLiteral("--report /dev/stdout | cat"), p),
+                 QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput(),
+                 testutil::fixture(QStringLiteral("calc-small-report.txt")));
+        QCOMPARE(shell(run + QStringLiteral("--report /dev/stdout >out.txt; cat out.txt"), p),
+                 QProcess::NormalExit);
+        QCOMPARE(p.readAllStandardOutput(),
+                 testutil::fixture(QStringLiteral("calc-small-report.txt")));
+    }
+
+    void namesThatAreNoUtf8()
+    {
+        QProcess p;
+        QVERIFY(QFile::copy(fixturePath(QStringLiteral("calc-small.log")),
+                            scratchFile(QStringLiteral("log.txt"))));
+        const QString script =
+            QStringLiteral("log=$(printf 'l\\377.txt'); report=$(printf 'r\\376.txt'); "
+                           "cp log.txt \"$log\" && \"$0\" --ini '%1' --dat '%2' --log \"$log\" "
+                           "--report \"$report\"; rc=$?; cat \"$report\"; "
+                           "rm -f \"$log\" \"$report\"; exit $rc")
+                .arg(fixturePath(QStringLiteral("calc-small.ini")),
+                     fixturePath(QStringLiteral("calc-small.dat")));
+        QCOMPARE(shell(script, p), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardOutput(),
+                 testutil::fixture(QStringLiteral("calc-small-report.txt")));
     }
 
     void asAProcess()

@@ -374,6 +374,50 @@ private slots:
         QCOMPARE(GetParamValue(u"ScoreFile"_s).toString(), scoreFile);
     }
 
+    void fileThatWasNotReadCleanlyIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("clean");
+        const QByteArray cp932 = testutil::cp932Lines({u"[norva]"_s, u"UserName=かもめ"_s});
+        QByteArray utf16("\xFF\xFE");
+        for (QChar c : u"[norva]\r\nUserName=かもめ\r\n"_s)
+            utf16 += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
+        QTest::newRow("UTF-16") << utf16 << false;
+        QTest::newRow("a byte-order mark before CP932")
+            << QByteArray("\xEF\xBB\xBF") + cp932 << false;
+        QTest::newRow("a line beyond the limit")
+            << cp932 + QByteArray(LineReader::DefaultMaxLineLength + 10, 'x') << false;
+        QTest::newRow("CP932, as written") << cp932 << true;
+        QTest::newRow("UTF-8 with its mark, as written")
+            << QByteArray("\xEF\xBB\xBF[norva]\r\nUserName=José\r\n") << true;
+    }
+    void fileThatWasNotReadCleanlyIsKept()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, clean);
+        testutil::ProgramDir dir;
+        testutil::writeAll(iniPath(dir), bytes);
+        LoadParamFile();
+        QCOMPARE(paramFileState(), clean ? ParamFileState::Clean : ParamFileState::Unclean);
+        // Kept once, before the first write over it; a clean file never.
+        QVERIFY(SaveParamFile());
+        QCOMPARE(QFile::exists(paramBackupPath()), !clean);
+        if (!clean) {
+            QCOMPARE(testutil::readAll(paramBackupPath()), bytes);
+            testutil::writeAll(iniPath(dir), "changed");
+            QVERIFY(SaveParamFile());
+            QCOMPARE(testutil::readAll(paramBackupPath()), bytes);
+        }
+        QCOMPARE(testutil::readAll(iniPath(dir)), paramFileBytes());
+        // Nothing to keep where there is no file.
+        QFile::remove(iniPath(dir));
+        QFile::remove(paramBackupPath());
+        LoadParamFile();
+        QCOMPARE(paramFileState(), ParamFileState::Missing);
+        QVERIFY(SaveParamFile());
+        QVERIFY(!QFile::exists(paramBackupPath()));
+    }
+
     void fileAttributes()
     {
         testutil::ProgramDir dir;

@@ -1,12 +1,16 @@
 #include "common/cp932.h"
 #include "common/error.h"
+#include "common/fileops.h"
 #include "common/textfile.h"
 
 #include "testutil.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace norva;
+using namespace Qt::StringLiterals;
 
 class TestTextFile : public QObject
 {
@@ -142,6 +146,58 @@ private slots:
         testutil::ProgramDir dir;
         QVERIFY(!writeFileSafely(dir.path(), "x", {}));
         QVERIFY(QFileInfo(dir.path()).isDir());
+    }
+
+    void safeWriteThroughLinks()
+    {
+        // A link stays a link: its target takes the new content and keeps
+        // its permissions; a link to a device writes the device in place.
+        testutil::ProgramDir dir;
+        const QString target = dir.file(QStringLiteral("target.txt"));
+        const QString link = dir.file(QStringLiteral("link.txt"));
+        testutil::writeAll(target, "old");
+        // Permissions no new file gets by itself.
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
+        QVERIFY(QFile::setPermissions(target, mode));
+        QVERIFY(QFile::link(QStringLiteral("target.txt"), link));
+        QVERIFY(writeFileSafely(link, "new", {}));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(testutil::readAll(target), QByteArray("new"));
+        QCOMPARE(QFile::permissions(target) & 0x7077, mode); // owner, group, others
+        const QString null = dir.file(QStringLiteral("null"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), null));
+        QVERIFY(writeFileSafely(null, "x", {}));
+        QCOMPARE(fileops::status(QStringLiteral("/dev/null")).type, fileops::FileType::CharDevice);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 3);
+    }
+
+    void backupKeepsTheBytes()
+    {
+        testutil::ProgramDir dir;
+        const QString path = dir.file(QStringLiteral("norva.ini"));
+        const QByteArray bytes("\xFF\xFE[\0n\0", 6);
+        testutil::writeAll(path, bytes);
+        testutil::writeAll(path + u".bak", "older backup");
+        fileops::keepBackup(path, path + u".bak");
+        QVERIFY(writeFileSafely(path, "new", {}));
+        QCOMPARE(testutil::readAll(path + u".bak"), bytes);
+        QCOMPARE(testutil::readAll(path), QByteArray("new"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    void namesThatAreNoUtf8()
+    {
+        // Every byte comes back as it was; valid UTF-8 reads as text.
+        const QByteArray native("/tmp/\xFF\xE3\x81\x8B\xE3\x81/\xF0\x9F\x98\x80\xC0\xAF");
+        const QString name = fileops::decodeName(native);
+        auto byte = [](char16_t b) {
+            return QString(QChar(char16_t(0xDC00 | b)));
+        };
+        QCOMPARE(name, u"/tmp/"_s + byte(0xFF) + u"か"_s + byte(0xE3) + byte(0x81)
+                           + u"/\U0001F600"_s + byte(0xC0) + byte(0xAF));
+        QCOMPARE(fileops::encodeName(name), native);
+        QCOMPARE(fileops::decodeName("abc"), QStringLiteral("abc"));
+        QVERIFY(fileops::absolutePath(u"a/../"_s + byte(0xFF)).endsWith(u'/' + byte(0xFF)));
     }
 };
 

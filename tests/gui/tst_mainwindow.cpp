@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QToolBar>
 
 using namespace norva;
@@ -365,10 +366,20 @@ private slots:
         m_main->mnuWindowTileVertical_Click();
         m_main->mnuWindowCascade_Click();
         const QList<QMdiSubWindow *> w = m_main->mdiArea()->subWindowList();
-        // Overlapping, each a step further down and to the right.
+        QList<QSize> sizes;
+        for (QMdiSubWindow *sub : w)
+            sizes << sub->size();
+        m_main->mnuWindowCascade_Click();
+        // Overlapping, each a step further down and to the right, each as
+        // large as it was: only the positions change.
         QVERIFY(w[0]->geometry().intersects(w[1]->geometry()));
         QVERIFY(w[1]->y() > w[0]->y() && w[1]->x() > w[0]->x());
         QVERIFY(w[2]->y() > w[1]->y() && w[2]->x() > w[1]->x());
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(w[i]->size(), sizes[i]);
+        // The windows reach past the area's bottom edge: a scroll bar brings
+        // them within reach.
+        QTRY_VERIFY(m_main->mdiArea()->verticalScrollBar()->isVisible());
     }
 };
 

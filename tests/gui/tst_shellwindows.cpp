@@ -9,6 +9,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -244,6 +245,29 @@ private slots:
         // A maximum of 0 still leaves a working bar.
         st.truStausInit(0, QString());
         QVERIFY(st.pbrStatus()->maximum() >= 1);
+
+        // A pass reports far more often than the eye can follow: the bar is
+        // painted when what it shows changes, about 30 times a second at most.
+        struct PaintCount : QObject
+        {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } count;
+        st.truStausInit(30000, u"結果計算中"_s);
+        st.pbrStatus()->installEventFilter(&count);
+        QElapsedTimer clock;
+        clock.start();
+        for (qint16 v = 1; v <= 30000; ++v)
+            st.truStatusChange(v);
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(st.pbrStatus()->value(), 30000);
+        QVERIFY2(count.paints <= elapsed / 30 + 2,
+                 qPrintable(u"%1 paints in %2 ms"_s.arg(count.paints).arg(elapsed)));
+        st.pbrStatus()->removeEventFilter(&count);
 
         frmStatus::unload();
         QVERIFY(!frmStatus::isLoaded());

@@ -1,0 +1,173 @@
+// norva-bench-gui: the calculation as the program runs it (Edit > Calculate
+// with every window open: line count, status window, pass, result windows and
+// graph) against norva-calc's calculation of the same log, on a large
+// generated log with the default settings.
+//
+//   norva-bench-gui [--games N] [--runs N] [--log FILE]
+//
+// Run it on the screen it is to be measured on (xvfb-run, or the offscreen
+// platform for the calculation alone).
+
+#include "app/basMain.h"
+#include "app/frmMain.h"
+#include "app/msgbox.h"
+#include "calc/basCalc.h"
+#include "cli/calccommand.h"
+#include "common/paths.h"
+#include "samplegen.h"
+#include "settings/basParam.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace norva;
+
+namespace {
+
+struct Timing
+{
+    double best;
+    double median;
+};
+
+Timing timeIt(int runs, const std::function<void()> &f)
+{
+    std::vector<double> s;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        s.push_back(double(t.nsecsElapsed()) / 1e9);
+    }
+    std::sort(s.begin(), s.end());
+    return {s.front(), s[s.size() / 2]};
+}
+
+void print(const char *what, Timing t, Timing base)
+{
+    std::printf("%-44s %8.1f ms  (median %8.1f ms)  %5.2fx norva-calc\n", what, t.best * 1e3,
+                t.median * 1e3, t.best / base.best);
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCommandLineParser p;
+    p.addHelpOption();
+    const QCommandLineOption gamesOpt(QStringLiteral("games"), QStringLiteral("Games (30000)."),
+                                      QStringLiteral("N"), QStringLiteral("30000"));
+    const QCommandLineOption runsOpt(QStringLiteral("runs"), QStringLiteral("Timed runs (5)."),
+                                     QStringLiteral("N"), QStringLiteral("5"));
+    const QCommandLineOption logOpt(QStringLiteral("log"),
+                                    QStringLiteral("Use (or create) this log file."),
+                                    QStringLiteral("FILE"));
+    p.addOptions({gamesOpt, runsOpt, logOpt});
+    p.process(app);
+    const int runs = std::max(1, p.value(runsOpt).toInt());
+
+    QTemporaryDir dir;
+    const QString log = p.isSet(logOpt) ? QFileInfo(p.value(logOpt)).absoluteFilePath()
+                                        : dir.filePath(QStringLiteral("MjScore.txt"));
+    if (!QFileInfo::exists(log)) {
+        samplegen::Options o;
+        o.seed = 150;
+        o.games = p.value(gamesOpt).toInt();
+        o.days = 3650;
+        o.players = samplegen::defaultPlayers();
+        QFile f(log);
+        if (!f.open(QIODevice::WriteOnly) || !samplegen::writeLog(o, f)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(log));
+            return 1;
+        }
+    }
+    // The program's folder: the bundled table definitions, settings naming
+    // the log's owner, every window open, the default CheckLine.
+    setProgramDirForTests(dir.path());
+    QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
+                dir.filePath(QStringLiteral("norva.dat")));
+    const QString ini = dir.filePath(QStringLiteral("norva.ini"));
+    if (!writeFile(ini, QByteArrayLiteral("[norva]\r\nUserName=\x82\xA9\x82\xE0\x82\xDF\r\n"
+                                          "SpecifyDate=False\r\nScoreFile=")
+                            + QFile::encodeName(log) + "\r\n")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(ini));
+        return 1;
+    }
+
+    // norva-calc's calculation, in this process, its JSON thrown away.
+    QString sink;
+    QTextStream out(&sink);
+    QTextStream err(&sink);
+    const QStringList cliArgs{QStringLiteral("--ini"), ini, QStringLiteral("--json")};
+    int rc = 0;
+    const Timing cli = timeIt(runs, [&] {
+        sink.clear();
+        rc = cli::runCalc(cliArgs, out, err);
+    });
+    if (rc != 0) {
+        std::fprintf(stderr, "norva-calc failed (%d)\n", rc);
+        return 1;
+    }
+    const qint32 games = GetCalcValue(calc::GameCount).toInt();
+    const qint32 lines = CountScoreFileLines();
+
+    msgbox::setResponderForTests([](const ShownBox &b) {
+        std::fprintf(stderr, "box: %s\n", qPrintable(b.text));
+        return QMessageBox::Ok;
+    });
+    Main();
+    QPointer<frmMain> main = frmMain::instance();
+    if (!main) {
+        std::fprintf(stderr, "the main window did not open\n");
+        return 1;
+    }
+    (void)QTest::qWaitForWindowExposed(main);
+    QTest::qWait(200);
+    const Timing gui = timeIt(runs, [&] {
+        main->mnuEditCalc_Click();
+        QCoreApplication::processEvents();
+    });
+    const bool same = GetCalcValue(calc::GameCount).toInt() == games;
+    for (QMdiSubWindow *w : main->mdiArea()->subWindowList())
+        if (w->objectName() == QStringLiteral("frmGraph"))
+            w->close();
+    QCoreApplication::processEvents();
+    const Timing noGraph = timeIt(runs, [&] {
+        main->mnuEditCalc_Click();
+        QCoreApplication::processEvents();
+    });
+
+    std::printf("log: %s\n  %.1f MB, %d lines, %d games counted, CheckLine %d, platform %s\n",
+                qPrintable(log), double(QFileInfo(log).size()) / 1e6, lines, games,
+                GetParamValue(QStringLiteral("CheckLine")).toInt(),
+                qPrintable(QGuiApplication::platformName()));
+    print("norva-calc (--json, in process)", cli, cli);
+    print("Edit > Calculate, every window open", gui, cli);
+    print("Edit > Calculate, every window but the graph", noGraph, cli);
+    std::printf("%s\n", same ? "ok: the same games counted" : "FAILED: the results differ");
+    main->close();
+    QCoreApplication::processEvents();
+    delete main.data();
+    return same ? 0 : 1;
+}
