@@ -3,12 +3,12 @@
 //
 //   norva-bench [--games N] [--runs N] [--keep DIR]
 
-#include "calc/basCalc.h"
-#include "common/error.h"
-#include "common/textfile.h"
+#include "core/calc/calcresults.h"
+#include "core/common/error.h"
+#include "core/common/textfile.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
 #include "samplegen.h"
-#include "settings/basParam.h"
-#include "tables/basTableInfo.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -8,14 +8,14 @@
 // Run it on the screen it is to be measured on (xvfb-run, or the offscreen
 // platform for the calculation alone).
 
-#include "app/basMain.h"
-#include "app/frmMain.h"
-#include "app/msgbox.h"
-#include "calc/basCalc.h"
 #include "cli/calccommand.h"
-#include "common/paths.h"
+#include "core/calc/calcresults.h"
+#include "core/common/paths.h"
+#include "core/settings/settings.h"
+#include "gui/app/startup.h"
+#include "gui/widgets/messagebox.h"
+#include "gui/windows/mainwindow.h"
 #include "samplegen.h"
-#include "settings/basParam.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -136,8 +136,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "box: %s\n", qPrintable(b.text));
         return QMessageBox::Ok;
     });
-    Main();
-    QPointer<frmMain> main = frmMain::instance();
+    startProgram();
+    QPointer<MainWindow> main = MainWindow::instance();
     if (!main) {
         std::fprintf(stderr, "the main window did not open\n");
         return 1;
@@ -145,7 +145,7 @@ int main(int argc, char *argv[])
     (void)QTest::qWaitForWindowExposed(main);
     QTest::qWait(200);
     const Timing gui = timeIt(runs, [&] {
-        main->mnuEditCalc_Click();
+        main->calculate();
         QCoreApplication::processEvents();
     });
     const bool same = GetCalcValue(calc::GameCount).toInt() == games;
@@ -154,7 +154,7 @@ int main(int argc, char *argv[])
             w->close();
     QCoreApplication::processEvents();
     const Timing noGraph = timeIt(runs, [&] {
-        main->mnuEditCalc_Click();
+        main->calculate();
         QCoreApplication::processEvents();
     });
 

@@ -1,14 +1,14 @@
 #include "fuzzchecks.h"
 
-#include "calc/basCalc.h"
-#include "common/convert.h"
-#include "common/cp932.h"
-#include "common/datetime.h"
-#include "common/error.h"
-#include "common/paths.h"
-#include "common/textfile.h"
-#include "settings/basParam.h"
-#include "tables/basTableInfo.h"
+#include "core/calc/calcresults.h"
+#include "core/common/convert.h"
+#include "core/common/cp932.h"
+#include "core/common/datetime.h"
+#include "core/common/error.h"
+#include "core/common/paths.h"
+#include "core/common/textfile.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
 
 #include <QFile>
 #include <QList>
@@ -428,9 +428,9 @@ QString checkTableFile(QByteArrayView input)
         for (int n = 0; n <= 2; ++n) {
             for (const TableList *list : {&TableInfoList(n), &TableStringList(n)}) {
                 values << QStringLiteral("list %1: %2").arg(n).arg(list->size());
-                for (const cTableInfo &e : *list)
-                    values << e.trParamValue(QStringLiteral("TableId")).toString() + u','
-                                  + e.trParamValue(QStringLiteral("TableString")).toString();
+                for (const TableEntry &e : *list)
+                    values << e.value(QStringLiteral("TableId")).toString() + u','
+                                  + e.value(QStringLiteral("TableString")).toString();
             }
         }
         return values;

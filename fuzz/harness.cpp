@@ -3,7 +3,7 @@
 
 #include "fuzzchecks.h"
 
-#include "common/paths.h"
+#include "core/common/paths.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
-#include "calccommand.h"
+#include "cli/calccommand.h"
 
-#include "calc/basCalc.h"
-#include "common/convert.h"
-#include "common/error.h"
-#include "common/fileops.h"
-#include "common/messages.h"
-#include "settings/basParam.h"
-#include "tables/basTableInfo.h"
+#include "core/calc/calcresults.h"
+#include "core/common/convert.h"
+#include "core/common/error.h"
+#include "core/common/fileops.h"
+#include "core/common/messages.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
 
 #include "norva_version.h"
 
@@ -307,7 +307,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
             return fail(msg::outputWriteFailed(), NoValidData);
     } else if (p.isSet(report)) {
         QString reason;
-        const bool written = SaveResultsFile(
+        const bool written = saveResultsFile(
             reportPath,
             [&](const Error &e) {
                 reason = describe(e.kind());
@@ -323,7 +323,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     if (p.isSet(json)) {
         out << resultsJson();
     } else if (!p.isSet(report)) {
-        for (const QString &line : ResultsReportLines())
+        for (const QString &line : resultsReportLines())
             out << line << u'\n';
     }
     // A full disk or a closed output is no success.

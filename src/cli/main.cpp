@@ -1,8 +1,8 @@
 // norva-calc: the calculation of norva from the command line.
 
-#include "calccommand.h"
+#include "cli/calccommand.h"
 
-#include "common/fileops.h"
+#include "core/common/fileops.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,9 +1,9 @@
 // norva-calc, run in-process and as a process on the fixture files.
 
-#include "calc/basCalc.h"
 #include "cli/calccommand.h"
-#include "common/cp932.h"
-#include "common/fileops.h"
+#include "core/calc/calcresults.h"
+#include "core/common/cp932.h"
+#include "core/common/fileops.h"
 
 #include "testutil.h"
 

@@ -1,7 +1,7 @@
 // The result accumulators and the result accessor.
 
-#include "calc/basCalc.h"
-#include "calc/basCalc_p.h"
+#include "core/calc/calcresults.h"
+#include "core/calc/calcresults_p.h"
 
 #include "calctestutil.h"
 

@@ -4,7 +4,7 @@
 
 #include "calctestutil.h"
 
-#include "common/cp932.h"
+#include "core/common/cp932.h"
 
 #include <QTest>
 

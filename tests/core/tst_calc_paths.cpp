@@ -3,7 +3,7 @@
 
 #include "calctestutil.h"
 
-#include "common/cp932.h"
+#include "core/common/cp932.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The results report and the printed results column.
 
-#include "calc/basCalc.h"
-#include "calc/basCalc_p.h"
-#include "common/cp932.h"
+#include "core/calc/calcresults.h"
+#include "core/calc/calcresults_p.h"
+#include "core/common/cp932.h"
 
 #include "calctestutil.h"
 
@@ -136,14 +136,14 @@ private slots:
     void workedExample()
     {
         recordWorkedExample();
-        QCOMPARE(ResultsReportLines(), workedExampleReport);
+        QCOMPARE(resultsReportLines(), workedExampleReport);
     }
 
     void reportFileBytes()
     {
         recordWorkedExample();
         const QString path = m_dir->file(QStringLiteral("結果.txt"));
-        QVERIFY(SaveResultsFile(path));
+        QVERIFY(saveResultsFile(path));
         QByteArray expected;
         for (const QString &l : workedExampleReport)
             expected += cp932::encode(l).value() + "\r\n";
@@ -155,7 +155,7 @@ private slots:
     {
         recordWorkedExample();
         SetParamValue(QStringLiteral("SpecifyDate"), false); // printed all the same
-        const QList<PrintLine> lines = ResultsPrintLines();
+        const QList<PrintLine> lines = resultsPrintLines();
         QStringList texts;
         QList<int> gaps;
         for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -176,7 +176,7 @@ private slots:
     {
         RecordGame(1, 1, 0);
         SetParamValue(QStringLiteral("SpecifyDate"), false);
-        QCOMPARE(ResultsReportLines().at(1), QStringLiteral("計算日付： 指定なし"));
+        QCOMPARE(resultsReportLines().at(1), QStringLiteral("計算日付： 指定なし"));
     }
 
     void figures_data()
@@ -212,7 +212,7 @@ private slots:
         for (qsizetype i = 0; i < ranks.size(); ++i)
             RecordGame(qint16(ranks[i]), qint16(scores[i]), 0);
         CloseRankRuns();
-        QCOMPARE(ResultsReportLines().at(line), text);
+        QCOMPARE(resultsReportLines().at(line), text);
     }
 
     void wideFieldsAreNeverCut()
@@ -222,7 +222,7 @@ private slots:
         CloseRankRuns();
         count(calc::HandCount, 123456);
         count(calc::OtherRon, 123456);
-        const QStringList lines = ResultsReportLines();
+        const QStringList lines = resultsReportLines();
         QCOMPARE(lines[4], QStringLiteral("試合数：      123 回"));
         QCOMPARE(lines[5], QStringLiteral("　総合得点：   -12177 点"));
         QCOMPARE(lines[13], QStringLiteral("　４位(100%)：   123 回, 連続   123 回"));
@@ -248,14 +248,14 @@ private slots:
         RecordGame(1, 1, 0);
         SetParamValue(QStringLiteral("TableKind1"), kind1);
         SetParamValue(QStringLiteral("TableKind2"), kind2);
-        QCOMPARE(ResultsReportLines().at(2), text);
+        QCOMPARE(resultsReportLines().at(2), text);
     }
 
     void noHanClasses()
     {
         useTables({});
         RecordGame(1, 1, 0);
-        const QStringList lines = ResultsReportLines();
+        const QStringList lines = resultsReportLines();
         QCOMPARE(lines.size(), 27);
         QCOMPARE(lines.last(), QStringLiteral("総あがり数： 0"));
     }
@@ -265,22 +265,22 @@ private slots:
         // Games whose hands were not recognised: no share can be worked out,
         // and the hand lines take the fixed "(0%)" form of the han classes.
         RecordGame(1, 1, 0);
-        const QStringList lines = ResultsReportLines();
+        const QStringList lines = resultsReportLines();
         QCOMPARE(lines[15], QStringLiteral("総局数： 0"));
         QCOMPARE(lines[16], QStringLiteral("　本人： ツモ　　(0%)    0回"));
         QCOMPARE(lines[24], QStringLiteral("　　　　 その他　(0%)    0回"));
         QCOMPARE(lines[27], QStringLiteral("　一飜　　　(0%)    0回"));
         QCOMPARE(lines[30], QStringLiteral("　ハネ満貫です(0%)    0回"));
-        const QList<PrintLine> printed = ResultsPrintLines();
+        const QList<PrintLine> printed = resultsPrintLines();
         QCOMPARE(printed.last().text, QStringLiteral("  ハネ満貫です(0%)    0回"));
     }
 
     void noGameIsNoReport()
     {
-        QCOMPARE(raisedKind([] { ResultsReportLines(); }), int(ErrorKind::DivisionByZero));
+        QCOMPARE(raisedKind([] { resultsReportLines(); }), int(ErrorKind::DivisionByZero));
         const QString path = m_dir->file(QStringLiteral("r.txt"));
         int asked = 0;
-        QVERIFY(!SaveResultsFile(path, [&](const Error &e) {
+        QVERIFY(!saveResultsFile(path, [&](const Error &e) {
             [&] {
                 QCOMPARE(e.detail(), path);
             }();
@@ -301,7 +301,7 @@ private slots:
         QList<ErrorKind> kinds;
         {
             testutil::HonourPermissions honour;
-            QVERIFY(!SaveResultsFile(path, [&](const Error &e) {
+            QVERIFY(!saveResultsFile(path, [&](const Error &e) {
                 kinds << e.kind();
                 return ++asked < 3; // Retry twice, then Cancel
             }));
@@ -320,10 +320,10 @@ private slots:
         int failures = 2;
         setWriteFailureForTests([&] { return failures-- > 0; });
         int asked = 0;
-        QVERIFY(!SaveResultsFile(path, [&](const Error &) { return ++asked < 1; }));
+        QVERIFY(!saveResultsFile(path, [&](const Error &) { return ++asked < 1; }));
         QCOMPARE(testutil::readAll(path), QByteArray("old report"));
         // Retry writes the whole report again.
-        QVERIFY(SaveResultsFile(path, [&](const Error &) { return true; }));
+        QVERIFY(saveResultsFile(path, [&](const Error &) { return true; }));
         QCOMPARE(testutil::readAll(path), resultsReportBytes());
     }
 };

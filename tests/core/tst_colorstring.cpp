@@ -1,4 +1,4 @@
-#include "graph/colorstring.h"
+#include "core/graph/colorstring.h"
 
 #include <QTest>
 
@@ -36,10 +36,10 @@ private slots:
         QFETCH(int, red);
         QFETCH(int, green);
         QFETCH(int, blue);
-        QCOMPARE(StrToColor(text), red + 256 * green + 65536 * blue);
+        QCOMPARE(colorFromString(text), red + 256 * green + 65536 * blue);
     }
 
-    void knownValue() { QCOMPARE(StrToColor(u"000128255"), 16744448); }
+    void knownValue() { QCOMPARE(colorFromString(u"000128255"), 16744448); }
 
     void toStringIsTheInverse_data()
     {
@@ -60,7 +60,7 @@ private slots:
         QFETCH(QString, text);
         const Color c = makeColor(red, green, blue);
         QCOMPARE(colorToString(c), text);
-        QCOMPARE(StrToColor(text), c);
+        QCOMPARE(colorFromString(text), c);
     }
 };
 

@@ -1,6 +1,6 @@
-#include "common/convert.h"
-#include "common/datetime.h"
-#include "common/error.h"
+#include "core/common/convert.h"
+#include "core/common/datetime.h"
+#include "core/common/error.h"
 
 #include <QTest>
 

@@ -4,8 +4,8 @@
 
 #include "calctestutil.h"
 
-#include "common/cp932.h"
-#include "common/textfile.h"
+#include "core/common/cp932.h"
+#include "core/common/textfile.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>

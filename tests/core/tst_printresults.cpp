@@ -1,5 +1,5 @@
-#include "common/error.h"
-#include "views/printresults.h"
+#include "core/calc/printresults.h"
+#include "core/common/error.h"
 
 #include <QTest>
 
@@ -87,7 +87,7 @@ private slots:
             gap,
             text(QStringLiteral("  ２翻　　( 50%)    1回")),
         };
-        QVERIFY(PrintResults(s, lines, 1024 * 15));
+        QVERIFY(printResults(s, lines, 1024 * 15));
         QCOMPARE(s.fontCalls,
                  (QStringList{QStringLiteral("size 8"), QStringLiteral("name ＭＳ ゴシック"),
                               QStringLiteral("size 9")}));
@@ -115,7 +115,7 @@ private slots:
         QFETCH(double, screenWidth);
         QFETCH(double, x0);
         RecordingSurface s;
-        QVERIFY(PrintResults(s, {text(QStringLiteral("a"))}, screenWidth));
+        QVERIFY(printResults(s, {text(QStringLiteral("a"))}, screenWidth));
         QCOMPARE(s.printed.at(0).x, x0);
     }
 
@@ -125,12 +125,12 @@ private slots:
         s.failAtLine = 2;
         const QList<PrintLine> lines = {text(QStringLiteral("1")), gap, text(QStringLiteral("2")),
                                         text(QStringLiteral("3")), text(QStringLiteral("4"))};
-        QVERIFY(!PrintResults(s, lines, 15360));
+        QVERIFY(!printResults(s, lines, 15360));
         QCOMPARE(s.printed.size(), 2); // what was printed stays
 
         RecordingSurface noMetrics;
         noMetrics.failHeight = true;
-        QVERIFY(!PrintResults(noMetrics, lines, 15360));
+        QVERIFY(!printResults(noMetrics, lines, 15360));
         QVERIFY(noMetrics.printed.isEmpty());
     }
 };

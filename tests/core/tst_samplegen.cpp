@@ -1,6 +1,6 @@
 // The sample log generator: the shapes the pass reads, and a fixed seed.
 
-#include "common/cp932.h"
+#include "core/common/cp932.h"
 #include "samplegen.h"
 
 #include "testutil.h"

@@ -1,8 +1,8 @@
-#include "common/cp932.h"
-#include "common/datetime.h"
-#include "common/error.h"
-#include "common/textfile.h"
-#include "settings/basParam.h"
+#include "core/common/cp932.h"
+#include "core/common/datetime.h"
+#include "core/common/error.h"
+#include "core/common/textfile.h"
+#include "core/settings/settings.h"
 
 #include "testutil.h"
 

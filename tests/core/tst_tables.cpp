@@ -1,5 +1,5 @@
-#include "common/error.h"
-#include "tables/basTableInfo.h"
+#include "core/common/error.h"
+#include "core/tables/tableinfo.h"
 
 #include "testutil.h"
 
@@ -57,7 +57,7 @@ private slots:
         QCOMPARE(TableInfoList(2)[0].tableString(), QStringLiteral("一般卓 "));
         QCOMPARE(TableStringList(2).size(), 2);
         QCOMPARE(TableStringList(2)[0].tableId(), 0); // not a number: id 0, still added
-        QCOMPARE(TableStringList(2)[1].trParamValue(QStringLiteral("TableId")), QVariant(3));
+        QCOMPARE(TableStringList(2)[1].value(QStringLiteral("TableId")), QVariant(3));
         QCOMPARE(GetTableInfoValue(2).toString(), QStringLiteral("==== x"));
         QVERIFY(TableInfoList(0).isEmpty());
     }
@@ -101,16 +101,16 @@ private slots:
 
     void tableEntryProperty()
     {
-        cTableInfo info;
-        QCOMPARE(info.trParamValue(QStringLiteral("TableId")), QVariant(0));
-        QVERIFY(!info.trParamValue(QStringLiteral("tableid")).isValid());
-        info.setTrParamValue(QStringLiteral("TableId"), QStringLiteral(" 12 "));
-        info.setTrParamValue(QStringLiteral("TableString"), 7);
-        info.setTrParamValue(QStringLiteral("Other"), 1);
+        TableEntry info;
+        QCOMPARE(info.value(QStringLiteral("TableId")), QVariant(0));
+        QVERIFY(!info.value(QStringLiteral("tableid")).isValid());
+        info.setValue(QStringLiteral("TableId"), QStringLiteral(" 12 "));
+        info.setValue(QStringLiteral("TableString"), 7);
+        info.setValue(QStringLiteral("Other"), 1);
         QCOMPARE(info.tableId(), 12);
         QCOMPARE(info.tableString(), QStringLiteral("7"));
-        QVERIFY_THROWS_EXCEPTION(
-            Error, info.setTrParamValue(QStringLiteral("TableId"), QStringLiteral("abc")));
+        QVERIFY_THROWS_EXCEPTION(Error,
+                                 info.setValue(QStringLiteral("TableId"), QStringLiteral("abc")));
         QCOMPARE(info.tableId(), 12);
     }
 

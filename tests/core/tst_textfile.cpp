@@ -1,7 +1,7 @@
-#include "common/cp932.h"
-#include "common/error.h"
-#include "common/fileops.h"
-#include "common/textfile.h"
+#include "core/common/cp932.h"
+#include "core/common/error.h"
+#include "core/common/fileops.h"
+#include "core/common/textfile.h"
 
 #include "testutil.h"
 

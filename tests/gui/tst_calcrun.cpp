@@ -1,9 +1,9 @@
 #include "guiutil.h"
 
-#include "app/frmStatus.h"
-#include "calc/basCalc.h"
-#include "common/messages.h"
-#include "settings/basParam.h"
+#include "core/calc/calcresults.h"
+#include "core/common/messages.h"
+#include "core/settings/settings.h"
+#include "gui/windows/statuswindow.h"
 
 #include <QAction>
 #include <QProgressBar>
@@ -26,7 +26,7 @@ class TestCalcRun : public QObject
             dir, QStringList{u"UserName=かもめ"_s, u"SpecifyDate=False"_s, u"VisibleWindow=0"_s}
                      + extra);
     }
-    static bool resultsEnabled(frmMain *m)
+    static bool resultsEnabled(MainWindow *m)
     {
         const bool save = m->menuAction(u"mnuFileSave"_s)->isEnabled();
         [&] {
@@ -52,7 +52,7 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QVERIFY(!resultsEnabled(m));
 
@@ -67,10 +67,10 @@ private slots:
         QCOMPARE(GetCalcValue(0).toInt(), games);
 
         ClearCalcValues();
-        m->tbToolBar_ButtonClick(u"NvCalc"_s);
+        m->runToolbarButton(u"NvCalc"_s);
         QCOMPARE(GetCalcValue(0).toInt(), games);
         QVERIFY(boxTexts().isEmpty());
-        QVERIFY(!frmStatus::isLoaded());
+        QVERIFY(!StatusWindow::isOpen());
         QVERIFY(guiutil::finish(m));
     }
 
@@ -78,12 +78,12 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir);
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         QVERIFY(resultsEnabled(m));
 
         SetParamValue(u"UserName"_s, u"だれでもない"_s);
-        m->mnuEditCalc_Click();
+        m->calculate();
         QCOMPARE(boxTexts(), QStringList{u"確認|有効なデータがありませんでした。"_s});
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Warning);
         QVERIFY(!resultsEnabled(m));
@@ -96,13 +96,13 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir);
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         QVERIFY(resultsEnabled(m));
 
         const QString missing = dir.file(u"nothing.txt"_s);
         SetParamValue(u"ScoreFile"_s, missing);
-        m->mnuEditCalc_Click();
+        m->calculate();
         QCOMPARE(boxTexts(),
                  QStringList{u"エラー|スコアファイルが見つかりません。\r\n"_s + missing});
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
@@ -112,7 +112,7 @@ private slots:
         // A folder passes the existence test; the pass then cannot read it.
         msgbox::clearShownBoxes();
         SetParamValue(u"ScoreFile"_s, dir.path());
-        m->mnuEditCalc_Click();
+        m->calculate();
         QCOMPARE(boxTexts().size(), 2);
         QVERIFY(boxTexts()[0].startsWith(u"計算エラー|"_s));
         QCOMPARE(boxTexts()[1], u"確認|有効なデータがありませんでした。"_s);
@@ -126,9 +126,9 @@ private slots:
         QFile::remove(dir.file(u"norva.dat"_s));
         QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-no-group2.dat"),
                             dir.file(u"norva.dat"_s)));
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
+        m->calculate();
         QCOMPARE(boxTexts(), (QStringList{u"エラー|計算する卓情報を選択してください。"_s,
                                           u"エラー|計算する卓情報を選択してください。"_s}));
         QVERIFY(!resultsEnabled(m));
@@ -149,23 +149,23 @@ private slots:
         testutil::writeAll(dir.file(u"MjScore.txt"_s), log);
         const qint32 lines = qint32(countLines(dir.file(u"MjScore.txt"_s)));
 
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         bool statusSeen = false;
         int maximum = -1, value = -1;
         msgbox::setResponderForTests([&](const ShownBox &box) {
-            if (box.title == msg::titleCalcError() && frmStatus::isLoaded()) {
-                statusSeen = frmStatus::instance().isVisible();
-                maximum = frmStatus::instance().pbrStatus()->maximum();
-                value = frmStatus::instance().pbrStatus()->value();
+            if (box.title == msg::titleCalcError() && StatusWindow::isOpen()) {
+                statusSeen = StatusWindow::instance().isVisible();
+                maximum = StatusWindow::instance().progressBar()->maximum();
+                value = StatusWindow::instance().progressBar()->value();
             }
             return QMessageBox::Ok;
         });
-        m->mnuEditCalc_Click();
+        m->calculate();
         guiutil::answerWithDefaults();
         QVERIFY(statusSeen);
         QCOMPARE(maximum, qRound(lines / 100.0));
         QCOMPARE(value, lines / 100);
-        QVERIFY(!frmStatus::isLoaded());
+        QVERIFY(!StatusWindow::isOpen());
         QCOMPARE(boxTexts().size(), 2);
         QCOMPARE(boxTexts()[0], u"計算エラー|インデックスが有効範囲にありません。"_s);
         QVERIFY(!resultsEnabled(m));
@@ -176,9 +176,9 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"CheckLine=100000"_s});
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
-        QVERIFY(!frmStatus::isLoaded());
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
+        QVERIFY(!StatusWindow::isOpen());
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(resultsEnabled(m));
         QVERIFY(guiutil::finish(m));

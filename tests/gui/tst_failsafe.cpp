@@ -4,12 +4,12 @@
 
 #include "guiutil.h"
 
-#include "app/frmStatus.h"
-#include "calc/basCalc.h"
-#include "common/messages.h"
-#include "common/paths.h"
-#include "common/textfile.h"
-#include "settings/basParam.h"
+#include "core/calc/calcresults.h"
+#include "core/common/messages.h"
+#include "core/common/paths.h"
+#include "core/common/textfile.h"
+#include "core/settings/settings.h"
+#include "gui/windows/statuswindow.h"
 
 #include <QAction>
 #include <QDir>
@@ -63,7 +63,7 @@ QStringList boxTexts()
     return texts;
 }
 
-bool resultsEnabled(frmMain *m)
+bool resultsEnabled(MainWindow *m)
 {
     return m->menuAction(u"mnuFileSave"_s)->isEnabled()
            && m->toolbarButton(u"ResultsSave"_s)->isEnabled();
@@ -198,7 +198,7 @@ private slots:
         guiutil::answerWithDefaults();
         setWriteFailureForTests({});
         // A test that failed half-way leaves no window to the next one.
-        QPointer<frmMain> m = frmMain::instance();
+        QPointer<MainWindow> m = MainWindow::instance();
         if (m)
             guiutil::finish(m);
     }
@@ -210,8 +210,8 @@ private slots:
         testutil::ProgramDir dir;
         const QByteArray pair = game(1, u"+1"_s) + game(3, u"-1"_s);
         prepare(dir.path(), pair.repeated(16350) + game(2, u"+5"_s), {u"CheckLine=100000"_s});
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
                                           u"確認|有効なデータがありませんでした。"_s}));
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
@@ -222,7 +222,7 @@ private slots:
         // The next calculation, on a log within the limits, works as ever.
         msgbox::clearShownBoxes();
         QVERIFY(testutil::writeAll(dir.file(u"MjScore.txt"_s), smallLog()));
-        m->mnuEditCalc_Click();
+        m->calculate();
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(resultsEnabled(m));
         QVERIFY(GetCalcValue(calc::GameCount).toInt() > 0);
@@ -234,18 +234,18 @@ private slots:
         // CheckLine x 32768 lines: the status window's steps no longer fit.
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog() + QByteArray(100 * 32768, '\n'));
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         int maximum = -1;
         msgbox::setResponderForTests([&](const ShownBox &box) {
-            if (box.title == msg::titleCalcError() && frmStatus::isLoaded())
-                maximum = frmStatus::instance().pbrStatus()->maximum();
+            if (box.title == msg::titleCalcError() && StatusWindow::isOpen())
+                maximum = StatusWindow::instance().progressBar()->maximum();
             return QMessageBox::Ok;
         });
-        m->mnuEditCalc_Click();
+        m->calculate();
         QCOMPARE(maximum, 32767);
         QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
                                           u"確認|有効なデータがありませんでした。"_s}));
-        QVERIFY(!frmStatus::isLoaded());
+        QVERIFY(!StatusWindow::isOpen());
         QVERIFY(!resultsEnabled(m));
         QVERIFY(guiutil::finish(m));
     }
@@ -256,9 +256,9 @@ private slots:
         prepare(dir.path(), smallLog());
         const QString folder = dir.file(u"logs"_s);
         QVERIFY(QDir().mkpath(folder));
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         SetParamValue(u"ScoreFile"_s, folder);
-        m->mnuEditCalc_Click();
+        m->calculate();
         // It passes the existence check; reading it fails.
         QCOMPARE(boxTexts(),
                  (QStringList{u"計算エラー|パス名またはファイル名が無効です。\r\n"_s + folder,
@@ -274,8 +274,8 @@ private slots:
         for (int i = 0; i < 1 << 16; ++i)
             binary += char((i * 7919) >> 3);
         prepare(dir.path(), binary);
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         QCOMPARE(boxTexts(), QStringList{u"確認|有効なデータがありませんでした。"_s});
         QVERIFY(guiutil::finish(m));
     }
@@ -307,8 +307,8 @@ private slots:
             std::optional<testutil::HonourPermissions> honour;
             if (readOnly)
                 honour.emplace();
-            QPointer<frmMain> m = guiutil::start();
-            m->mnuEditCalc_Click();
+            QPointer<MainWindow> m = guiutil::start();
+            m->calculate();
             QVERIFY(boxTexts().isEmpty());
             QVERIFY(resultsEnabled(m));
             QVERIFY(GetCalcValue(calc::GameCount).toInt() > 100);
@@ -335,7 +335,7 @@ private slots:
         prepare(dir.path(), smallLog());
         const QString ini = dir.file(u"norva.ini"_s);
         const QByteArray old = testutil::readAll(ini);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         SetParamValue(u"UserName"_s, u"ぽんた"_s);
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         int asked = 0;
@@ -373,7 +373,7 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
         const QString ini = dir.file(u"norva.ini"_s);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(QFile::remove(ini));
         QVERIFY(QDir().mkpath(ini + u"/inside"_s));
         QStringList answers{u"Retry"_s, u"Retry"_s, u"Cancel"_s};
@@ -390,8 +390,8 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         QVERIFY(resultsEnabled(m));
         const QString out = dir.file(u"out"_s);
         QVERIFY(QDir().mkpath(out));
@@ -405,7 +405,7 @@ private slots:
         bool written = true;
         {
             testutil::HonourPermissions honour;
-            written = SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+            written = saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         }
         QVERIFY(!written);
         QCOMPARE(asked, 3);
@@ -424,7 +424,7 @@ private slots:
         });
         {
             testutil::HonourPermissions honour;
-            written = SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+            written = saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         }
         QVERIFY(written);
         QCOMPARE(asked, 1);
@@ -437,12 +437,12 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         const QString report = dir.file(u"report"_s);
         QVERIFY(QDir().mkpath(report));
         msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
-        QVERIFY(!SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report)));
+        QVERIFY(!saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report)));
         QCOMPARE(boxTexts(),
                  QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
         QVERIFY(QFileInfo(report).isDir());
@@ -478,10 +478,10 @@ private slots:
         const QString ini = disk + u"/norva.ini"_s;
         const QString report = disk + u"/report.txt"_s;
 
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         QVERIFY(resultsEnabled(m));
-        QVERIFY(SaveResultsFile(report, {}));
+        QVERIFY(saveResultsFile(report, {}));
         QVERIFY(testutil::writeAll(report, "old report\r\n"));
         const QByteArray oldIni = testutil::readAll(ini);
         SetParamValue(u"UserName"_s, u"ぽんた"_s);
@@ -503,7 +503,7 @@ private slots:
             return QMessageBox::Retry;
         });
         const bool written =
-            SaveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+            saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         QCOMPARE(written, retry);
         QCOMPARE(asked, 1);
         QCOMPARE(boxTexts(),
@@ -556,20 +556,20 @@ private slots:
         QStringList answers{dir.file(u"link.txt"_s), dir.file(u"pipe"_s), log,
                             dir.file(u"out.pdf"_s)};
         const QStringList tried = answers;
-        QPointer<frmMain> m = guiutil::start();
-        m->mnuEditCalc_Click();
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
         if (print) {
-            frmMain::setPrintDialogForTests([&](QPrintDialog &d) {
+            MainWindow::setPrintDialogForTests([&](QPrintDialog &d) {
                 d.printer()->setOutputFormat(QPrinter::PdfFormat);
                 d.printer()->setOutputFileName(answers.takeFirst());
                 return true;
             });
-            m->mnuFilePrint_Click();
-            frmMain::setPrintDialogForTests({});
+            m->print();
+            MainWindow::setPrintDialogForTests({});
         } else {
-            frmMain::setSaveDialogForTests([&](QFileDialog &) { return answers.takeFirst(); });
-            m->mnuFileSave_Click();
-            frmMain::setSaveDialogForTests({});
+            MainWindow::setSaveDialogForTests([&](QFileDialog &) { return answers.takeFirst(); });
+            m->saveReport();
+            MainWindow::setSaveDialogForTests({});
         }
         QVERIFY(answers.isEmpty());
         const QString runFile =
@@ -598,7 +598,7 @@ private slots:
         for (QChar c : u"[norva]\r\nUserName=かもめ\r\n"_s)
             utf16 += char(c.unicode() & 0xFF) + QByteArray(1, char(c.unicode() >> 8));
         QVERIFY(testutil::writeAll(ini, utf16));
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QCOMPARE(boxTexts(),
                  QStringList{u"確認|設定ファイルを正しく読み込めませんでした。\r\n"_s + ini
@@ -644,15 +644,15 @@ private slots:
                 }
             });
         });
-        QPointer<frmMain> m;
+        QPointer<MainWindow> m;
         if (atStartUp) {
-            // Main() runs the calculation before the window shows; no events
+            // startProgram() runs the calculation before the window shows; no events
             // may run before the checks below.
-            QVERIFY(Main());
-            m = frmMain::instance();
+            QVERIFY(startProgram());
+            m = MainWindow::instance();
         } else {
             m = guiutil::start();
-            m->mnuEditCalc_Click();
+            m->calculate();
         }
         QVERIFY(m);
         QCOMPARE(lastValue, valueAtSignal);
@@ -697,7 +697,7 @@ private slots:
         // ends, and only then does the window close.
         testutil::ProgramDir dir;
         prepare(dir.path(), testutil::fixture(u"calc-broken-rank.log"_s));
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         msgbox::setResponderForTests({});
         int rescued = 0;
         QTimer rescue; // should the boxes not go away on their own
@@ -712,7 +712,7 @@ private slots:
         bool exitedDuringTheRun = true;
         QVERIFY(guiutil::withModal(
             [&] {
-                m->mnuEditCalc_Click();
+                m->calculate();
                 exitedDuringTheRun = !m || m->hasExited();
             },
             [&](QWidget *box) {
@@ -738,7 +738,7 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
         const QByteArray old = testutil::readAll(dir.file(u"norva.ini"_s));
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         msgbox::setResponderForTests({});
         SetParamValue(u"UserName"_s, u"ぽんた"_s);
         setWriteFailureForTests([] { return true; });

@@ -2,10 +2,10 @@
 
 #include <QPrinterInfo>
 
-#include "calc/basCalc.h"
-#include "graph/frmGraph.h"
-#include "settings/basParam.h"
-#include "tables/basTableInfo.h"
+#include "core/calc/calcresults.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
+#include "gui/windows/graphwindow.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -93,7 +93,7 @@ class TestFileCommands : public QObject
                                                 u"EndDate=2002/7/5"_s, u"EndTime=23:59"_s}
                                         + extra);
     }
-    static bool resultsEnabled(frmMain *m)
+    static bool resultsEnabled(MainWindow *m)
     {
         const bool save = m->menuAction(u"mnuFileSave"_s)->isEnabled();
         [&] {
@@ -109,7 +109,7 @@ private slots:
     void initTestCase()
     {
         m_pdf = m_out.filePath(u"page.pdf"_s);
-        frmMain::setPrintDialogForTests([this](QPrintDialog &dialog) {
+        MainWindow::setPrintDialogForTests([this](QPrintDialog &dialog) {
             ++m_printDialogs;
             // Only the whole page can be printed, and to a file only where no
             // printer exists (as on the test machine).
@@ -124,7 +124,7 @@ private slots:
             dialog.printer()->setOutputFileName(m_pdf);
             return true;
         });
-        frmMain::setSaveDialogForTests([this](QFileDialog &dialog) {
+        MainWindow::setSaveDialogForTests([this](QFileDialog &dialog) {
             ++m_saveDialogs;
             [&] {
                 QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
@@ -149,7 +149,7 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QVERIFY(resultsEnabled(m));
         QTest::keyClick(m, Qt::Key_P, Qt::ControlModifier);
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(QFile::exists(m_pdf));
         QCOMPARE(imageCount(m_pdf), 0);
         QVERIFY(squeezed(printedLayout()).contains(u"総あがり数："_s));
-        QVERIFY(!frmGraph::instance().trgShowMe());
+        QVERIFY(!GraphWindow::instance().isShown());
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QVERIFY(guiutil::finish(m));
     }
@@ -168,7 +168,7 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=16"_s},
                 QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"));
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QVERIFY(GetCalcValue(0).toInt() > 100);
         m->toolbarButton(u"Printer"_s)->trigger();
@@ -181,7 +181,7 @@ private slots:
 
         // The column's lines in order, a blank line where the report has an
         // empty one; both ends of the range although it is switched off.
-        const QList<PrintLine> lines = ResultsPrintLines();
+        const QList<PrintLine> lines = resultsPrintLines();
         QStringList expected;
         for (const PrintLine &l : lines)
             expected << (l.gap ? QString() : squeezed(l.text));
@@ -227,16 +227,16 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         int setups = 0;
-        frmMain::setPageSetupDialogForTests([&](QPageSetupDialog &dialog) {
+        MainWindow::setPageSetupDialogForTests([&](QPageSetupDialog &dialog) {
             ++setups;
             dialog.printer()->setPageSize(QPageSize(QPageSize::A5));
             return true;
         });
         m->menuAction(u"mnuFilePageSetup"_s)->trigger();
-        frmMain::setPageSetupDialogForTests({});
+        MainWindow::setPageSetupDialogForTests({});
         QCOMPARE(setups, 1);
         QCOMPARE(m->printer().pageLayout().pageSize().id(), QPageSize::A5);
 
@@ -263,7 +263,7 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         m_savePath.clear(); // Cancel
         const auto tryAll = [&] {
@@ -271,22 +271,22 @@ private slots:
             QTest::keyClick(m, Qt::Key_P, Qt::ControlModifier);
             m->toolbarButton(u"ResultsSave"_s)->trigger();
             m->toolbarButton(u"Printer"_s)->trigger();
-            m->tbToolBar_ButtonClick(u"ResultsSave"_s);
-            m->tbToolBar_ButtonClick(u"Printer"_s);
+            m->runToolbarButton(u"ResultsSave"_s);
+            m->runToolbarButton(u"Printer"_s);
         };
         QVERIFY(!resultsEnabled(m));
         tryAll();
         QCOMPARE(m_saveDialogs, 0);
         QCOMPARE(m_printDialogs, 0);
 
-        m->mnuEditCalc_Click();
+        m->calculate();
         QVERIFY(resultsEnabled(m));
         tryAll();
         QCOMPARE(m_saveDialogs, 3);
         QCOMPARE(m_printDialogs, 3);
 
         SetParamValue(u"UserName"_s, u"だれでもない"_s);
-        m->mnuEditCalc_Click();
+        m->calculate();
         QVERIFY(!resultsEnabled(m));
         tryAll();
         QCOMPARE(m_saveDialogs, 3);
@@ -298,7 +298,7 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         const QByteArray report = resultsReportBytes();
         QVERIFY(report.startsWith(cp932::encodeLossy(u"ユーザー名： かもめ\r\n"_s)));
@@ -343,12 +343,12 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         m_savePath = dir.file(u"report.txt"_s);
         QVERIFY(testutil::writeAll(m_savePath, "old\r\n"));
         msgbox::setResponderForTests({});
-        QVERIFY(guiutil::withModal([&] { m->mnuFileSave_Click(); },
+        QVERIFY(guiutil::withModal([&] { m->saveReport(); },
                                    [](QWidget *box) {
                                        QVERIFY(qobject_cast<QMessageBox *>(box));
                                        QTest::keyClick(box, Qt::Key_Return);
@@ -363,10 +363,10 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         m_savePath = dir.file(u"no-such-folder/report.txt"_s);
-        m->mnuFileSave_Click();
+        m->saveReport();
         QCOMPARE(msgbox::shownBoxes().size(), 1);
         const ShownBox box = msgbox::shownBoxes().first();
         QCOMPARE(box.title, u"エラー"_s);

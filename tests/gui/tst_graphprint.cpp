@@ -1,6 +1,6 @@
-#include "graph/drawgraph.h"
-#include "graph/paintertarget.h"
-#include "graph/printpage.h"
+#include "core/graph/drawgraph.h"
+#include "gui/print/paintertarget.h"
+#include "gui/print/printpage.h"
 
 #include "fakegraphsource.h"
 
@@ -135,8 +135,8 @@ private slots:
         {
             PainterTarget t(image);
             t.setDrawMode(DrawMode::MaskPen);
-            t.line(0, 1500, 3000, 1500, defaults.mlPointColor);
-            t.line(1500, 0, 1500, 3000, defaults.mlFlowPntColor);
+            t.line(0, 1500, 3000, 1500, defaults.scoreColor);
+            t.line(1500, 0, 1500, 3000, defaults.totalColor);
         }
         QCOMPARE(image.pixelColor(100, 100), QColor(128, 0, 0));
         QCOMPARE(image.pixelColor(50, 100), QColor(255, 0, 0));
@@ -146,8 +146,8 @@ private slots:
         QImage copied = whiteImage(200, 200);
         {
             PainterTarget t(copied);
-            t.line(0, 1500, 3000, 1500, defaults.mlPointColor);
-            t.line(1500, 0, 1500, 3000, defaults.mlFlowPntColor);
+            t.line(0, 1500, 3000, 1500, defaults.scoreColor);
+            t.line(1500, 0, 1500, 3000, defaults.totalColor);
         }
         QCOMPARE(copied.pixelColor(100, 100), QColor(128, 0, 128));
     }
@@ -159,12 +159,12 @@ private slots:
         testutil::FakeGraphSource src;
         src.setGames({10, -20, 30, 0});
         GraphState state;
-        state.mbDrawReady = true;
-        state.miGraphDisp = GraphState::ScoreGraph | GraphState::TotalGraph;
+        state.drawReady = true;
+        state.shownGraphs = GraphState::ScoreGraph | GraphState::TotalGraph;
         QImage image = whiteImage(400, 200);
         {
             PainterTarget t(image);
-            DrawGraph(state, t, 6000, 3000, true, {}, src);
+            drawGraph(state, t, 6000, 3000, true, {}, src);
         }
         QCOMPARE(image.pixelColor(200, 190), QColor(128, 0, 0));
         // Halfway along the shared line, whichever pixel of the row it took.
@@ -180,7 +180,7 @@ private slots:
         // The dotted zero line of the scores at y = 1770 twips: dots and gaps.
         int dots = 0;
         for (int x = 30; x < 370; ++x)
-            dots += image.pixelColor(x, 118) == qcolor(defaults.mlPointColor);
+            dots += image.pixelColor(x, 118) == qcolor(defaults.scoreColor);
         QVERIFY2(dots > 50 && dots < 300, qPrintable(QString::number(dots)));
     }
 
@@ -209,10 +209,10 @@ private slots:
         src.setGames({10, -20, 30, 0}, {2, 4, 1, 3}, {1500, 1510, 1490, 1520});
         src.setWins({QStringLiteral("1翻"), QStringLiteral("2翻")}, {2, 4});
         GraphState state;
-        state.mbDrawReady = true;
+        state.drawReady = true;
         const QList<PrintLine> lines = sampleLines();
-        QVERIFY(PrintResultsAndGraph(printer, state, lines, src, QSize(1024, 768)));
-        QVERIFY(state.mbDrawReady);
+        QVERIFY(printResultsAndGraph(printer, state, lines, src, QSize(1024, 768)));
+        QVERIFY(state.drawReady);
 
         QCOMPARE(imageCount(pdf), 1); // the graph, lossless
         QVERIFY(!run({QStringLiteral("-list"), pdf}, "pdfimages").contains(QStringLiteral("jpeg")));
@@ -279,7 +279,7 @@ private slots:
         testutil::FakeGraphSource src;
         src.setGames({10, 20});
         GraphState state;
-        QVERIFY(PrintResultsAndGraph(printer, state, sampleLines(), src, QSize(1024, 768)));
+        QVERIFY(printResultsAndGraph(printer, state, sampleLines(), src, QSize(1024, 768)));
         QCOMPARE(imageCount(pdf), 0);
         QVERIFY(run({pdf, QStringLiteral("-")}).contains(QStringLiteral("総あがり数")));
     }
@@ -296,9 +296,9 @@ private slots:
         src.setGames({10, 20});
         src.values[19] = {10}; // the second score is missing
         GraphState state;
-        state.mbDrawReady = true;
-        QVERIFY(!PrintResultsAndGraph(printer, state, sampleLines(), src, QSize(1024, 768)));
-        QVERIFY(state.mbDrawReady);
+        state.drawReady = true;
+        QVERIFY(!printResultsAndGraph(printer, state, sampleLines(), src, QSize(1024, 768)));
+        QVERIFY(state.drawReady);
         QVERIFY(run({pdf, QStringLiteral("-")}).contains(QStringLiteral("総あがり数")));
     }
 };

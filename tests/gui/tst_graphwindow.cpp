@@ -1,8 +1,8 @@
 #include "guiutil.h"
 
-#include "calc/basCalc.h"
-#include "graph/frmGraph.h"
-#include "settings/basParam.h"
+#include "core/calc/calcresults.h"
+#include "core/settings/settings.h"
+#include "gui/windows/graphwindow.h"
 
 #include "fakegraphsource.h"
 
@@ -46,12 +46,12 @@ class TestGraphWindow : public QObject
         guiutil::copyTables(dir);
         guiutil::writeSettings(dir, QStringList{u"VisibleWindow=16"_s} + extra);
     }
-    static QMdiSubWindow *graphWindow() { return frmGraph::instance().subWindow(); }
+    static QMdiSubWindow *graphWindow() { return GraphWindow::instance().subWindow(); }
     static QList<bool> ticks()
     {
         QList<bool> out;
         for (int i = 0; i < 5; ++i)
-            out << frmGraph::instance().chkSelectGraph(i)->isChecked();
+            out << GraphWindow::instance().graphToggle(i)->isChecked();
         return out;
     }
     // Waits until the window's resizes have been handled.
@@ -69,22 +69,22 @@ private slots:
     void init()
     {
         msgbox::clearShownBoxes();
-        frmGraph::setGraphSourceForTests(&m_source);
+        GraphWindow::setGraphSourceForTests(&m_source);
     }
-    void cleanup() { frmGraph::setGraphSourceForTests(nullptr); }
+    void cleanup() { GraphWindow::setGraphSourceForTests(nullptr); }
 
     void firstStartOpensAtTheDefaultSizeWithEveryGraph()
     {
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
-        QVERIFY(g.trgShowMe());
+        GraphWindow &g = GraphWindow::instance();
+        QVERIFY(g.isShown());
         QCOMPARE(g.outerWidth(), 5205);
         QCOMPARE(g.outerHeight(), 3200);
-        QCOMPARE(g.miGraphWidth(), 5205);
-        QCOMPARE(g.state().miGraphDisp, 31);
+        QCOMPARE(g.graphWidth(), 5205);
+        QCOMPARE(g.state().shownGraphs, 31);
         QCOMPARE(ticks(), QList<bool>(5, false));
         QCOMPARE(graphWindow()->windowTitle(), u"グラフ表示"_s);
 
@@ -114,7 +114,7 @@ private slots:
             QVERIFY2(seen.contains(c), qPrintable(QString::number(c, 16)));
 
         QVERIFY(guiutil::finish(m));
-        QVERIFY(!g.trgShowMe());
+        QVERIFY(!g.isShown());
         QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 5205);
         QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3200);
         QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 31);
@@ -124,16 +124,16 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphDisp=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
+        GraphWindow &g = GraphWindow::instance();
         QCOMPARE(ticks(), QList<bool>(5, true));
-        QCOMPARE(g.state().miGraphDisp, 0);
+        QCOMPARE(g.state().shownGraphs, 0);
         // Only the axis.
         QCOMPARE(colours(g.picture()), (QSet<QRgb>{rgb(255, 255, 255), rgb(0, 0, 0)}));
 
-        g.chkSelectGraph(0)->click();
-        QCOMPARE(g.state().miGraphDisp, 1);
+        g.graphToggle(0)->click();
+        QCOMPARE(g.state().shownGraphs, 1);
         QVERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
         QVERIFY(!colours(g.picture()).contains(rgb(128, 0, 128)));
 
@@ -141,15 +141,15 @@ private slots:
         m->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m));
         QTest::keyClick(m, Qt::Key_P, Qt::AltModifier);
-        QTRY_COMPARE(g.state().miGraphDisp, 0);
+        QTRY_COMPARE(g.state().shownGraphs, 0);
         QVERIFY(!colours(g.picture()).contains(rgb(255, 0, 0)));
 
-        g.chkSelectGraph(4)->click();
-        g.chkSelectGraph(2)->click();
-        QCOMPARE(g.state().miGraphDisp, 20);
-        g.chkSelectGraph(4)->click();
-        g.chkSelectGraph(0)->click();
-        QCOMPARE(g.state().miGraphDisp, 5);
+        g.graphToggle(4)->click();
+        g.graphToggle(2)->click();
+        QCOMPARE(g.state().shownGraphs, 20);
+        g.graphToggle(4)->click();
+        g.graphToggle(0)->click();
+        QCOMPARE(g.state().shownGraphs, 5);
 
         QVERIFY(guiutil::finish(m));
         QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 5);
@@ -159,10 +159,10 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphDisp=10"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QCOMPARE(ticks(), (QList<bool>{true, false, true, false, true}));
-        QCOMPARE(frmGraph::instance().state().miGraphDisp, 10);
+        QCOMPARE(GraphWindow::instance().state().shownGraphs, 10);
         QVERIFY(guiutil::finish(m));
         QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 10);
     }
@@ -173,9 +173,9 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphDisp=17"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        const QImage image = frmGraph::instance().picture();
+        const QImage image = GraphWindow::instance().picture();
         const double w = image.width() * 15.0;
         const double xstep = (w - 700) / 4;
         const int xMid = qRound((2.5 * xstep + 350) / 15);
@@ -199,19 +199,19 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphPoint=000128255"_s, u"GraphBack=200200200"_s, u"GraphDisp=1"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
-        QCOMPARE(g.state().mlPointColor, 16744448);
-        const QPalette pal = g.chkSelectGraph(0)->palette();
+        GraphWindow &g = GraphWindow::instance();
+        QCOMPARE(g.state().scoreColor, 16744448);
+        const QPalette pal = g.graphToggle(0)->palette();
         QCOMPARE(pal.color(QPalette::Window), QColor(0, 128, 255));
         QCOMPARE(pal.color(QPalette::WindowText), QColor(255, 127, 0));
         // As the toggle shows itself: its colour beside the caption.
-        const QImage shown = g.chkSelectGraph(0)->grab().toImage();
+        const QImage shown = g.graphToggle(0)->grab().toImage();
         QCOMPARE(shown.pixelColor(shown.width() - 2, shown.height() / 2), QColor(0, 128, 255));
         // The other toggles keep the defaults: orange with its complement.
-        QCOMPARE(g.chkSelectGraph(1)->palette().color(QPalette::Window), QColor(255, 128, 64));
-        QCOMPARE(g.chkSelectGraph(1)->palette().color(QPalette::WindowText), QColor(0, 127, 191));
+        QCOMPARE(g.graphToggle(1)->palette().color(QPalette::Window), QColor(255, 128, 64));
+        QCOMPARE(g.graphToggle(1)->palette().color(QPalette::WindowText), QColor(0, 127, 191));
         // The picture is erased to the background, and the score line mixes with it.
         const QSet<QRgb> seen = colours(g.picture());
         QVERIFY(seen.contains(rgb(200, 200, 200)));
@@ -226,37 +226,37 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphWidth=4500"_s, u"GraphHeight=3000"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
+        GraphWindow &g = GraphWindow::instance();
         QMdiSubWindow *sub = graphWindow();
         QCOMPARE(sub->size(), QSize(300, 200));
         sub->resize(320, 210);
         settle();
-        QCOMPARE(g.miGraphWidth(), 4800);
-        QCOMPARE(g.miGraphHeight(), 3150);
+        QCOMPARE(g.graphWidth(), 4800);
+        QCOMPARE(g.graphHeight(), 3150);
 
         sub->showMaximized();
         QTRY_VERIFY(sub->isMaximized());
         settle();
         QVERIFY(sub->width() > 320);
         QCOMPARE(g.picture().width(), g.form()->width() - 17);
-        QCOMPARE(g.miGraphWidth(), 4800);
-        QCOMPARE(g.miGraphHeight(), 3150);
+        QCOMPARE(g.graphWidth(), 4800);
+        QCOMPARE(g.graphHeight(), 3150);
         sub->showMinimized();
         settle();
-        QCOMPARE(g.miGraphWidth(), 4800);
+        QCOMPARE(g.graphWidth(), 4800);
         sub->showMaximized();
         settle();
 
         sub->close();
-        QVERIFY(!g.trgShowMe());
+        QVERIFY(!g.isShown());
         QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4800);
         QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3150);
 
         // Opened again from the View menu at that size.
         QTest::keyClick(m, Qt::Key_G, Qt::ControlModifier);
-        QVERIFY(g.trgShowMe());
+        QVERIFY(g.isShown());
         QCOMPARE(graphWindow()->size(), QSize(320, 210));
         QVERIFY(guiutil::finish(m));
         QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4800);
@@ -266,10 +266,10 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphWidth=40000"_s, u"GraphHeight=3000"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
-        QCOMPARE(g.miGraphWidth(), 32767);
+        GraphWindow &g = GraphWindow::instance();
+        QCOMPARE(g.graphWidth(), 32767);
         QCOMPARE(graphWindow()->width(), 2184);
 
         // Lower than 1000 twips: the picture keeps its height, its width
@@ -278,8 +278,8 @@ private slots:
         graphWindow()->resize(2300, 60);
         settle();
         QCOMPARE(graphWindow()->size(), QSize(2300, 60));
-        QCOMPARE(g.miGraphWidth(), 32767);
-        QCOMPARE(g.miGraphHeight(), 900);
+        QCOMPARE(g.graphWidth(), 32767);
+        QCOMPARE(g.graphHeight(), 900);
         QCOMPARE(g.picture().height(), pictureHeight);
         QCOMPARE(g.picture().width(), g.form()->width() - 17);
 
@@ -295,28 +295,28 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"GraphDisp=17"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
+        GraphWindow &g = GraphWindow::instance();
         QTRY_VERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
 
         // The first events run before any graph, the next after the score.
-        QCheckBox *score = g.chkSelectGraph(0);
+        QCheckBox *score = g.graphToggle(0);
         QTimer::singleShot(0, score,
                            [score] { QTimer::singleShot(0, score, [score] { score->click(); }); });
-        g.trGraphDraw();
-        QCOMPARE(g.state().miGraphDisp, 16);
-        QVERIFY(g.state().mbDrawReady);
+        g.redraw();
+        QCOMPARE(g.state().shownGraphs, 16);
+        QVERIFY(g.state().drawReady);
         QVERIFY(!colours(g.picture()).contains(rgb(255, 0, 0)));
         QVERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
 
         QTimer::singleShot(0, graphWindow(), [] { graphWindow()->close(); });
-        g.trGraphDraw();
-        QVERIFY(!g.trgShowMe());
-        QVERIFY(g.state().mbDrawReady);
+        g.redraw();
+        QVERIFY(!g.isShown());
+        QVERIFY(g.state().drawReady);
         QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 16);
         // Opened again, it draws as before.
-        m->mnuViewGraph_Click();
+        m->showGraphWindow();
         QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
         QVERIFY(guiutil::finish(m));
     }
@@ -325,7 +325,7 @@ private slots:
     // calculation redraws it with its results.
     void openedFromTheViewMenuAndRedrawnByACalculation()
     {
-        frmGraph::setGraphSourceForTests(nullptr);
+        GraphWindow::setGraphSourceForTests(nullptr);
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-small.log"),
@@ -333,15 +333,15 @@ private slots:
         guiutil::writeSettings(
             dir, {u"UserName=かもめ"_s, u"SpecifyDate=False"_s, u"VisibleWindow=0"_s});
         ClearCalcValues();
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
-        QVERIFY(!g.trgShowMe());
+        GraphWindow &g = GraphWindow::instance();
+        QVERIFY(!g.isShown());
         QTest::keyClick(m, Qt::Key_G, Qt::ControlModifier);
-        QVERIFY(g.trgShowMe());
+        QVERIFY(g.isShown());
         graphWindow()->close();
         m->toolbarButton(u"GraphWindow"_s)->trigger();
-        QVERIFY(g.trgShowMe());
+        QVERIFY(g.isShown());
         m->menuAction(u"mnuViewGraph"_s)->trigger(); // already open: stays open
         QCOMPARE(m->mdiArea()->subWindowList().size(), 1);
 

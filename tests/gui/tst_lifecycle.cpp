@@ -1,14 +1,14 @@
 #include "guiutil.h"
 
-#include "calc/frmUser.h"
-#include "common/datetime.h"
-#include "common/textfile.h"
-#include "graph/frmGraph.h"
-#include "settings/basParam.h"
-#include "tables/basTableInfo.h"
-#include "views/frmRank.h"
-#include "views/frmStage.h"
-#include "views/frmWin.h"
+#include "core/common/datetime.h"
+#include "core/common/textfile.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
+#include "gui/windows/graphwindow.h"
+#include "gui/windows/rankwindow.h"
+#include "gui/windows/stagewindow.h"
+#include "gui/windows/userwindow.h"
+#include "gui/windows/winwindow.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,7 +23,8 @@ class TestLifecycle : public QObject
 {
     Q_OBJECT
 
-    static QStringList openNames(frmMain *m, QMdiArea::WindowOrder order = QMdiArea::CreationOrder)
+    static QStringList openNames(MainWindow *m,
+                                 QMdiArea::WindowOrder order = QMdiArea::CreationOrder)
     {
         QStringList names;
         for (QMdiSubWindow *w : m->mdiArea()->subWindowList(order))
@@ -47,11 +48,11 @@ private slots:
     {
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         // Everything as a first start shows it.
         QCOMPARE(m->size(), QSize(500, 433));
-        QVERIFY(!m->tbToolBar()->isHidden());
+        QVERIFY(!m->toolBar()->isHidden());
         QCOMPARE(openNames(m), (QStringList{u"frmGraph"_s, u"frmWin"_s, u"frmStage"_s, u"frmRank"_s,
                                             u"frmUser"_s}));
         QCOMPARE(m->mdiArea()->activeSubWindow()->objectName(), u"frmUser"_s);
@@ -85,7 +86,7 @@ private slots:
     void missingTableDefinitionsAreReportedAndStartUpGoesOn()
     {
         testutil::ProgramDir dir;
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QVERIFY(m->isVisible());
         QCOMPARE(msgbox::shownBoxes().size(), 1);
@@ -103,7 +104,7 @@ private slots:
         testutil::ProgramDir dir; // no table definitions: a message at start
         msgbox::setResponderForTests({});
         bool started = true;
-        QVERIFY(guiutil::withModal([&] { started = Main(); },
+        QVERIFY(guiutil::withModal([&] { started = startProgram(); },
                                    [&](QWidget *box) {
                                        QVERIFY(qobject_cast<QMessageBox *>(box));
                                        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
@@ -111,7 +112,7 @@ private slots:
         guiutil::answerWithDefaults();
         // The program ends through its exit path instead of showing its window.
         QVERIFY(!started);
-        QTRY_VERIFY(!frmMain::instance());
+        QTRY_VERIFY(!MainWindow::instance());
         QVERIFY(settingsText(dir).startsWith(u"[norva]\r\n"_s));
         // The window layout of the last session is kept, not replaced by the
         // empty one of a window that never loaded.
@@ -139,18 +140,18 @@ private slots:
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         guiutil::writeSettings(dir, {u"VisibleWindow="_s + QString::number(mask)});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QCOMPARE(openNames(m), opened);
         if (!opened.isEmpty()) {
             // The last one opened is in front.
             QCOMPARE(m->mdiArea()->activeSubWindow()->objectName(), opened.last());
             QCOMPARE(openNames(m, QMdiArea::StackingOrder).last(), opened.last());
         }
-        QCOMPARE(frmUser::instance().truShowMe(), opened.contains(u"frmUser"_s));
-        QCOMPARE(frmRank::instance().trrShowMe(), opened.contains(u"frmRank"_s));
-        QCOMPARE(frmStage::instance().trsShowMe(), opened.contains(u"frmStage"_s));
-        QCOMPARE(frmWin::instance().trwShowMe(), opened.contains(u"frmWin"_s));
-        QCOMPARE(frmGraph::instance().trgShowMe(), opened.contains(u"frmGraph"_s));
+        QCOMPARE(UserWindow::instance().isOpen(), opened.contains(u"frmUser"_s));
+        QCOMPARE(RankWindow::instance().isOpen(), opened.contains(u"frmRank"_s));
+        QCOMPARE(StageWindow::instance().isOpen(), opened.contains(u"frmStage"_s));
+        QCOMPARE(WinWindow::instance().isOpen(), opened.contains(u"frmWin"_s));
+        QCOMPARE(GraphWindow::instance().isShown(), opened.contains(u"frmGraph"_s));
         // Asking opened nothing.
         QCOMPARE(openNames(m).size(), opened.size());
         QVERIFY(guiutil::finish(m));
@@ -176,7 +177,7 @@ private slots:
         QFETCH(QString, line);
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         for (const QString &name : close)
             m->mdiArea()->findChild<QMdiSubWindow *>(name)->close();
         QVERIFY(guiutil::finish(m));
@@ -186,8 +187,8 @@ private slots:
         if (!line.isEmpty())
             QCOMPARE(lines.indexOf(line), 4); // after MainWidth and MainHeight
         // Every child window was unloaded on the way out.
-        QVERIFY(!frmUser::instance().truShowMe());
-        QVERIFY(!frmGraph::instance().trgShowMe());
+        QVERIFY(!UserWindow::instance().isOpen());
+        QVERIFY(!GraphWindow::instance().isShown());
     }
 
     void mainWindowSizeAtExit_data()
@@ -207,7 +208,7 @@ private slots:
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         guiutil::writeSettings(dir, {u"MainWidth=7400"_s, u"MainHeight=5210"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QCOMPARE(m->size(), QSize(493, 347)); // to the nearest pixel
         m->resize(600, 400);
         m->setWindowState(Qt::WindowStates(state));
@@ -226,16 +227,16 @@ private slots:
     {
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         m->menuAction(u"mnuViewToolbar"_s)->trigger();
         QVERIFY(guiutil::finish(m));
         QVERIFY(settingsLines(dir).contains(u"MainToolbar=False"_s));
 
         m = guiutil::start();
-        QVERIFY(m->tbToolBar()->isHidden());
+        QVERIFY(m->toolBar()->isHidden());
         QVERIFY(!m->menuAction(u"mnuViewToolbar"_s)->isChecked());
         m->menuAction(u"mnuViewToolbar"_s)->trigger();
-        QVERIFY(!m->tbToolBar()->isHidden());
+        QVERIFY(!m->toolBar()->isHidden());
         QVERIFY(guiutil::finish(m));
         QVERIFY(settingsLines(dir).filter(u"MainToolbar"_s).isEmpty());
     }
@@ -244,7 +245,7 @@ private slots:
     {
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         int failures = 2;
         setWriteFailureForTests([&] { return failures-- > 0; });
         QStringList answers;
@@ -295,15 +296,16 @@ private slots:
         QFETCH(QSize, twips);
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         auto *sub = m->mdiArea()->findChild<QMdiSubWindow *>(name);
         QVERIFY(sub);
         QCOMPARE(sub->windowTitle(), caption);
         QCOMPARE(sub->size(), QSize(qRound(twips.width() / 15.0), qRound(twips.height() / 15.0)));
-        ChildForm *forms[] = {&frmUser::instance(), &frmRank::instance(), &frmStage::instance(),
-                              &frmWin::instance(), &frmGraph::instance()};
-        ChildForm *form = *std::find_if(std::begin(forms), std::end(forms),
-                                        [&](ChildForm *f) { return f->formName() == name; });
+        ChildWindow *forms[] = {&UserWindow::instance(), &RankWindow::instance(),
+                                &StageWindow::instance(), &WinWindow::instance(),
+                                &GraphWindow::instance()};
+        ChildWindow *form = *std::find_if(std::begin(forms), std::end(forms),
+                                          [&](ChildWindow *f) { return f->windowName() == name; });
         QCOMPARE(form->subWindow(), sub);
         QCOMPARE(form->outerWidth(), twips.width());
         QCOMPARE(form->outerHeight(), twips.height());
@@ -312,14 +314,14 @@ private slots:
 
         // Closed, the object stays and can open the window again.
         sub->close();
-        QVERIFY(!form->isLoaded());
+        QVERIFY(!form->isOpen());
         QVERIFY(!form->subWindow());
         QCOMPARE(form->outerWidth(), 0);
         form->show();
-        QVERIFY(form->isLoaded());
+        QVERIFY(form->isOpen());
         QVERIFY(form->subWindow() && form->subWindow() != sub);
         QVERIFY(guiutil::finish(m));
-        QVERIFY(!form->isLoaded());
+        QVERIFY(!form->isOpen());
     }
 
     void terminationSignalsCloseThroughTheExitPath_data()
@@ -337,12 +339,12 @@ private slots:
         QFETCH(bool, aboutBoxOpen);
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         m->mdiArea()->findChild<QMdiSubWindow *>(u"frmStage"_s)->close();
         if (aboutBoxOpen) {
             // The signal arrives while the box runs its own loop; the box goes
             // first, then the main window.
-            QVERIFY(guiutil::withModal([&] { m->mnuHelpAbout_Click(); },
+            QVERIFY(guiutil::withModal([&] { m->showAbout(); },
                                        [&](QWidget *box) {
                                            QCOMPARE(box->objectName(), u"frmAbout"_s);
                                            QCOMPARE(::kill(::getpid(), signal), 0);

@@ -1,11 +1,11 @@
 #include "guiutil.h"
 
-#include "app/icons.h"
-#include "calc/frmUser.h"
-#include "settings/basParam.h"
-#include "views/frmRank.h"
-#include "views/frmStage.h"
-#include "views/frmWin.h"
+#include "core/settings/settings.h"
+#include "gui/widgets/icons.h"
+#include "gui/windows/rankwindow.h"
+#include "gui/windows/stagewindow.h"
+#include "gui/windows/userwindow.h"
+#include "gui/windows/winwindow.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,7 +22,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
     std::unique_ptr<testutil::ProgramDir> m_dir;
-    QPointer<frmMain> m_main;
+    QPointer<MainWindow> m_main;
 
     QMdiSubWindow *sub(const QString &name) const
     {
@@ -159,10 +159,10 @@ private slots:
         // Nothing computed yet.
         for (QAction *a : commands)
             QVERIFY(!a->isEnabled());
-        m_main->EnableResultCommands(true);
+        m_main->enableResultCommands(true);
         for (QAction *a : commands)
             QVERIFY(a->isEnabled());
-        m_main->EnableResultCommands(false);
+        m_main->enableResultCommands(false);
         for (QAction *a : commands)
             QVERIFY(!a->isEnabled());
         // The other commands stay available.
@@ -187,7 +187,7 @@ private slots:
     {
         QFETCH(QString, key);
         QFETCH(QString, opens);
-        m_main->tbToolBar_ButtonClick(key);
+        m_main->runToolbarButton(key);
         QCOMPARE(openNames(), opens.isEmpty() ? QStringList() : QStringList{opens});
         // Clicking the button itself goes the same way.
         if (!opens.isEmpty()) {
@@ -200,26 +200,26 @@ private slots:
     void exitButtonClosesThroughExitPath()
     {
         QFile::remove(m_dir->file(QStringLiteral("norva.ini")));
-        m_main->tbToolBar_ButtonClick(QStringLiteral("Exit"));
+        m_main->runToolbarButton(QStringLiteral("Exit"));
         QTRY_VERIFY(m_main.isNull());
         QVERIFY(QFile::exists(m_dir->file(QStringLiteral("norva.ini"))));
     }
 
     void viewCommandOnlyRaisesAnOpenWindow()
     {
-        m_main->mnuViewRank_Click();
-        m_main->mnuViewStage_Click();
+        m_main->showRankWindow();
+        m_main->showStageWindow();
         QMdiSubWindow *rank = sub(u"frmRank"_s);
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub(u"frmStage"_s));
         m_main->menuAction(QStringLiteral("mnuViewRank"))->trigger();
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), rank);
         QCOMPARE(sub(u"frmRank"_s), rank); // the same window, not a new one
         QCOMPARE(openNames(QMdiArea::StackingOrder), (QStringList{u"frmStage"_s, u"frmRank"_s}));
-        QVERIFY(frmRank::instance().trrShowMe());
+        QVERIFY(RankWindow::instance().isOpen());
 
         // A minimised window comes back.
         rank->showMinimized();
-        m_main->mnuViewRank_Click();
+        m_main->showRankWindow();
         QVERIFY(!rank->isMinimized());
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), rank);
     }
@@ -228,7 +228,7 @@ private slots:
     {
         m_main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_main));
-        m_main->mnuViewRank_Click();
+        m_main->showRankWindow();
         // With a child window active its own Close shortcut must not take Ctrl+W.
         QTest::keyClick(m_main->mdiArea()->activeSubWindow(), Qt::Key_W, Qt::ControlModifier);
         QCOMPARE(openNames(), (QStringList{u"frmRank"_s, u"frmWin"_s}));
@@ -243,19 +243,19 @@ private slots:
     {
         QAction *item = m_main->menuAction(QStringLiteral("mnuViewToolbar"));
         item->trigger();
-        QVERIFY(m_main->tbToolBar()->isHidden());
+        QVERIFY(m_main->toolBar()->isHidden());
         QVERIFY(!item->isChecked());
         QCOMPARE(GetParamValue(QStringLiteral("MainToolbar")), QVariant(false));
-        m_main->mnuViewToolbar_Click();
-        QVERIFY(!m_main->tbToolBar()->isHidden());
+        m_main->toggleToolBar();
+        QVERIFY(!m_main->toolBar()->isHidden());
         QVERIFY(item->isChecked());
         QCOMPARE(GetParamValue(QStringLiteral("MainToolbar")), QVariant(true));
     }
 
     void windowList()
     {
-        m_main->mnuViewRank_Click();
-        m_main->mnuViewStage_Click();
+        m_main->showRankWindow();
+        m_main->showStageWindow();
         QMenu *menu = m_main->findChild<QMenu *>(QStringLiteral("mnuWindow"));
         for (int round = 0; round < 2; ++round) { // rebuilt, not added to
             emit menu->aboutToShow();
@@ -287,9 +287,9 @@ private slots:
     {
         QFETCH(bool, horizontal);
         QFETCH(int, windows);
-        void (frmMain::*const opens[])() = {
-            &frmMain::mnuViewUser_Click, &frmMain::mnuViewRank_Click, &frmMain::mnuViewStage_Click,
-            &frmMain::mnuViewWin_Click};
+        void (MainWindow::*const opens[])() = {
+            &MainWindow::showUserWindow, &MainWindow::showRankWindow, &MainWindow::showStageWindow,
+            &MainWindow::showWinWindow};
         for (int i = 0; i < windows; ++i)
             (m_main->*opens[i])();
         // A maximised window is tiled as well.
@@ -328,10 +328,10 @@ private slots:
 
     void arrangeIconsAndTileAroundThem()
     {
-        m_main->mnuViewUser_Click();
-        m_main->mnuViewRank_Click();
-        m_main->mnuViewStage_Click();
-        m_main->mnuViewWin_Click();
+        m_main->showUserWindow();
+        m_main->showRankWindow();
+        m_main->showStageWindow();
+        m_main->showWinWindow();
         QMdiSubWindow *user = sub(u"frmUser"_s);
         QMdiSubWindow *rank = sub(u"frmRank"_s);
         user->showMinimized();
@@ -347,7 +347,7 @@ private slots:
         QCOMPARE(rank->geometry().bottom(), area.bottom());
         QCOMPARE(rank->geometry().left(), user->geometry().right() + 1);
 
-        m_main->mnuWindowTileVertical_Click();
+        m_main->tileVertically();
         const int iconTop = user->geometry().top();
         QVERIFY(user->isMinimized() && rank->isMinimized());
         for (const QString &name : {u"frmStage"_s, u"frmWin"_s}) {
@@ -360,16 +360,16 @@ private slots:
 
     void cascade()
     {
-        m_main->mnuViewRank_Click();
-        m_main->mnuViewStage_Click();
-        m_main->mnuViewWin_Click();
-        m_main->mnuWindowTileVertical_Click();
-        m_main->mnuWindowCascade_Click();
+        m_main->showRankWindow();
+        m_main->showStageWindow();
+        m_main->showWinWindow();
+        m_main->tileVertically();
+        m_main->cascade();
         const QList<QMdiSubWindow *> w = m_main->mdiArea()->subWindowList();
         QList<QSize> sizes;
         for (QMdiSubWindow *sub : w)
             sizes << sub->size();
-        m_main->mnuWindowCascade_Click();
+        m_main->cascade();
         // Overlapping, each a step further down and to the right, each as
         // large as it was: only the positions change.
         QVERIFY(w[0]->geometry().intersects(w[1]->geometry()));

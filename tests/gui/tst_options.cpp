@@ -1,8 +1,8 @@
 #include "guiutil.h"
 
-#include "graph/frmCustom.h"
-#include "graph/frmGraph.h"
-#include "settings/basParam.h"
+#include "core/settings/settings.h"
+#include "gui/windows/graphwindow.h"
+#include "gui/windows/optionsdialog.h"
 
 #include "fakegraphsource.h"
 
@@ -47,10 +47,10 @@ class TestOptions : public QObject
     }
     // Opens the options dialog with action and runs edit on it; edit closes it.
     static bool withOptions(const std::function<void()> &action,
-                            const std::function<void(frmCustom *)> &edit)
+                            const std::function<void(OptionsDialog *)> &edit)
     {
         return guiutil::withModal(action, [&](QWidget *w) {
-            auto *dialog = qobject_cast<frmCustom *>(w);
+            auto *dialog = qobject_cast<OptionsDialog *>(w);
             QVERIFY(dialog);
             edit(dialog);
         });
@@ -61,8 +61,8 @@ private slots:
     {
         guiutil::answerWithDefaults();
         m_source.setGames({10, -20, 30, 0});
-        frmGraph::setGraphSourceForTests(&m_source);
-        frmCustom::setColorDialogForTests([this](QColorDialog &dialog) {
+        GraphWindow::setGraphSourceForTests(&m_source);
+        OptionsDialog::setColorDialogForTests([this](QColorDialog &dialog) {
             ++m_colorDialogs;
             if (!m_chosen.isValid())
                 return false; // Cancel
@@ -81,11 +81,11 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=0"_s, u"GraphRank=001002003"_s, u"AutoCalc=True"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QVERIFY(withOptions(
             [&] { QTest::keyClick(m, Qt::Key_O, Qt::ControlModifier); },
-            [&](frmCustom *d) {
+            [&](OptionsDialog *d) {
                 QCOMPARE(d->windowTitle(), u"オプション設定"_s);
                 QCOMPARE(d->size(), QSize(288, 166));
                 QCOMPARE(d->minimumSize(), d->maximumSize());
@@ -102,8 +102,8 @@ private slots:
                 QCOMPARE(close->text(), u"中止(&C)"_s);
                 QCOMPARE(close->toolTip(), u"変更内容を破棄してウィンドウを閉じます。"_s);
                 QVERIFY(save->isDefault());
-                QCOMPARE(d->chkAutoCalc()->text(), u"起動時に計算"_s);
-                QVERIFY(d->chkAutoCalc()->isChecked());
+                QCOMPARE(d->autoCalcCheck()->text(), u"起動時に計算"_s);
+                QVERIFY(d->autoCalcCheck()->isChecked());
                 auto *frame = d->findChild<QGroupBox *>(u"fraGraphColor"_s);
                 QVERIFY(frame);
                 QCOMPARE(frame->title(), u"グラフ表示色"_s);
@@ -111,7 +111,7 @@ private slots:
                 const QStringList labels{u"前景"_s, u"背景"_s, u"得点"_s, u"順位"_s,
                                          u"翻別"_s, u"Ｒ値"_s, u"合計"_s};
                 QWidget *w = save;
-                const QList<QWidget *> order{close, d->chkAutoCalc()};
+                const QList<QWidget *> order{close, d->autoCalcCheck()};
                 for (QWidget *next : order) {
                     w = w->nextInFocusChain();
                     while (w->focusPolicy() == Qt::NoFocus)
@@ -132,10 +132,10 @@ private slots:
                         w = w->nextInFocusChain();
                     QCOMPARE(w, button);
                 }
-                QCOMPARE(d->cmdGraphColor(1)->color(), 0xFFFFFF);
-                QCOMPARE(d->cmdGraphColor(3)->color(), 1 + 2 * 256 + 3 * 65536);
-                QCOMPARE(d->ColorToStr(3), u"001002003"_s);
-                d->cmdClose_Click();
+                QCOMPARE(d->colorButton(1)->color(), 0xFFFFFF);
+                QCOMPARE(d->colorButton(3)->color(), 1 + 2 * 256 + 3 * 65536);
+                QCOMPARE(d->colorString(3), u"001002003"_s);
+                d->closeWithoutSaving();
             }));
         QVERIFY(guiutil::finish(m));
     }
@@ -145,28 +145,28 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         const QVariantList before = optionValues();
         m_chosen = QColor(1, 2, 3);
-        const auto edit = [&](frmCustom *d) {
+        const auto edit = [&](OptionsDialog *d) {
             for (int i = 0; i < 7; ++i)
-                d->cmdGraphColor(i)->click();
-            d->chkAutoCalc()->click();
-            QCOMPARE(d->ColorToStr(6), u"001002003"_s);
+                d->colorButton(i)->click();
+            d->autoCalcCheck()->click();
+            QCOMPARE(d->colorString(6), u"001002003"_s);
         };
-        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
-                            [&](frmCustom *d) {
+        QVERIFY(withOptions([&] { m->showOptions(); },
+                            [&](OptionsDialog *d) {
                                 edit(d);
                                 d->findChild<QPushButton *>(u"cmdClose"_s)->click();
                             }));
-        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
-                            [&](frmCustom *d) {
+        QVERIFY(withOptions([&] { m->showOptions(); },
+                            [&](OptionsDialog *d) {
                                 edit(d);
                                 QTest::keyClick(d, Qt::Key_Escape);
                             }));
-        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
-                            [&](frmCustom *d) {
+        QVERIFY(withOptions([&] { m->showOptions(); },
+                            [&](OptionsDialog *d) {
                                 edit(d);
                                 d->close();
                             }));
@@ -182,14 +182,14 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
-                            [&](frmCustom *d) {
-                                d->cmdGraphColor(2)->click();
+        QVERIFY(withOptions([&] { m->showOptions(); },
+                            [&](OptionsDialog *d) {
+                                d->colorButton(2)->click();
                                 QCOMPARE(m_colorDialogs, 1);
-                                QCOMPARE(d->ColorToStr(2), u"255000000"_s);
-                                d->cmdSaveClose_Click();
+                                QCOMPARE(d->colorString(2), u"255000000"_s);
+                                d->saveAndClose();
                             }));
         QCOMPARE(GetParamValue(u"GraphPoint"_s).toString(), u"255000000"_s);
         QVERIFY(guiutil::finish(m));
@@ -199,16 +199,16 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=0"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         m_chosen = QColor(0, 0, 255);
         QVERIFY(withOptions([&] { m->toolbarButton(u"Customize"_s)->trigger(); },
-                            [&](frmCustom *d) {
-                                d->cmdGraphColor(0)->click();
-                                d->chkAutoCalc()->setChecked(true);
+                            [&](OptionsDialog *d) {
+                                d->colorButton(0)->click();
+                                d->autoCalcCheck()->setChecked(true);
                                 QTest::keyClick(d, Qt::Key_Return);
                             }));
-        QVERIFY(!frmGraph::instance().trgShowMe());
+        QVERIFY(!GraphWindow::instance().isShown());
         QVERIFY(m->mdiArea()->subWindowList().isEmpty());
         QCOMPARE(GetParamValue(u"GraphFore"_s).toString(), u"000000255"_s);
         QCOMPARE(GetParamValue(u"AutoCalc"_s).toBool(), true);
@@ -224,19 +224,19 @@ private slots:
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=16"_s, u"GraphDisp=1"_s});
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        frmGraph &g = frmGraph::instance();
+        GraphWindow &g = GraphWindow::instance();
         QPointer<QMdiSubWindow> before = g.subWindow();
         before->setGeometry(20, 10, 330, 220);
         QTest::qWait(50);
-        g.chkSelectGraph(3)->click(); // score and rating
+        g.graphToggle(3)->click(); // score and rating
 
         m_chosen = QColor(0, 0, 255);
-        QVERIFY(withOptions([&] { m->mnuViewOptions_Click(); },
-                            [&](frmCustom *d) {
-                                d->cmdGraphColor(2)->click();
-                                d->cmdSaveClose_Click();
+        QVERIFY(withOptions([&] { m->showOptions(); },
+                            [&](OptionsDialog *d) {
+                                d->colorButton(2)->click();
+                                d->saveAndClose();
                             }));
         QCOMPARE(GetParamValue(u"GraphPoint"_s).toString(), u"000000255"_s);
         QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 9);
@@ -244,15 +244,15 @@ private slots:
         QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3300);
 
         QTRY_VERIFY(!before);
-        QVERIFY(g.trgShowMe());
+        QVERIFY(g.isShown());
         QMdiSubWindow *after = g.subWindow();
         QCOMPARE(after->geometry(), QRect(20, 10, 330, 220));
-        QCOMPARE(g.state().miGraphDisp, 9);
-        QCOMPARE(g.chkSelectGraph(0)->isChecked(), false);
-        QCOMPARE(g.chkSelectGraph(1)->isChecked(), true);
-        QCOMPARE(g.chkSelectGraph(3)->isChecked(), false);
-        QCOMPARE(g.chkSelectGraph(0)->palette().color(QPalette::Window), QColor(0, 0, 255));
-        QCOMPARE(g.chkSelectGraph(0)->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+        QCOMPARE(g.state().shownGraphs, 9);
+        QCOMPARE(g.graphToggle(0)->isChecked(), false);
+        QCOMPARE(g.graphToggle(1)->isChecked(), true);
+        QCOMPARE(g.graphToggle(3)->isChecked(), false);
+        QCOMPARE(g.graphToggle(0)->palette().color(QPalette::Window), QColor(0, 0, 255));
+        QCOMPARE(g.graphToggle(0)->palette().color(QPalette::WindowText), QColor(255, 255, 0));
         bool blue = false, red = false;
         const QImage picture = g.picture();
         for (int y = 0; y < picture.height(); ++y) {

@@ -1,13 +1,13 @@
 #include "guiutil.h"
 #include "scorelog.h"
 
-#include "app/childform.h"
-#include "app/formcontrols.h"
-#include "calc/basCalc.h"
-#include "settings/basParam.h"
-#include "views/frmRank.h"
-#include "views/frmStage.h"
-#include "views/frmWin.h"
+#include "core/calc/calcresults.h"
+#include "core/settings/settings.h"
+#include "gui/widgets/childwindow.h"
+#include "gui/widgets/fixedlayout.h"
+#include "gui/windows/rankwindow.h"
+#include "gui/windows/stagewindow.h"
+#include "gui/windows/winwindow.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -21,7 +21,7 @@ class TestResultViews : public QObject
     Q_OBJECT
 
     std::unique_ptr<testutil::ProgramDir> m_dir;
-    QPointer<frmMain> m_main;
+    QPointer<MainWindow> m_main;
 
     // Starts the program with the three result windows open; tables are the
     // bundled ones unless a table definitions text is given.
@@ -45,7 +45,7 @@ class TestResultViews : public QObject
     void calculate(const QStringList &log)
     {
         QVERIFY(testutil::writeAll(m_dir->file(u"MjScore.txt"_s), testutil::cp932Lines(log)));
-        m_main->mnuEditCalc_Click();
+        m_main->calculate();
     }
     // A first calculation that fills every label, so that a second one shows
     // what it rewrites.
@@ -60,8 +60,8 @@ class TestResultViews : public QObject
     // may linger until they are deleted).
     static QLabel *findLabel(const QString &name)
     {
-        for (ChildForm *f : std::initializer_list<ChildForm *>{
-                 &frmRank::instance(), &frmStage::instance(), &frmWin::instance()})
+        for (ChildWindow *f : std::initializer_list<ChildWindow *>{
+                 &RankWindow::instance(), &StageWindow::instance(), &WinWindow::instance()})
             if (QWidget *form = f->form())
                 if (auto *l = form->findChild<QLabel *>(name))
                     return l;
@@ -104,7 +104,7 @@ private slots:
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QStringList>("counts");
         QTest::addColumn<QStringList>("runs");
-        // lblAllNum, lblScore, lblRankAve, lblHighScore, lblLowScore, lblScoreAve
+        // m_games, m_scoreTotal, m_averageRank, m_highScore, m_lowScore, m_averageScore
         QTest::addColumn<QStringList>("values");
         const QStringList empty4(4), empty6(6);
         QTest::newRow("no games") << QString()
@@ -205,7 +205,7 @@ private slots:
                          u"lblOtherRon"_s, u"lblOtherTyonbo"_s, u"lblFlowTen"_s, u"lblFlowNo"_s,
                          u"lblFlowOther"_s}),
                  values);
-        for (QLabel *l : frmStage::instance().form()->findChildren<QLabel *>())
+        for (QLabel *l : StageWindow::instance().form()->findChildren<QLabel *>())
             QVERIFY2(l->width() >= l->fontMetrics().horizontalAdvance(l->text()),
                      qPrintable(l->text()));
     }
@@ -280,13 +280,13 @@ private slots:
     void openingShowsTheCurrentResults()
     {
         startWith();
-        frmRank::instance().subWindow()->close();
+        RankWindow::instance().subWindow()->close();
         calculate(scorelog::games(u"2:+30 1:+10"_s));
-        m_main->mnuViewRank_Click();
+        m_main->showRankWindow();
         QCOMPARE(label(u"lblAllNum"_s), u"2"_s);
         QCOMPARE(label(u"lblRankTitle(0)"_s), u"１位(50%)"_s);
-        QCOMPARE(frmRank::instance().outerWidth(), 4950);
-        QCOMPARE(frmRank::instance().outerHeight(), 3060);
+        QCOMPARE(RankWindow::instance().outerWidth(), 4950);
+        QCOMPARE(RankWindow::instance().outerHeight(), 3060);
     }
 
     void labelsAsDesigned_data()

@@ -1,12 +1,12 @@
 #include "guiutil.h"
 
-#include "app/formcontrols.h"
-#include "app/scorefiledialog.h"
-#include "calc/basCalc.h"
-#include "calc/frmUser.h"
-#include "common/convert.h"
-#include "common/datetime.h"
-#include "settings/basParam.h"
+#include "core/calc/calcresults.h"
+#include "core/common/convert.h"
+#include "core/common/datetime.h"
+#include "core/settings/settings.h"
+#include "gui/widgets/fixedlayout.h"
+#include "gui/windows/mainwindow.h"
+#include "gui/windows/userwindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,7 +35,7 @@ class TestSettingsWindow : public QObject
     Q_OBJECT
 
     std::unique_ptr<testutil::ProgramDir> m_dir;
-    QPointer<frmMain> m_main;
+    QPointer<MainWindow> m_main;
 
     // The ten date and time boxes.
     static QStringList dateBoxNames()
@@ -66,7 +66,7 @@ class TestSettingsWindow : public QObject
     template<typename T = QWidget>
     static T *control(const QString &name)
     {
-        QWidget *form = frmUser::instance().form();
+        QWidget *form = UserWindow::instance().form();
         return form ? form->findChild<T *>(name) : nullptr;
     }
     static QString text(const QString &name) { return control<QLineEdit>(name)->text(); }
@@ -83,7 +83,7 @@ class TestSettingsWindow : public QObject
                 QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
         }
     }
-    static void closeWindow() { frmUser::instance().subWindow()->close(); }
+    static void closeWindow() { UserWindow::instance().subWindow()->close(); }
     static QString param(const QString &key) { return variantToText(GetParamValue(key)); }
     static QDate paramDate(const QString &key) { return GetParamValue(key).toDateTime().date(); }
     static QTime paramTime(const QString &key) { return GetParamValue(key).toDateTime().time(); }
@@ -101,8 +101,8 @@ private slots:
     void controlsAsDesigned()
     {
         startWith({});
-        QWidget *form = frmUser::instance().form();
-        QCOMPARE(frmUser::instance().subWindow()->windowTitle(), u"計算情報"_s);
+        QWidget *form = UserWindow::instance().form();
+        QCOMPARE(UserWindow::instance().subWindow()->windowTitle(), u"計算情報"_s);
         QCOMPARE(form->font().family(), u"ＭＳ Ｐゴシック"_s);
 
         // Tab order from the score file box through every box to the second
@@ -174,7 +174,7 @@ private slots:
         type(u"txtUserName"_s, u"ねこまた"_s);
         control<QComboBox>(u"cmbTableInfo(2)"_s)->setCurrentIndex(2);
         closeWindow();
-        QVERIFY(!frmUser::instance().truShowMe());
+        QVERIFY(!UserWindow::instance().isOpen());
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QCOMPARE(paramDate(u"EndDate"_s), QDate(2009, 4, 30));
         // The steps before and after the refused one ran.
@@ -218,7 +218,7 @@ private slots:
     {
         startWith({u"SpecifyDate=False"_s});
         type(u"txtUserName"_s, u"  かもめ  "_s);
-        m_main->mnuEditCalc_Click();
+        m_main->calculate();
         QCOMPARE(param(u"UserName"_s), u"かもめ"_s);
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QVERIFY(GetCalcValue(0).toInt() > 0);
@@ -336,7 +336,7 @@ private slots:
         QCOMPARE(paramDate(u"StartDate"_s), QDate(2009, 4, 3));
 
         // Opened again: checked from the setting, dates off.
-        m_main->mnuViewUser_Click();
+        m_main->showUserWindow();
         QVERIFY(control<QCheckBox>(u"chkSpecifyDate"_s)->isChecked());
         QCOMPARE(enabledBoxes(), 0);
     }
@@ -378,7 +378,7 @@ private slots:
         QVERIFY(!box->isEnabled());
         QVERIFY(control(u"cmbTableInfo(1)"_s)->isEnabled());
 
-        m_main->mnuEditCalc_Click();
+        m_main->calculate();
         QCOMPARE(param(u"TableKind2"_s), u"5"_s);
         closeWindow();
         QCOMPARE(param(u"TableKind2"_s), u"5"_s);
@@ -416,7 +416,7 @@ private slots:
         const QString missing = m_dir->file(u"nothing.txt"_s);
         control<QLineEdit>(u"txtFileName"_s)->setText(missing);
         control(u"txtUserName"_s)->setFocus();
-        m_main->mnuEditCalc_Click();
+        m_main->calculate();
         QCOMPARE(msgbox::shownBoxes().size(), 1);
         QCOMPARE(msgbox::shownBoxes()[0].text, u"スコアファイルが見つかりません。\r\n"_s + missing);
         QTRY_COMPARE(QApplication::focusWidget(), control(u"txtFileName"_s));
@@ -489,12 +489,12 @@ private slots:
             return chosen;
         });
         if (toolbar)
-            m_main->tbToolBar_ButtonClick(u"ScoreFileOpen"_s);
+            m_main->runToolbarButton(u"ScoreFileOpen"_s);
         else
             m_main->menuAction(u"mnuFileOpen"_s)->trigger();
         QCOMPARE(asked, 1);
-        QVERIFY(frmUser::instance().truShowMe());
-        QCOMPARE(m_main->mdiArea()->activeSubWindow(), frmUser::instance().subWindow());
+        QVERIFY(UserWindow::instance().isOpen());
+        QCOMPARE(m_main->mdiArea()->activeSubWindow(), UserWindow::instance().subWindow());
         QCOMPARE(text(u"txtFileName"_s), chosen);
         if (open)
             QCOMPARE(text(u"txtUserName"_s), u"ねこまた"_s);
@@ -509,8 +509,8 @@ private slots:
     {
         startWith({u"VisibleWindow=0"_s});
         setScoreFileDialogForTests([](QFileDialog &) { return QString(); });
-        m_main->mnuFileOpen_Click();
-        QVERIFY(!frmUser::instance().truShowMe());
+        m_main->openScoreFile();
+        QVERIFY(!UserWindow::instance().isOpen());
         QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
         QVERIFY(msgbox::shownBoxes().isEmpty());
     }
@@ -531,7 +531,7 @@ private slots:
             filters = model->nameFilters();
             return QString();
         });
-        m_main->mnuFileOpen_Click();
+        m_main->openScoreFile();
         QCOMPARE(filters, QStringList{u"*"_s});
     }
 };

@@ -1,9 +1,9 @@
 #include "guiutil.h"
 
-#include "app/frmAbout.h"
-#include "app/frmStatus.h"
-#include "common/error.h"
-#include "common/textfile.h"
+#include "core/common/error.h"
+#include "core/common/textfile.h"
+#include "gui/windows/aboutdialog.h"
+#include "gui/windows/statuswindow.h"
 
 #include "norva_version.h"
 
@@ -125,7 +125,7 @@ private slots:
     {
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         for (int round = 0; round < 2; ++round) { // from the menu, then the button
             QVERIFY(guiutil::withModal(
                 [&] {
@@ -153,7 +153,7 @@ private slots:
                              u"ＭＳ ゴシック"_s);
                     w->findChild<QPushButton *>(u"cmdOK"_s)->click();
                 }));
-            QTRY_VERIFY(!m->findChild<frmAbout *>());
+            QTRY_VERIFY(!m->findChild<AboutDialog *>());
         }
         QVERIFY(guiutil::finish(m));
     }
@@ -177,7 +177,7 @@ private slots:
             QVERIFY(QDir(dir.path()).mkdir(u"Readme.txt"_s));
         UrlCatcher viewer;
         QDesktopServices::setUrlHandler(u"file"_s, &viewer, "open");
-        QPointer<frmMain> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start();
         msgbox::clearShownBoxes();
         m->menuAction(u"mnuHelpContents"_s)->trigger();
         QDesktopServices::unsetUrlHandler(u"file"_s);
@@ -201,50 +201,50 @@ private slots:
     {
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
-        QPointer<frmMain> m = guiutil::start();
-        QVERIFY(!frmStatus::isLoaded());
-        frmStatus &st = frmStatus::instance();
-        QVERIFY(frmStatus::isLoaded());
+        QPointer<MainWindow> m = guiutil::start();
+        QVERIFY(!StatusWindow::isOpen());
+        StatusWindow &st = StatusWindow::instance();
+        QVERIFY(StatusWindow::isOpen());
         QCOMPARE(st.objectName(), u"frmStatus"_s);
         QCOMPARE(st.windowTitle(), u"処理状況"_s);
         QCOMPARE(st.parentWidget(), m.data());
         QVERIFY(!st.isModal());
         QCOMPARE(st.size(), QSize(297, 55));
-        QCOMPARE(st.lblStatus()->objectName(), u"lblStatus"_s);
-        QCOMPARE(st.lblStatus()->geometry(), QRect(16, 8, 257, 17));
-        QCOMPARE(st.lblStatus()->font().family(), u"ＭＳ Ｐゴシック"_s);
-        QVERIFY(st.lblStatus()->font().bold());
-        QCOMPARE(st.lblStatus()->font().pointSizeF(), 9.75);
-        QCOMPARE(st.pbrStatus()->objectName(), u"pbrStatus"_s);
-        QCOMPARE(st.pbrStatus()->geometry(), QRect(16, 24, 265, 17));
-        QCOMPARE(st.pbrStatus()->minimum(), 0);
-        QCOMPARE(st.pbrStatus()->maximum(), 100);
+        QCOMPARE(st.messageLabel()->objectName(), u"lblStatus"_s);
+        QCOMPARE(st.messageLabel()->geometry(), QRect(16, 8, 257, 17));
+        QCOMPARE(st.messageLabel()->font().family(), u"ＭＳ Ｐゴシック"_s);
+        QVERIFY(st.messageLabel()->font().bold());
+        QCOMPARE(st.messageLabel()->font().pointSizeF(), 9.75);
+        QCOMPARE(st.progressBar()->objectName(), u"pbrStatus"_s);
+        QCOMPARE(st.progressBar()->geometry(), QRect(16, 24, 265, 17));
+        QCOMPARE(st.progressBar()->minimum(), 0);
+        QCOMPARE(st.progressBar()->maximum(), 100);
         st.show();
 
-        st.truStausInit(10, u"結果計算中"_s);
+        st.begin(10, u"結果計算中"_s);
         // On the screen before any event loop has run.
         QVERIFY(st.windowHandle() && st.windowHandle()->isExposed());
-        QCOMPARE(st.lblStatus()->text(), u"結果計算中"_s);
-        QCOMPARE(st.pbrStatus()->value(), 0);
-        QCOMPARE(st.pbrStatus()->maximum(), 10);
+        QCOMPARE(st.messageLabel()->text(), u"結果計算中"_s);
+        QCOMPARE(st.progressBar()->value(), 0);
+        QCOMPARE(st.progressBar()->maximum(), 10);
         for (qint16 v = 1; v <= 10; ++v) {
-            st.truStatusChange(v);
-            QCOMPARE(st.pbrStatus()->value(), int(v));
+            st.setProgress(v);
+            QCOMPARE(st.progressBar()->value(), int(v));
         }
-        st.truMessageChange(u"集計中"_s);
-        QCOMPARE(st.lblStatus()->text(), u"集計中"_s);
-        QCOMPARE(st.pbrStatus()->value(), 10);
+        st.setMessage(u"集計中"_s);
+        QCOMPARE(st.messageLabel()->text(), u"集計中"_s);
+        QCOMPARE(st.progressBar()->value(), 10);
         // A log that grew since it was counted: the bar stretches.
-        st.truStatusChange(12);
-        QCOMPARE(st.pbrStatus()->maximum(), 12);
-        QCOMPARE(st.pbrStatus()->value(), 12);
+        st.setProgress(12);
+        QCOMPARE(st.progressBar()->maximum(), 12);
+        QCOMPARE(st.progressBar()->value(), 12);
         // A new run with less to do starts from 0.
-        st.truStausInit(3, u"結果計算中"_s);
-        QCOMPARE(st.pbrStatus()->value(), 0);
-        QCOMPARE(st.pbrStatus()->maximum(), 3);
+        st.begin(3, u"結果計算中"_s);
+        QCOMPARE(st.progressBar()->value(), 0);
+        QCOMPARE(st.progressBar()->maximum(), 3);
         // A maximum of 0 still leaves a working bar.
-        st.truStausInit(0, QString());
-        QVERIFY(st.pbrStatus()->maximum() >= 1);
+        st.begin(0, QString());
+        QVERIFY(st.progressBar()->maximum() >= 1);
 
         // A pass reports far more often than the eye can follow: the bar is
         // painted when what it shows changes, about 30 times a second at most.
@@ -257,31 +257,31 @@ private slots:
                 return false;
             }
         } count;
-        st.truStausInit(30000, u"結果計算中"_s);
-        st.pbrStatus()->installEventFilter(&count);
+        st.begin(30000, u"結果計算中"_s);
+        st.progressBar()->installEventFilter(&count);
         QElapsedTimer clock;
         clock.start();
         for (qint16 v = 1; v <= 30000; ++v)
-            st.truStatusChange(v);
+            st.setProgress(v);
         const qint64 elapsed = clock.elapsed();
-        QCOMPARE(st.pbrStatus()->value(), 30000);
+        QCOMPARE(st.progressBar()->value(), 30000);
         QVERIFY2(count.paints <= elapsed / 30 + 2,
                  qPrintable(u"%1 paints in %2 ms"_s.arg(count.paints).arg(elapsed)));
-        st.pbrStatus()->removeEventFilter(&count);
+        st.progressBar()->removeEventFilter(&count);
 
-        frmStatus::unload();
-        QVERIFY(!frmStatus::isLoaded());
+        StatusWindow::unload();
+        QVERIFY(!StatusWindow::isOpen());
         // Each run gets a fresh window; updates on one that was never shown
         // work too.
-        frmStatus &again = frmStatus::instance();
-        QCOMPARE(again.pbrStatus()->value(), 0);
-        QCOMPARE(again.lblStatus()->text(), QString());
-        again.truStatusChange(5);
-        QCOMPARE(again.pbrStatus()->value(), 5);
+        StatusWindow &again = StatusWindow::instance();
+        QCOMPARE(again.progressBar()->value(), 0);
+        QCOMPARE(again.messageLabel()->text(), QString());
+        again.setProgress(5);
+        QCOMPARE(again.progressBar()->value(), 5);
         QVERIFY(!again.isVisible());
         QVERIFY(guiutil::finish(m));
         // It goes with the main window.
-        QVERIFY(!frmStatus::isLoaded());
+        QVERIFY(!StatusWindow::isOpen());
     }
 };
 

@@ -1,6 +1,6 @@
 #include "samplegen.h"
 
-#include "common/cp932.h"
+#include "core/common/cp932.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -1,0 +1,220 @@
+// The results report and the printed results column.
+
+#include "core/calc/calcresults.h"
+
+#include "core/common/convert.h"
+#include "core/common/cp932.h"
+#include "core/common/datetime.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
+
+namespace norva {
+
+namespace {
+
+qint32 value(qint16 kind, qint32 index = 0)
+{
+    return GetCalcValue(kind, index).toInt();
+}
+
+QString plain(qint32 n)
+{
+    return QString::number(n);
+}
+
+// count / total * 100 as a whole number; the caller makes sure total is not 0.
+QString share(qint32 count, qint32 total)
+{
+    return formatShare(double(count) / double(total) * 100.0);
+}
+
+QDateTime setting(const QString &key)
+{
+    return variantToDateTime(GetParamValue(key));
+}
+
+// The label of the first entry of list whose id is kind; empty when none is.
+QString tableLabel(const TableList &list, qint32 kind)
+{
+    for (const TableEntry &e : list)
+        if (e.tableId() == kind)
+            return e.tableString();
+    return {};
+}
+
+QString tableText()
+{
+    QString text =
+        tableLabel(TableInfoList(1), GetParamValue(QStringLiteral("TableKind1")).toInt());
+    for (const TableEntry &e : TableInfoList(2)) {
+        if (e.tableId() == GetParamValue(QStringLiteral("TableKind2")).toInt()) {
+            text = text.isEmpty() ? e.tableString() : text + u'，' + e.tableString();
+            break;
+        }
+    }
+    return text;
+}
+
+enum class LineKind { Text, Dates, Empty, HanClass };
+
+struct ReportLine
+{
+    LineKind kind;
+    QString text; // a han class line without its indent
+};
+
+// The lines both the report and the printout are made of. Raises
+// DivisionByZero when no game was counted.
+QList<ReportLine> reportLines()
+{
+    const qint32 games = value(calc::GameCount);
+    if (games == 0)
+        raise(ErrorKind::DivisionByZero);
+    QList<ReportLine> out;
+    auto add = [&](const QString &text) {
+        out.append({LineKind::Text, text});
+    };
+    auto empty = [&] {
+        out.append({LineKind::Empty, {}});
+    };
+
+    add(QStringLiteral("ユーザー名： ") + GetParamValue(QStringLiteral("UserName")).toString());
+    if (GetParamValue(QStringLiteral("SpecifyDate")).toBool()) {
+        out.append(
+            {LineKind::Dates, QStringLiteral("計算日付： ")
+                                  + formatDateYmd(setting(QStringLiteral("StartDate")).date())
+                                  + u' ' + formatTimeHn(setting(QStringLiteral("StartTime")).time())
+                                  + QStringLiteral(" ～ ")
+                                  + formatDateYmd(setting(QStringLiteral("EndDate")).date()) + u' '
+                                  + formatTimeHn(setting(QStringLiteral("EndTime")).time())});
+    } else {
+        out.append({LineKind::Dates, QStringLiteral("計算日付： 指定なし")});
+    }
+    add(QStringLiteral("卓情報： ") + tableText());
+    empty();
+
+    add(QStringLiteral("試合数： ") + padLeft(plain(games), 8) + QStringLiteral(" 回"));
+    add(QStringLiteral("　総合得点： ") + padLeft(plain(value(calc::ScoreTotal)), 8)
+        + QStringLiteral(" 点"));
+    add(QStringLiteral("　平均順位： ")
+        + padLeft(formatAverage(double(value(calc::RankTotal)) / double(games)), 8)
+        + QStringLiteral(" 位"));
+    add(QStringLiteral("　最高得点： ") + padLeft(plain(value(calc::ScoreMax)), 8)
+        + QStringLiteral(" 点"));
+    add(QStringLiteral("　最低得点： ") + padLeft(plain(value(calc::ScoreMin)), 8)
+        + QStringLiteral(" 点"));
+    add(QStringLiteral("　平均得点： ")
+        + padLeft(formatAverage(double(value(calc::ScoreTotal)) / double(games)), 8)
+        + QStringLiteral(" 点"));
+    for (int r = 1; r <= 4; ++r) {
+        const qint32 count = value(calc::RankCount, r - 1);
+        add(u'　' + QChar(char16_t(u'０' + r)) + QStringLiteral("位(")
+            + padLeft(share(count, games), 3) + QStringLiteral("%)： ") + padLeft(plain(count), 5)
+            + QStringLiteral(" 回, 連続 ") + padLeft(plain(value(calc::RankRunMax, r - 1)), 5)
+            + QStringLiteral(" 回"));
+    }
+    empty();
+
+    const qint32 hands = value(calc::HandCount);
+    add(QStringLiteral("総局数： ") + plain(hands));
+    static const struct
+    {
+        const char16_t *label;
+        qint16 kind;
+    } outcomes[] = {
+        {u"　本人： ツモ　　(", calc::OwnTsumo},    {u"　　　　 ロン　　(", calc::OwnRon},
+        {u"　　　　 チョンボ(", calc::OwnChombo},   {u"　他人： ツモ　　(", calc::OtherTsumo},
+        {u"　　　　 ロン　　(", calc::OtherRon},    {u"　　　　 チョンボ(", calc::OtherChombo},
+        {u"　流局： プラス　(", calc::DrawPlus},    {u"　　　　 マイナス(", calc::DrawMinus},
+        {u"　　　　 その他　(", calc::OtherResult},
+    };
+    for (const auto &o : outcomes) {
+        const qint32 count = value(o.kind);
+        // Without any hand there is no share to work out: "(0%)", as the han
+        // class lines write it.
+        const QString pct = hands > 0 ? padLeft(share(count, hands), 3) : QStringLiteral("0");
+        add(QString::fromUtf16(o.label) + pct + QStringLiteral("%)") + padLeft(plain(count), 5)
+            + u'回');
+    }
+    empty();
+
+    const qint32 wins = value(calc::WinHanCount);
+    add(QStringLiteral("総あがり数： ") + plain(wins));
+    const qint16 yakuLast = GetTableInfoValue(0).value<qint16>();
+    for (qint16 i = 0; i <= yakuLast; ++i) {
+        QString name = trimSpaces(GetTableInfoValue(1, i).toString()).toString();
+        if (name.size() < 5)
+            name += QString(5 - name.size(), u'　');
+        const qint32 count = value(calc::WinByHan, i);
+        const QString pct = wins > 0 ? u'(' + padLeft(share(count, wins), 3) + QStringLiteral("%)")
+                                     : QStringLiteral("(0%)");
+        out.append({LineKind::HanClass, name + pct + padLeft(plain(count), 5) + u'回'});
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList resultsReportLines()
+{
+    QStringList lines;
+    for (const ReportLine &l : reportLines())
+        lines.append(l.kind == LineKind::HanClass ? u'　' + l.text : l.text);
+    return lines;
+}
+
+QList<PrintLine> resultsPrintLines()
+{
+    QList<PrintLine> lines;
+    for (const ReportLine &l : reportLines()) {
+        switch (l.kind) {
+        case LineKind::Text:
+            lines.append({l.text, false});
+            break;
+        case LineKind::Dates: {
+            // Both ends of the range, whether or not the range is used.
+            const QDateTime start(setting(QStringLiteral("StartDate")).date(),
+                                  setting(QStringLiteral("StartTime")).time(), Qt::UTC);
+            const QDateTime end(setting(QStringLiteral("EndDate")).date(),
+                                setting(QStringLiteral("EndTime")).time(), Qt::UTC);
+            lines.append({QStringLiteral("計算日付： ") + formatDateTimeYmdHn(start), false});
+            lines.append({QStringLiteral("　　　　　 ～ ") + formatDateTimeYmdHn(end), false});
+            break;
+        }
+        case LineKind::Empty:
+            lines.append({QString(), true});
+            break;
+        case LineKind::HanClass:
+            lines.append({QStringLiteral("  ") + l.text, false});
+            break;
+        }
+    }
+    return lines;
+}
+
+QByteArray resultsReportBytes()
+{
+    QByteArray out;
+    for (const QString &line : resultsReportLines())
+        out += cp932::encodeLossy(line) + "\r\n";
+    return out;
+}
+
+bool saveResultsFile(const QString &path, const RetryPrompt &prompt, const QStringList &protect)
+{
+    // The report is made completely before anything is written, and the old
+    // file is replaced only by a complete new one; Retry starts over.
+    for (;;) {
+        QByteArray data;
+        try {
+            data = resultsReportBytes();
+        } catch (const Error &e) {
+            if (!prompt || !prompt(Error(e.kind(), path)))
+                return false;
+            continue;
+        }
+        return writeFileSafely(path, data, prompt, protect);
+    }
+}
+
+} // namespace norva

@@ -1,0 +1,620 @@
+// The score log pass: one read of the log that picks the user's games and
+// feeds the accumulators.
+//
+// Every rule is stated on characters. The pass applies the rules in one of two
+// ways that give the same answers:
+//  - Plain decodes every line and compares QStrings;
+//  - Fast compares the CP932 bytes of the line with the CP932 bytes of the
+//    texts it looks for, and accepts a hit only where it starts on a character
+//    boundary. That is exact as long as every text looked for has a single
+//    CP932 form (cp932::encodesUniquely); otherwise the pass falls back to
+//    Plain. Fast decodes only the lines whose numbers or dates it needs.
+
+#include "core/calc/calcresults.h"
+#include "core/calc/calcresults_p.h"
+
+#include "core/common/convert.h"
+#include "core/common/cp932.h"
+#include "core/common/datetime.h"
+#include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <array>
+#include <cstring>
+#include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace norva {
+
+namespace {
+
+ScorePassMode &passModeForTests()
+{
+    static ScorePassMode mode = ScorePassMode::Auto;
+    return mode;
+}
+
+ScorePassMode &lastPassMode()
+{
+    static ScorePassMode mode = ScorePassMode::Plain;
+    return mode;
+}
+
+// "contains" as the log's texts are compared: an empty text is found in every
+// non-empty line and in nothing else.
+bool containsText(QStringView haystack, QStringView needle)
+{
+    return !haystack.isEmpty() && haystack.contains(needle);
+}
+
+// "begins with": an empty marker begins every line, the empty one too.
+bool startsWithText(QStringView line, QStringView marker)
+{
+    return line.size() >= marker.size() && line.left(marker.size()) == marker;
+}
+
+bool isWind(QChar c)
+{
+    return c == u'東' || c == u'南' || c == u'西' || c == u'北';
+}
+
+struct HeaderEntry
+{
+    QString text;
+    qint32 id;
+};
+
+// The settings and table values a game header is tested against.
+struct HeaderRules
+{
+    qint16 markerLength = 0;
+    QList<HeaderEntry> group1, group2;
+    qint16 kind1 = 0, kind2 = 0;
+    bool specifyDate = false;
+    QDate startDate, endDate;
+    QTime startTime, endTime;
+
+    static HeaderRules fromSettings()
+    {
+        HeaderRules r;
+        r.markerLength = toInt16(double(GetTableInfoValue(2).toString().size()));
+        for (const TableEntry &e : TableStringList(1))
+            r.group1.append({e.tableString(), e.tableId()});
+        for (const TableEntry &e : TableStringList(2))
+            r.group2.append({e.tableString(), e.tableId()});
+        r.kind1 = variantToInt16(GetParamValue(QStringLiteral("TableKind1")));
+        r.kind2 = variantToInt16(GetParamValue(QStringLiteral("TableKind2")));
+        r.specifyDate = GetParamValue(QStringLiteral("SpecifyDate")).toBool();
+        r.startDate = variantToDateTime(GetParamValue(QStringLiteral("StartDate"))).date();
+        r.endDate = variantToDateTime(GetParamValue(QStringLiteral("EndDate"))).date();
+        r.startTime = variantToDateTime(GetParamValue(QStringLiteral("StartTime"))).time();
+        r.endTime = variantToDateTime(GetParamValue(QStringLiteral("EndTime"))).time();
+        return r;
+    }
+
+    static qint16 groupSum(const QList<HeaderEntry> &group, QStringView header)
+    {
+        qint16 sum = 0;
+        for (const HeaderEntry &e : group)
+            if (containsText(header, e.text))
+                sum = toInt16(double(sum) + double(e.id));
+        return sum;
+    }
+
+    bool accepts(QStringView line) const
+    {
+        const qsizetype length = line.size() - 2 * qsizetype(markerLength);
+        if (length < 0)
+            raise(ErrorKind::InvalidArgument);
+        const QStringView header = line.mid(markerLength, length);
+        if (qint16(groupSum(group2, header) & kind2) <= 0)
+            return false;
+        if (qint16(groupSum(group1, header) & kind1) < 1)
+            return false;
+        if (!specifyDate)
+            return true;
+        const qsizetype at = header.indexOf(u"開始");
+        if (at < 0)
+            raise(ErrorKind::TypeMismatch);
+        const std::optional<QDateTime> start = parseDateTime(header.mid(at + 3));
+        if (!start)
+            raise(ErrorKind::TypeMismatch);
+        // The game's day goes through its two-digit-year form ("yy/m/d") and
+        // back, its time through "h:n": day and minute precision.
+        const QDate d = start->date();
+        const QDate day(expandTwoDigitYear(d.year() % 100), d.month(), d.day());
+        if (!day.isValid())
+            raise(ErrorKind::TypeMismatch);
+        auto time = [&] {
+            return QTime(start->time().hour(), start->time().minute());
+        };
+        if (startDate < day && day < endDate)
+            return true;
+        if (day == startDate && day == endDate)
+            return startTime <= time() && time() <= endTime;
+        if (day == startDate)
+            return startTime <= time();
+        if (day == endDate)
+            return time() <= endTime;
+        return false;
+    }
+};
+
+// The rating line test on characters.
+bool ratingOf(QStringView line, const QString &needle, qint32 &rating)
+{
+    // needle is the user name followed by " R"; the name must begin the line
+    // or follow "]" or a space.
+    qsizetype at = -1;
+    for (qsizetype from = 0; (at = line.indexOf(needle, from)) >= 0; from = at + 1) {
+        if (at == 0 || line[at - 1] == u']' || line[at - 1] == u' ')
+            break;
+    }
+    if (at < 0)
+        return false;
+    const QStringView rest = line.mid(at + needle.size());
+    const qsizetype space = rest.indexOf(u' ');
+    rating = toInt32(readNumber(space >= 0 ? rest.left(space + 1) : rest));
+    return true;
+}
+
+// Byte comparison for the short texts of the log, inline rather than a call.
+inline bool sameBytes(const uchar *a, const uchar *b, qsizetype n)
+{
+    if (n > 16)
+        return std::memcmp(a, b, size_t(n)) == 0;
+    for (qsizetype i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+// The first place of needle (n > 0 bytes) in [p, end), or nullptr. Lines are
+// short: sixteen places at a time are tested for the needle's first and last
+// byte, and only those that have both are compared in full.
+const uchar *findBytes(const uchar *p, const uchar *end, const uchar *needle, qsizetype n)
+{
+    if (end - p < n)
+        return nullptr;
+    const uchar *const lastStart = end - n;
+    const qsizetype inner = n > 2 ? n - 2 : 0;
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(char(needle[0]));
+    const __m128i last = _mm_set1_epi8(char(needle[n - 1]));
+    while (lastStart - p >= 15) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const uchar *at = p + __builtin_ctz(mask);
+            if (sameBytes(at + 1, needle + 1, inner))
+                return at;
+            mask &= mask - 1;
+        }
+        p += 16;
+    }
+#endif
+    for (; p <= lastStart; ++p)
+        if (p[0] == needle[0] && p[n - 1] == needle[n - 1] && sameBytes(p + 1, needle + 1, inner))
+            return p;
+    return nullptr;
+}
+
+// The texts a hand result line is searched for.
+enum Needle { Tsumo, Ron, Draw, Chombo, Yaku0 };
+
+// Everything one pass reads before its first line.
+struct PassSetup
+{
+    QString user;
+    qint16 userLength = 0;
+    QString startLine, finishLine, rLine;
+    qint32 checkLine = 100;
+    HeaderRules header;
+    // ツモ, ロン, 流局, チョンボ, then the han class strings 0..YakuLast.
+    QStringList needles;
+    qint16 yakuLast = -1;
+    // The user's patterns: " name " in a hand line, "位 name " in a result
+    // line (from its second character), "name R" in a rating line.
+    QString handNeedle, resultNeedle, ratingNeedle;
+
+    static PassSetup fromSettings()
+    {
+        PassSetup s;
+        s.user = GetParamValue(QStringLiteral("UserName")).toString();
+        s.userLength = toInt16(double(s.user.size()));
+        s.startLine = GetTableInfoValue(2).toString();
+        s.finishLine = GetTableInfoValue(3).toString();
+        s.rLine = GetTableInfoValue(4).toString();
+        s.checkLine = variantToInt32(GetParamValue(QStringLiteral("CheckLine")));
+        s.header = HeaderRules::fromSettings();
+        s.needles = {QStringLiteral("ツモ"), QStringLiteral("ロン"), QStringLiteral("流局"),
+                     QStringLiteral("チョンボ")};
+        s.yakuLast = GetTableInfoValue(0).value<qint16>();
+        for (qint16 i = 0; i <= s.yakuLast; ++i)
+            s.needles.append(GetTableInfoValue(1, i).toString());
+        s.handNeedle = u' ' + s.user + u' ';
+        s.resultNeedle = QStringLiteral("位 ") + s.user + u' ';
+        s.ratingNeedle = s.user + QStringLiteral(" R");
+        return s;
+    }
+};
+
+// The result line test on characters: the rank and score of the user's line.
+struct GameResult
+{
+    qint16 rank;
+    qint16 score;
+};
+
+bool resultOf(QStringView line, const PassSetup &s, GameResult &out)
+{
+    const QStringView trimmed = trimSpaces(line);
+    if (trimmed.isEmpty() || isWind(trimmed[0]))
+        return false;
+    if (trimmed.mid(1, qsizetype(s.userLength) + 3) != s.resultNeedle)
+        return false;
+    out.rank = toInt16(readNumber(line));
+    out.score = toInt16(readNumber(line.right(4)));
+    return true;
+}
+
+// -1 when the user's points fell in this hand line, 1 when they did not, -2
+// when the user is not in it.
+qint16 handStateOf(QStringView line, const PassSetup &s)
+{
+    const qsizetype at = line.indexOf(s.handNeedle);
+    if (at < 0)
+        return -2;
+    return line.mid(at + s.userLength + 2, 1) == u"-" ? -1 : 1;
+}
+
+// Plain: every line decoded, every rule on characters.
+class PlainLines
+{
+public:
+    explicit PlainLines(const PassSetup &s)
+        : m_s(s)
+    {}
+
+    void setLine(QByteArrayView bytes)
+    {
+        m_text.truncate(0);
+        cp932::decodeAppend(bytes, m_text);
+    }
+    const QString &text() { return m_text; }
+    bool isHeader() const { return startsWithText(m_text, m_s.startLine); }
+    bool isFinish() const { return startsWithText(m_text, m_s.finishLine); }
+    bool isRating() const { return startsWithText(m_text, m_s.rLine); }
+    bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
+    bool startsWithWind() const
+    {
+        const QStringView t = trimSpaces(m_text);
+        return !t.isEmpty() && isWind(t[0]);
+    }
+    bool result(GameResult &out) const { return resultOf(m_text, m_s, out); }
+    qint16 handState() const { return handStateOf(m_text, m_s); }
+    bool contains(int needle) const { return containsText(m_text, m_s.needles[needle]); }
+
+private:
+    const PassSetup &m_s;
+    QString m_text;
+};
+
+// Fast: the rules on CP932 bytes.
+class FastLines
+{
+public:
+    // nullopt when some text has no single CP932 form.
+    static std::optional<FastLines> create(const PassSetup &s)
+    {
+        FastLines f(s);
+        auto enc = [](const QString &text, QByteArray &out) {
+            if (!cp932::encodesUniquely(text))
+                return false;
+            const std::optional<QByteArray> e = cp932::encode(text);
+            if (!e)
+                return false;
+            out = *e;
+            return true;
+        };
+        if (!enc(s.startLine, f.m_startLine) || !enc(s.finishLine, f.m_finishLine)
+            || !enc(s.rLine, f.m_rLine) || !enc(s.handNeedle, f.m_hand)
+            || !enc(s.resultNeedle, f.m_result) || !enc(s.ratingNeedle, f.m_rating))
+            return std::nullopt;
+        f.m_needles.resize(s.needles.size());
+        for (qsizetype i = 0; i < s.needles.size(); ++i)
+            if (!enc(s.needles[i], f.m_needles[i]))
+                return std::nullopt;
+        const char16_t winds[] = {u'東', u'南', u'西', u'北'};
+        for (size_t i = 0; i < 4; ++i) {
+            const QByteArray w = cp932::encode(QStringView(&winds[i], 1)).value_or(QByteArray());
+            if (w.size() != 2)
+                return std::nullopt;
+            f.m_winds[i] = {uchar(w[0]), uchar(w[1])};
+        }
+        return f;
+    }
+
+    void setLine(QByteArrayView bytes)
+    {
+        m_begin = reinterpret_cast<const uchar *>(bytes.data());
+        m_end = m_begin + bytes.size();
+        m_decoded = false;
+        m_tBegin = nullptr;
+    }
+    const QString &text()
+    {
+        if (!m_decoded) {
+            m_text.truncate(0);
+            cp932::decodeAppend(QByteArrayView(m_begin, m_end - m_begin), m_text);
+            m_decoded = true;
+        }
+        return m_text;
+    }
+    bool isHeader() const { return startsWith(m_startLine); }
+    bool isFinish() const { return startsWith(m_finishLine); }
+    bool isRating() const { return startsWith(m_rLine); }
+    bool rating(qint32 &r)
+    {
+        // Most rating lines of a counted game hold the user; the rule's
+        // details are checked on the decoded line.
+        if (!find(m_begin, m_rating))
+            return false;
+        return ratingOf(text(), m_s.ratingNeedle, r);
+    }
+    bool startsWithWind()
+    {
+        // A space byte is always a character of its own, and no wind
+        // character ends in one: the trailing spaces need not be cut.
+        const uchar *b = trimmedBegin();
+        if (m_end - b < 2)
+            return false;
+        for (const auto &w : m_winds)
+            if (b[0] == w[0] && b[1] == w[1])
+                return true;
+        return false;
+    }
+    bool result(GameResult &out)
+    {
+        // The trimmed line: one character, then "位 name ". The rest of the
+        // rule (something must follow) is checked on the decoded line.
+        const uchar *b = trimmedBegin();
+        if (b == m_end)
+            return false;
+        const uchar *p = b + cp932::charLength(b, m_end);
+        const qsizetype n = m_result.size();
+        if (m_end - p <= n
+            || !sameBytes(p, reinterpret_cast<const uchar *>(m_result.constData()), n))
+            return false;
+        return resultOf(text(), m_s, out);
+    }
+    qint16 handState() const
+    {
+        // The pattern begins with a space, which is always a character of
+        // its own, so any byte hit is a character hit.
+        const uchar *hit = find(m_begin, m_hand);
+        if (!hit)
+            return -2;
+        const uchar *after = hit + m_hand.size();
+        return after < m_end && *after == '-' ? -1 : 1;
+    }
+    bool contains(int needle) const
+    {
+        const QByteArray &n = m_needles[needle];
+        if (n.isEmpty())
+            return m_begin != m_end;
+        const uchar *walk = m_begin;
+        for (const uchar *from = m_begin;;) {
+            const uchar *hit = find(from, n);
+            if (!hit)
+                return false;
+            while (walk < hit)
+                walk += cp932::charLength(walk, m_end);
+            if (walk == hit)
+                return true;
+            from = hit + 1;
+        }
+    }
+
+private:
+    explicit FastLines(const PassSetup &s)
+        : m_s(s)
+    {}
+
+    // The first byte that is no space (m_end when there is none).
+    const uchar *trimmedBegin()
+    {
+        if (m_tBegin)
+            return m_tBegin;
+        const uchar *p = m_begin;
+#if defined(__SSE2__)
+        const __m128i spaces = _mm_set1_epi8(' ');
+        while (m_end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            const unsigned other =
+                ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, spaces))) & 0xFFFFu;
+            if (other != 0) {
+                m_tBegin = p + __builtin_ctz(other);
+                return m_tBegin;
+            }
+            p += 16;
+        }
+#endif
+        while (p < m_end && *p == ' ')
+            ++p;
+        m_tBegin = p;
+        return p;
+    }
+
+    bool startsWith(const QByteArray &marker) const
+    {
+        const qsizetype n = marker.size();
+        return m_end - m_begin >= n
+               && sameBytes(m_begin, reinterpret_cast<const uchar *>(marker.constData()), n);
+    }
+    // needle is never empty here.
+    const uchar *find(const uchar *from, const QByteArray &needle) const
+    {
+        return findBytes(from, m_end, reinterpret_cast<const uchar *>(needle.constData()),
+                         needle.size());
+    }
+
+    const PassSetup &m_s;
+    QByteArray m_startLine, m_finishLine, m_rLine, m_hand, m_result, m_rating;
+    QList<QByteArray> m_needles;
+    std::array<std::array<uchar, 2>, 4> m_winds{};
+    const uchar *m_begin = nullptr, *m_end = nullptr;
+    const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
+    QString m_text;
+    bool m_decoded = false;
+};
+
+// The pass over the lines, the same for both ways of comparing.
+template<typename Lines>
+void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHooks &hooks,
+             qint32 &lineCount)
+{
+    bool inGame = false;
+    qint16 handState = 0;
+    qint32 rating = 0;
+    // Every CheckLine lines the progress moves on; a count down spares the
+    // division on every line.
+    const qint64 every = qAbs(qint64(s.checkLine));
+    qint64 untilStatus = every;
+    QByteArrayView bytes;
+    for (;;) {
+        // Counted before it is read, so that a failure to read a line names
+        // that line.
+        lineCount = add32(lineCount, 1);
+        if (!reader.next(bytes)) {
+            --lineCount;
+            break;
+        }
+        if (every == 0)
+            raise(ErrorKind::DivisionByZero);
+        if (--untilStatus == 0) {
+            untilStatus = every;
+            const qint16 step = toInt16(double(lineCount) / double(s.checkLine));
+            if (hooks.statusChange)
+                hooks.statusChange(step);
+            checkCancel(hooks.cancel);
+        }
+        lines.setLine(bytes);
+        if (lines.isHeader()) {
+            inGame = s.header.accepts(lines.text());
+            continue;
+        }
+        if (lines.isFinish()) {
+            inGame = false;
+            continue;
+        }
+        if (lines.isRating()) {
+            if (inGame)
+                inGame = lines.rating(rating);
+            continue;
+        }
+        if (!inGame)
+            continue;
+        if (handState == 0) {
+            if (!lines.startsWithWind()) {
+                GameResult r;
+                if (lines.result(r))
+                    RecordGame(r.rank, r.score, rating);
+            } else {
+                detail::addToCounter(calc::HandCount);
+                handState = lines.handState();
+            }
+            continue;
+        }
+        // The line after a hand line tells how the hand ended.
+        if (handState == 1) {
+            const bool tsumo = lines.contains(Tsumo);
+            if (tsumo || lines.contains(Ron)) {
+                detail::addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
+                for (qint16 i = 0; i <= s.yakuLast; ++i) {
+                    if (lines.contains(Yaku0 + i)) {
+                        detail::addWinByHan(i);
+                        break;
+                    }
+                }
+            } else if (lines.contains(Draw)) {
+                detail::addToCounter(calc::DrawPlus);
+            } else if (lines.contains(Chombo)) {
+                detail::addToCounter(calc::OtherChombo);
+            } else {
+                detail::addToCounter(calc::OtherResult);
+            }
+        } else if (lines.contains(Tsumo)) {
+            detail::addToCounter(calc::OtherTsumo);
+        } else if (lines.contains(Ron)) {
+            detail::addToCounter(calc::OtherRon);
+        } else if (lines.contains(Draw)) {
+            detail::addToCounter(handState == -1 ? calc::DrawMinus : calc::OtherResult);
+        } else if (lines.contains(Chombo)) {
+            detail::addToCounter(calc::OwnChombo);
+        } else {
+            detail::addToCounter(calc::OtherResult);
+        }
+        handState = 0;
+    }
+    CloseRankRuns();
+}
+
+} // namespace
+
+bool CheckGameHeader(QStringView line)
+{
+    return HeaderRules::fromSettings().accepts(line);
+}
+
+bool CheckRatingLine(qint32 &rating, QStringView line)
+{
+    const QString user = GetParamValue(QStringLiteral("UserName")).toString();
+    return ratingOf(line, user + QStringLiteral(" R"), rating);
+}
+
+void setScorePassModeForTests(ScorePassMode mode)
+{
+    passModeForTests() = mode;
+}
+
+ScorePassMode lastScorePassMode()
+{
+    return lastPassMode();
+}
+
+bool CalcScoreFile(const PassHooks &hooks)
+{
+    qint32 lineCount = 0;
+    try {
+        LineReader reader(GetParamValue(QStringLiteral("ScoreFile")).toString(), 1 << 20,
+                          LineReader::DefaultMaxLineLength, hooks.cancel);
+        ClearCalcValues();
+        const PassSetup setup = PassSetup::fromSettings();
+        std::optional<FastLines> fast =
+            passModeForTests() != ScorePassMode::Plain ? FastLines::create(setup) : std::nullopt;
+        if (fast) {
+            lastPassMode() = ScorePassMode::Fast;
+            runPass(reader, setup, *fast, hooks, lineCount);
+        } else {
+            lastPassMode() = ScorePassMode::Plain;
+            PlainLines plain(setup);
+            runPass(reader, setup, plain, hooks, lineCount);
+        }
+        return true;
+    } catch (const Error &e) {
+        if (hooks.reportError)
+            hooks.reportError(e, lineCount);
+        return false;
+    }
+}
+
+} // namespace norva

@@ -1,0 +1,659 @@
+#include "core/common/fileops.h"
+
+#include "core/common/error.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+
+#if defined(Q_OS_UNIX)
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#endif
+
+namespace norva {
+
+void checkCancel(const CancelFlag *cancel)
+{
+    if (cancel && cancel->load(std::memory_order_relaxed))
+        raise(ErrorKind::Cancelled);
+}
+
+namespace fileops {
+
+// ------------------------------------------------------------------ names
+
+namespace {
+
+// The length of the valid UTF-8 sequence at p (1..4), or 0.
+int utf8Length(const uchar *p, const uchar *end)
+{
+    const uchar b = p[0];
+    if (b < 0x80)
+        return 1;
+    int n = 0;
+    char32_t min = 0;
+    char32_t cp = 0;
+    if ((b & 0xE0) == 0xC0) {
+        n = 2;
+        min = 0x80;
+        cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        n = 3;
+        min = 0x800;
+        cp = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        n = 4;
+        min = 0x10000;
+        cp = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (end - p < n)
+        return 0;
+    for (int i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (p[i] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+bool isEscapedByte(char16_t c)
+{
+    return c >= 0xDC80 && c <= 0xDCFF;
+}
+
+} // namespace
+
+QString decodeName(QByteArrayView native)
+{
+    QString out;
+    out.reserve(native.size());
+    const auto *p = reinterpret_cast<const uchar *>(native.data());
+    const uchar *const end = p + native.size();
+    while (p < end) {
+        const int n = utf8Length(p, end);
+        if (n == 0) {
+            out += QChar(char16_t(0xDC00 | *p));
+            ++p;
+            continue;
+        }
+        out += QString::fromUtf8(reinterpret_cast<const char *>(p), n);
+        p += n;
+    }
+    return out;
+}
+
+QByteArray encodeName(const QString &path)
+{
+    QByteArray out;
+    out.reserve(path.size());
+    const qsizetype size = path.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = path.at(i).unicode();
+        if (isEscapedByte(c) && (i == 0 || !QChar::isHighSurrogate(path.at(i - 1).unicode()))) {
+            out += char(c & 0xFF);
+            continue;
+        }
+        qsizetype n = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < size
+            && QChar::isLowSurrogate(path.at(i + 1).unicode()))
+            n = 2;
+        out += QStringView(path).mid(i, n).toUtf8();
+        i += n - 1;
+    }
+    return out;
+}
+
+namespace {
+
+bool usableName(const QString &path)
+{
+    // The system would take a name holding NUL for the shorter one in front of it.
+    return !path.isEmpty() && !path.contains(QChar(0));
+}
+
+bool hiddenName(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return path.mid(slash + 1).startsWith(u'.');
+}
+
+QString temporarySuffix()
+{
+    return QStringLiteral(".%1").arg(QRandomGenerator::global()->generate() & 0xFFFFFF, 6, 16,
+                                     QChar(u'0'));
+}
+
+} // namespace
+
+#if defined(Q_OS_UNIX)
+
+QString absolutePath(const QString &path)
+{
+    if (path.isEmpty() || path.startsWith(u'/'))
+        return QDir::cleanPath(path);
+    QByteArray cwd(PATH_MAX, Qt::Uninitialized);
+    if (!::getcwd(cwd.data(), size_t(cwd.size())))
+        return QDir::cleanPath(QDir::currentPath() + u'/' + path);
+    cwd.truncate(qsizetype(std::strlen(cwd.constData())));
+    return QDir::cleanPath(decodeName(cwd) + u'/' + path);
+}
+
+namespace {
+
+[[noreturn]] void raiseFromErrno(int err, const QString &path, bool reading)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        raise(ErrorKind::FileNotFound, path);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        raise(reading ? ErrorKind::ReadDenied : ErrorKind::PermissionDenied, path);
+    case ENOSPC:
+    case EDQUOT:
+        raise(ErrorKind::DiskFull, path);
+    case EIO:
+        raise(ErrorKind::IoError, path);
+    default:
+        raise(ErrorKind::FileAccess, path);
+    }
+}
+
+FileType typeOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return FileType::Regular;
+    if (S_ISDIR(mode))
+        return FileType::Directory;
+    if (S_ISCHR(mode))
+        return FileType::CharDevice;
+    return FileType::Other;
+}
+
+QByteArray folderOf(const QByteArray &native)
+{
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return native.left(slash);
+}
+
+// The name a chain of links ends at (the name itself when it is no link), so
+// that a write replaces the link's target and keeps the link.
+QByteArray followLinks(QByteArray native)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return native;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(native.constData(), target.data(), size_t(target.size()));
+        if (n <= 0 || n >= target.size())
+            return native;
+        target.truncate(n);
+        native = target.startsWith('/') ? target : folderOf(native) + '/' + target;
+    }
+    return native;
+}
+
+void closeQuietly(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+void writeAllTo(int fd, const QByteArray &data, const QString &path)
+{
+    const char *p = data.constData();
+    qint64 left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseFromErrno(errno, path, false);
+        }
+        p += n;
+        left -= n;
+    }
+}
+
+bool sameFile(const struct stat &a, const QString &other)
+{
+    if (!usableName(other))
+        return false;
+    struct stat b;
+    return ::stat(encodeName(other).constData(), &b) == 0 && a.st_dev == b.st_dev
+           && a.st_ino == b.st_ino;
+}
+
+// The target of a write, checked: its native name (links followed) and what
+// is there now.
+struct Target
+{
+    QByteArray native;
+    WriteTarget kind = WriteTarget::New;
+    struct stat st = {};
+};
+
+Target examine(const QString &path, const QStringList &protect)
+{
+    if (!usableName(path))
+        raise(ErrorKind::FileAccess, path);
+    Target t;
+    t.native = followLinks(encodeName(path));
+    if (::stat(t.native.constData(), &t.st) != 0) {
+        if (errno != ENOENT)
+            raiseFromErrno(errno, path, false);
+        return t;
+    }
+    if (S_ISCHR(t.st.st_mode)) {
+        t.kind = WriteTarget::Device;
+        return t;
+    }
+    if (!S_ISREG(t.st.st_mode))
+        raise(ErrorKind::NotRegularFile, path);
+    for (const QString &p : protect)
+        if (sameFile(t.st, p))
+            raise(ErrorKind::ProtectedFile, path);
+    t.kind = WriteTarget::Regular;
+    return t;
+}
+
+// A new file beside target, open for writing.
+struct TempFile
+{
+    QByteArray native;
+    int fd = -1;
+
+    ~TempFile() { discard(); }
+    void discard()
+    {
+        closeQuietly(fd);
+        fd = -1;
+        if (!native.isEmpty())
+            ::unlink(native.constData());
+        native.clear();
+    }
+};
+
+void createTemp(TempFile &temp, const Target &target, const QString &path)
+{
+    const QByteArray folder = folderOf(target.native);
+    const qsizetype slash = target.native.lastIndexOf('/');
+    const QByteArray base = target.native.mid(slash + 1);
+    for (int attempt = 0;; ++attempt) {
+        const QByteArray name =
+            folder + "/." + base + encodeName(temporarySuffix()) + QByteArrayLiteral(".tmp");
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            temp.native = name;
+            temp.fd = fd;
+            break;
+        }
+        if (errno == EEXIST && attempt < 100)
+            continue;
+        if (errno == EINTR)
+            continue;
+        // No such folder: the name itself is wrong.
+        if (errno == ENOENT || errno == ENOTDIR)
+            raise(ErrorKind::FileAccess, path);
+        raiseFromErrno(errno, path, false);
+    }
+    if (target.kind == WriteTarget::Regular) {
+        // The new file takes the old one's permissions (and, for an
+        // administrator, its owner).
+        ::fchmod(temp.fd, target.st.st_mode & 07777);
+        [[maybe_unused]] const int ignored = ::fchown(temp.fd, target.st.st_uid, target.st.st_gid);
+    }
+}
+
+void syncAndClose(int &fd, const QString &path)
+{
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        raiseFromErrno(errno, path, false);
+    const int rc = ::close(fd);
+    fd = -1;
+    if (rc != 0 && errno != EINTR)
+        raiseFromErrno(errno, path, false);
+}
+
+void replaceWith(TempFile &temp, const Target &target, const QString &path)
+{
+    if (::rename(temp.native.constData(), target.native.constData()) != 0)
+        raiseFromErrno(errno, path, false);
+    temp.native.clear();
+    // The rename itself reaches the disk with its folder.
+    const int dir = ::open(folderOf(target.native).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+// An existing file that we may not write is not replaced behind its back.
+void checkWritable(const Target &target, const QString &path)
+{
+    if (target.kind == WriteTarget::Regular
+        && ::faccessat(AT_FDCWD, target.native.constData(), W_OK, AT_EACCESS) != 0)
+        raiseFromErrno(errno, path, false);
+}
+
+} // namespace
+
+FileStatus status(const QString &path)
+{
+    FileStatus s;
+    if (!usableName(path))
+        return s;
+    const QByteArray native = encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0)
+        return s;
+    s.type = typeOf(st.st_mode);
+    s.id = {quint64(st.st_dev), quint64(st.st_ino)};
+    s.size = qint64(st.st_size);
+    s.readable = ::access(native.constData(), R_OK) == 0;
+    s.writable = ::access(native.constData(), W_OK) == 0;
+    s.hidden = hiddenName(path);
+    return s;
+}
+
+bool isStandardOutput(const QString &path)
+{
+    if (!usableName(path))
+        return false;
+    struct stat out;
+    struct stat named;
+    return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(encodeName(path).constData(), &named) == 0
+           && out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+}
+
+struct InputFile::Native
+{
+    int fd = -1;
+};
+
+InputFile::InputFile(const QString &path)
+{
+    if (!usableName(path))
+        raise(ErrorKind::FileAccess, path);
+    // Without O_NONBLOCK a named pipe would keep open() waiting for a writer
+    // for ever; only regular files are read, so it is refused right after.
+    const int fd = ::open(encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        raiseFromErrno(errno, path, true);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        raise(ErrorKind::FileAccess, path);
+    }
+    m_native = new Native{fd};
+    m_size = qint64(st.st_size);
+}
+
+InputFile::~InputFile()
+{
+    if (m_native)
+        closeQuietly(m_native->fd);
+    delete m_native;
+}
+
+qint64 InputFile::read(char *buf, qint64 n, const CancelFlag *cancel)
+{
+    for (;;) {
+        checkCancel(cancel);
+        const ssize_t got = ::read(m_native->fd, buf, size_t(n));
+        if (got >= 0)
+            return qint64(got);
+        // A signal interrupted a read that waited: the flag tells whether to
+        // give up or to wait on.
+        if (errno != EINTR)
+            raise(ErrorKind::IoError);
+    }
+}
+
+WriteTarget checkWriteTarget(const QString &path, const QStringList &protect)
+{
+    return examine(path, protect).kind;
+}
+
+void writeWhole(const QString &path, const QByteArray &data, const QStringList &protect)
+{
+    const Target target = examine(path, protect);
+    if (target.kind == WriteTarget::Device) {
+        const int fd = ::open(target.native.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            raiseFromErrno(errno, path, false);
+        try {
+            writeAllTo(fd, data, path);
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        if (::close(fd) != 0 && errno != EINTR)
+            raiseFromErrno(errno, path, false);
+        return;
+    }
+    checkWritable(target, path);
+    TempFile temp;
+    createTemp(temp, target, path);
+    writeAllTo(temp.fd, data, path);
+    syncAndClose(temp.fd, path);
+    replaceWith(temp, target, path);
+}
+
+void writeWholeThrough(const QString &path, const QStringList &protect,
+                       const std::function<bool(const QString &)> &produce)
+{
+    const Target target = examine(path, protect);
+    if (target.kind == WriteTarget::Device) {
+        if (!produce(path))
+            raise(ErrorKind::IoError, path);
+        return;
+    }
+    checkWritable(target, path);
+    TempFile temp;
+    createTemp(temp, target, path);
+    closeQuietly(temp.fd);
+    temp.fd = -1;
+    if (!produce(decodeName(temp.native)))
+        raise(ErrorKind::IoError, path);
+    temp.fd = ::open(temp.native.constData(), O_RDONLY | O_CLOEXEC);
+    if (temp.fd < 0)
+        raiseFromErrno(errno, path, false);
+    syncAndClose(temp.fd, path);
+    replaceWith(temp, target, path);
+}
+
+void keepBackup(const QString &path, const QString &backup)
+{
+    if (!usableName(path) || !usableName(backup))
+        raise(ErrorKind::FileAccess, backup);
+    const QByteArray source = followLinks(encodeName(path));
+    struct stat st;
+    if (::stat(source.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return; // nothing of ours to keep
+    const Target target = examine(backup, {path});
+    if (target.kind == WriteTarget::Device)
+        raise(ErrorKind::NotRegularFile, backup);
+    // A second name made beside the backup, then moved over it in one step.
+    const QByteArray name = folderOf(target.native) + "/." + encodeName(temporarySuffix()) + ".bak";
+    if (::link(source.constData(), name.constData()) == 0) {
+        if (::rename(name.constData(), target.native.constData()) == 0)
+            return;
+        const int err = errno;
+        ::unlink(name.constData());
+        raiseFromErrno(err, backup, false);
+    }
+    // A file system without hard links: a copy.
+    InputFile in(path);
+    QByteArray data;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    for (qint64 n; (n = in.read(chunk.data(), chunk.size())) > 0;)
+        data.append(chunk.constData(), n);
+    writeWhole(backup, data, {path});
+}
+
+#else // a system without the calls above: Qt's own file classes
+
+QString absolutePath(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+namespace {
+
+[[noreturn]] void raiseFor(const QFileDevice &file, const QString &path, bool reading)
+{
+    switch (file.error()) {
+    case QFileDevice::PermissionsError:
+        raise(reading ? ErrorKind::ReadDenied : ErrorKind::PermissionDenied, path);
+    case QFileDevice::ResourceError:
+        raise(ErrorKind::DiskFull, path);
+    default:
+        raise(QFileInfo::exists(path) ? ErrorKind::IoError : ErrorKind::FileNotFound, path);
+    }
+}
+
+WriteTarget examine(const QString &path, const QStringList &protect)
+{
+    if (!usableName(path))
+        raise(ErrorKind::FileAccess, path);
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        return WriteTarget::New;
+    if (!fi.isFile())
+        raise(ErrorKind::NotRegularFile, path);
+    const QString canonical = fi.canonicalFilePath();
+    for (const QString &p : protect)
+        if (QFileInfo(p).canonicalFilePath() == canonical)
+            raise(ErrorKind::ProtectedFile, path);
+    return WriteTarget::Regular;
+}
+
+} // namespace
+
+FileStatus status(const QString &path)
+{
+    FileStatus s;
+    if (!usableName(path))
+        return s;
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        return s;
+    s.type = fi.isFile() ? FileType::Regular : fi.isDir() ? FileType::Directory : FileType::Other;
+    s.id = {0, quint64(qHash(fi.canonicalFilePath()))};
+    s.size = fi.size();
+    s.readable = fi.isReadable();
+    s.writable = fi.isWritable();
+    s.hidden = hiddenName(path) || fi.isHidden();
+    return s;
+}
+
+bool isStandardOutput(const QString &)
+{
+    return false;
+}
+
+struct InputFile::Native
+{
+    QFile file;
+};
+
+InputFile::InputFile(const QString &path)
+{
+    if (!usableName(path))
+        raise(ErrorKind::FileAccess, path);
+    const QFileInfo fi(path);
+    if (fi.exists() && !fi.isFile())
+        raise(ErrorKind::FileAccess, path);
+    m_native = new Native;
+    m_native->file.setFileName(path);
+    if (!m_native->file.open(QIODevice::ReadOnly)) {
+        delete m_native;
+        m_native = nullptr;
+        raise(fi.exists() ? ErrorKind::ReadDenied : ErrorKind::FileNotFound, path);
+    }
+    m_size = m_native->file.size();
+}
+
+InputFile::~InputFile()
+{
+    delete m_native;
+}
+
+qint64 InputFile::read(char *buf, qint64 n, const CancelFlag *cancel)
+{
+    checkCancel(cancel);
+    const qint64 got = m_native->file.read(buf, n);
+    if (got < 0)
+        raise(ErrorKind::IoError);
+    return got;
+}
+
+WriteTarget checkWriteTarget(const QString &path, const QStringList &protect)
+{
+    return examine(path, protect);
+}
+
+void writeWhole(const QString &path, const QByteArray &data, const QStringList &protect)
+{
+    examine(path, protect);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        raiseFor(file, path, false);
+    if (file.write(data) != data.size() || !file.flush()) {
+        file.cancelWriting();
+        raiseFor(file, path, false);
+    }
+    if (!file.commit())
+        raiseFor(file, path, false);
+}
+
+void writeWholeThrough(const QString &path, const QStringList &protect,
+                       const std::function<bool(const QString &)> &produce)
+{
+    examine(path, protect);
+    const QString temp = path + temporarySuffix() + QStringLiteral(".tmp");
+    if (!produce(temp)) {
+        QFile::remove(temp);
+        raise(ErrorKind::IoError, path);
+    }
+    QFile::remove(path);
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        raise(ErrorKind::IoError, path);
+    }
+}
+
+void keepBackup(const QString &path, const QString &backup)
+{
+    if (!QFileInfo(path).isFile())
+        return;
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        raiseFor(in, path, true);
+    writeWhole(backup, in.readAll(), {path});
+}
+
+#endif
+
+} // namespace fileops
+} // namespace norva

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/graph/drawtarget.h"
+#include "core/graph/graphsource.h"
+#include "core/graph/graphstate.h"
+
+#include <functional>
+
+namespace norva {
+
+// Draws the selected graphs of the last calculation over whatever the target
+// already shows (the caller clears the picture or starts the page): the axis,
+// when printing (screen false) the legend below the plot, then the han bars and
+// the score, rank, rating and running total graphs in that order. width and
+// height give the drawing area in the target's units.
+//
+// Nothing is drawn unless state.drawReady is true; it is false while the
+// drawing runs and true again afterwards, also when the drawing fails. Between
+// graphs processEvents is called to let pending window events run; a drawing
+// requested from there draws nothing.
+//
+// Errors raised by the target or the source end the drawing and reach the
+// caller (an Error of kind Overflow when a count or coordinate leaves its width).
+void drawGraph(GraphState &state, DrawTarget &target, qint32 width, qint32 height, bool screen,
+               const std::function<void()> &processEvents = {},
+               const GraphSource &source = calcGraphSource());
+
+} // namespace norva

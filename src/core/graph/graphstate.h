@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/graph/drawtarget.h"
+
+namespace norva {
+
+// The graph window's drawing state. One object lives as long as the program:
+// closing the window keeps the colours and the selection for the next drawing
+// and for printing.
+struct GraphState
+{
+    // Bits of shownGraphs, one per graph.
+    enum Graph : qint16 {
+        ScoreGraph = 1,
+        RankGraph = 2,
+        HanGraph = 4,
+        RatingGraph = 8,
+        TotalGraph = 16,
+        AllGraphs = 31,
+    };
+
+    // The colours start as the settings' defaults; the window reads the
+    // settings over them when it is loaded.
+    Color foreColor = makeColor(0, 0, 0);
+    Color backColor = makeColor(255, 255, 255);
+    Color scoreColor = makeColor(255, 0, 0);
+    Color rankColor = makeColor(255, 128, 64);
+    Color hanColor = makeColor(0, 128, 0);
+    Color ratingColor = makeColor(0, 128, 255);
+    Color totalColor = makeColor(128, 0, 128);
+
+    // The graphs drawn.
+    qint16 shownGraphs = AllGraphs;
+    // Drawing is permitted only while this is true: it is false until the
+    // window has been loaded, and during a drawing.
+    bool drawReady = false;
+};
+
+} // namespace norva

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/calc/calcresults.h"
+#include "core/graph/graphsource.h"
+#include "core/graph/graphstate.h"
+
+#include <QPrinter>
+#include <QSize>
+
+#include <functional>
+
+namespace norva {
+
+// Prints one page: the page's coordinate system spans the screen (in twips)
+// with its origin one eighth of the page height below the top edge; the
+// results column stands from three quarters of the width rightwards and the
+// graph (with its legend) in the left three quarters. The document is ended
+// afterwards. The printer has been set up (format, output, copies) by the
+// caller.
+//
+// A results column that fails part-way keeps its printed lines and the graph
+// is still drawn. False when the printer could not be started, the graph
+// failed (the page still carries what was printed) or the document could not
+// be ended.
+bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<PrintLine> &lines,
+                          const GraphSource &source, QSize screenPixels,
+                          const std::function<void()> &processEvents = {});
+
+// The same with the last calculation's results column, the primary screen's
+// size and the window events processed between the graphs; the graph is drawn
+// from source (the last calculation unless a test supplies its own figures).
+bool printResultsAndGraph(QPrinter &printer, GraphState &state,
+                          const GraphSource &source = calcGraphSource());
+
+// Draws the graph into the area (0, 0)-(width, height) of the painter's units,
+// plus the legend below it when printing. The graph is drawn into an image
+// that goes onto the page, so that overlapping graphs combine by AND as they
+// do on screen (a printer ignores that draw mode). Errors of drawGraph reach
+// the caller.
+void printGraph(QPainter &painter, GraphState &state, qint32 width, qint32 height,
+                const GraphSource &source, const std::function<void()> &processEvents = {});
+
+} // namespace norva

@@ -1,0 +1,213 @@
+#include "gui/widgets/childwindow.h"
+
+#include "core/common/convert.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QWidget>
+
+#include <algorithm>
+#include <climits>
+
+namespace norva {
+
+int twipsToPixels(qint64 twips)
+{
+    const double px = roundHalfEven(double(twips) / TwipsPerPixel);
+    return int(std::clamp(px, 0.0, double(QWIDGETSIZE_MAX)));
+}
+
+// The client widget of a child window: tells its window object about closing
+// and resizing.
+class ChildWindowWidget final : public QWidget
+{
+public:
+    explicit ChildWindowWidget(ChildWindow *owner)
+        : m_owner(owner)
+    {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        m_owner->closing();
+        event->accept();
+    }
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        m_owner->resized();
+    }
+
+private:
+    ChildWindow *m_owner;
+};
+
+namespace {
+
+QPointer<QMdiArea> &area()
+{
+    static QPointer<QMdiArea> a;
+    return a;
+}
+
+} // namespace
+
+ChildWindow::ChildWindow(QString windowName, QString caption)
+    : m_formName(std::move(windowName))
+    , m_caption(std::move(caption))
+{}
+
+// The widgets belong to the main window; the object may outlive them (it lives
+// until the program ends), so it never deletes them itself.
+ChildWindow::~ChildWindow() = default;
+
+void ChildWindow::setMdiArea(QMdiArea *a)
+{
+    area() = a;
+}
+
+QMdiArea *ChildWindow::mdiArea()
+{
+    return area();
+}
+
+void ChildWindow::show()
+{
+    QMdiArea *host = area();
+    if (m_subWindow) {
+        if (m_subWindow->isMinimized())
+            m_subWindow->showNormal();
+        if (host)
+            host->setActiveSubWindow(m_subWindow);
+        m_subWindow->raise();
+        m_subWindow->setFocus();
+        return;
+    }
+    if (!host)
+        return;
+
+    auto *form = new ChildWindowWidget(this);
+    auto *sub = new QMdiSubWindow;
+    sub->setObjectName(m_formName);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWidget(form);
+    sub->setWindowTitle(m_caption);
+    host->addSubWindow(sub);
+    m_form = form;
+    m_subWindow = sub;
+    // A window destroyed without being closed (its main window deleted) is no
+    // longer open: its controls are gone with it.
+    QObject::connect(sub, &QObject::destroyed, sub, [this, sub] {
+        if (m_current == sub)
+            destroyed();
+    });
+    m_current = sub;
+    // Ctrl+W belongs to the View menu; the child window keeps Ctrl+F4 to close.
+    for (QAction *a : sub->systemMenu()->actions()) {
+        QList<QKeySequence> keys = a->shortcuts();
+        if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)))
+            a->setShortcuts(keys);
+    }
+
+    m_loaded = true;
+    try {
+        onLoad();
+    } catch (...) {
+        // A window that failed to load is not left half open.
+        m_loaded = false;
+        delete m_subWindow;
+        throw;
+    }
+    if (!m_subWindow)
+        return; // onLoad closed it again
+    m_subWindow->show();
+    host->setActiveSubWindow(m_subWindow);
+    m_subWindow->raise();
+}
+
+bool ChildWindow::unload()
+{
+    if (!m_subWindow)
+        return true;
+    m_subWindow->close();
+    return !m_loaded;
+}
+
+void ChildWindow::closing()
+{
+    if (!m_loaded || m_unloading)
+        return;
+    m_unloading = true;
+    // Closing always completes, whatever fails on the way.
+    try {
+        onUnload();
+    } catch (...) {
+    }
+    m_loaded = false;
+    m_unloading = false;
+    // The widgets go away with the window; a new one opens from scratch even
+    // before they are deleted.
+    m_current = nullptr;
+    m_subWindow = nullptr;
+    m_form = nullptr;
+}
+
+void ChildWindow::resized()
+{
+    if (m_loaded && !m_unloading)
+        onResize();
+}
+
+void ChildWindow::destroyed()
+{
+    m_current = nullptr;
+    m_loaded = false;
+    m_subWindow = nullptr;
+    m_form = nullptr;
+}
+
+qint64 ChildWindow::outerWidth() const
+{
+    if (!m_subWindow)
+        return 0;
+    const int px = m_subWindow->width();
+    return px == m_setPixels.width() ? m_setTwips.width() : pixelsToTwips(px);
+}
+
+qint64 ChildWindow::outerHeight() const
+{
+    if (!m_subWindow)
+        return 0;
+    const int px = m_subWindow->height();
+    return px == m_setPixels.height() ? m_setTwips.height() : pixelsToTwips(px);
+}
+
+void ChildWindow::setOuterSize(qint64 widthTwips, qint64 heightTwips)
+{
+    if (!m_subWindow)
+        return;
+    m_subWindow->resize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+    // What the window really took (a minimum size may have enlarged it).
+    m_setPixels = m_subWindow->size();
+    m_setTwips = QSize(int(std::clamp<qint64>(widthTwips, 0, INT_MAX)),
+                       int(std::clamp<qint64>(heightTwips, 0, INT_MAX)));
+    if (m_setPixels.width() != twipsToPixels(widthTwips))
+        m_setTwips.setWidth(int(pixelsToTwips(m_setPixels.width())));
+    if (m_setPixels.height() != twipsToPixels(heightTwips))
+        m_setTwips.setHeight(int(pixelsToTwips(m_setPixels.height())));
+}
+
+bool ChildWindow::isMinimized() const
+{
+    return m_subWindow && m_subWindow->isMinimized();
+}
+
+bool ChildWindow::isMaximized() const
+{
+    return m_subWindow && m_subWindow->isMaximized();
+}
+
+} // namespace norva

@@ -1,0 +1,63 @@
+#include "gui/widgets/fixedlayout.h"
+
+#include "gui/widgets/childwindow.h"
+
+#include <QLabel>
+#include <QVariant>
+
+namespace norva {
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                 twipsToPixels(height));
+}
+
+QFont formFont()
+{
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPointSize(9);
+    return font;
+}
+
+void setControlName(QWidget *control, const QString &name, int index)
+{
+    if (index < 0) {
+        control->setObjectName(name);
+        return;
+    }
+    control->setObjectName(name + u'(' + QString::number(index) + u')');
+    control->setProperty("index", index);
+}
+
+QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style,
+                 const QString &caption, int left, int top, int width, int height)
+{
+    auto *label = new QLabel(caption, form);
+    setControlName(label, name, index);
+    label->setGeometry(twipsRect(left, top, width, height));
+    label->setTextFormat(Qt::PlainText);
+    label->setProperty("designWidth", label->width());
+    if (style == LabelStyle::Value) {
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setLineWidth(1);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setIndent(2); // keeps the digits off the border
+    } else {
+        // Text at the top, so that a caption beside a text box stands on the
+        // line of the box's text.
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    return label;
+}
+
+void setTitleText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    const int designed = label->property("designWidth").toInt();
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * label->margin()
+                       + 2 * label->frameWidth();
+    label->resize(qMax(designed, needed), label->height());
+}
+
+} // namespace norva

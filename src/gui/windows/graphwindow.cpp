@@ -1,0 +1,315 @@
+#include "gui/windows/graphwindow.h"
+
+#include "core/graph/colorstring.h"
+#include "core/graph/drawgraph.h"
+#include "gui/print/paintertarget.h"
+#include "gui/print/printpage.h"
+
+#include "core/common/convert.h"
+#include "core/common/error.h"
+#include "core/settings/settings.h"
+#include "gui/widgets/icons.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFont>
+#include <QMdiSubWindow>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
+
+namespace norva {
+
+namespace {
+
+// The bit of each toggle's graph in the selection mask.
+constexpr qint16 GraphBits[5] = {1, 2, 4, 8, 16};
+
+// Picture area: its top-left corner, and what the window's client area keeps
+// free to its right and below it (in twips).
+constexpr int PictureLeft = 120;
+constexpr int PictureTop = 480;
+constexpr int PictureWidthMargin = 250;
+constexpr int PictureHeightMargin = 580;
+// A window no taller than this keeps its picture height.
+constexpr int MinResizeHeight = 1000;
+
+const GraphSource *&sourceForTests()
+{
+    static const GraphSource *s = nullptr;
+    return s;
+}
+
+const GraphSource &graphSource()
+{
+    return sourceForTests() ? *sourceForTests() : calcGraphSource();
+}
+
+// A size in twips as a 16-bit value: the remembered window size cannot hold
+// more, so a larger size is held at the largest one.
+qint16 size16(qint64 twips)
+{
+    return qint16(std::clamp<qint64>(twips, std::numeric_limits<qint16>::min(),
+                                     std::numeric_limits<qint16>::max()));
+}
+
+QColor qcolor(Color c)
+{
+    return PainterTarget::toQColor(c);
+}
+
+} // namespace
+
+// ------------------------------------------------------------ picture area
+
+GraphPicture::GraphPicture(const QImage &image, QWidget *parent)
+    : QWidget(parent)
+    , m_image(image)
+    , m_back(Qt::white)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void GraphPicture::setBackColor(const QColor &color)
+{
+    m_back = color;
+}
+
+void GraphPicture::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    const QRect r = event->rect();
+    p.fillRect(r, m_back);
+    p.drawImage(r.topLeft(), m_image, r);
+}
+
+// ------------------------------------------------------------------ window
+
+GraphWindow &GraphWindow::instance()
+{
+    static GraphWindow form;
+    return form;
+}
+
+GraphWindow::GraphWindow()
+    : ChildWindow(QStringLiteral("frmGraph"), QStringLiteral("グラフ表示"))
+{}
+
+void GraphWindow::setGraphSourceForTests(const GraphSource *source)
+{
+    sourceForTests() = source;
+}
+
+QCheckBox *GraphWindow::graphToggle(int index) const
+{
+    return index >= 0 && index < 5 ? m_graphToggles[size_t(index)].data() : nullptr;
+}
+
+void GraphWindow::onLoad()
+{
+    QWidget *client = form();
+    m_state.drawReady = false;
+    m_drawQueued = false;
+    if (QMdiSubWindow *sub = subWindow())
+        sub->setWindowIcon(toolbarIcon(QStringLiteral("GraphWindow")));
+
+    // The controls as designed, each toggle ticked (its graph hidden).
+    static const char16_t *const captions[5] = {u"得点(&P)", u"順位(&K)", u"翻別(&V)", u"Ｒ値(&E)",
+                                                u"合計(&T)"};
+    QFont toggleFont(QStringLiteral("ＭＳ ゴシック"));
+    toggleFont.setPointSizeF(9);
+    toggleFont.setBold(true);
+    m_picture = new GraphPicture(m_image, client);
+    m_picture->setObjectName(QStringLiteral("picGameRpt"));
+    m_picture->setGeometry(twipsToPixels(PictureLeft), twipsToPixels(PictureTop),
+                           twipsToPixels(1935), twipsToPixels(1095));
+    QWidget *previous = m_picture;
+    for (int i = 0; i < 5; ++i) {
+        auto *chk = new QCheckBox(QString::fromUtf16(captions[i]), client);
+        chk->setObjectName(QStringLiteral("chkSelectGraph(%1)").arg(i));
+        chk->setProperty("index", i);
+        chk->setFont(toggleFont);
+        // Painted in its graph's colour: the row of toggles is the legend.
+        chk->setBackgroundRole(QPalette::Window);
+        chk->setAutoFillBackground(true);
+        chk->setGeometry(twipsToPixels(120 + 960 * i), twipsToPixels(120), twipsToPixels(975),
+                         twipsToPixels(255));
+        chk->setChecked(true);
+        QObject::connect(chk, &QCheckBox::toggled, chk, [this, i] { toggleGraph(i); });
+        QWidget::setTabOrder(previous, chk);
+        previous = chk;
+        m_graphToggles[size_t(i)] = chk;
+    }
+
+    m_graphWidth = size16(GetParamValue(QStringLiteral("GraphWidth")).toLongLong());
+    m_graphHeight = size16(GetParamValue(QStringLiteral("GraphHeight")).toLongLong());
+    setOuterSize(m_graphWidth, m_graphHeight);
+
+    // Clearing a toggle adds its bit through the click handler; taking the
+    // bit off again keeps the mask as stored.
+    m_state.shownGraphs = variantToInt16(GetParamValue(QStringLiteral("GraphDisp")));
+    for (int i = 0; i < 5; ++i) {
+        if (m_state.shownGraphs & GraphBits[i]) {
+            m_graphToggles[size_t(i)]->setChecked(false);
+            m_state.shownGraphs = toInt16(m_state.shownGraphs - GraphBits[i]);
+        }
+    }
+
+    const auto color = [](const char16_t *key) {
+        return colorFromString(GetParamValue(QString::fromUtf16(key)).toString());
+    };
+    const auto paint = [this](int i, Color c) {
+        QCheckBox *chk = m_graphToggles[size_t(i)];
+        QPalette pal = chk->palette();
+        pal.setColor(QPalette::Window, qcolor(c));
+        chk->setPalette(pal);
+    };
+    m_state.foreColor = color(u"GraphFore");
+    m_state.backColor = color(u"GraphBack");
+    m_state.scoreColor = color(u"GraphPoint");
+    paint(0, m_state.scoreColor);
+    m_state.rankColor = color(u"GraphRank");
+    paint(1, m_state.rankColor);
+    m_state.hanColor = color(u"GraphPart");
+    paint(2, m_state.hanColor);
+    m_state.ratingColor = color(u"GraphFlowR");
+    paint(3, m_state.ratingColor);
+    m_state.totalColor = color(u"GraphFlowPnt");
+    paint(4, m_state.totalColor);
+    for (int i = 0; i < 5; ++i)
+        setCaptionColor(i);
+
+    m_picture->setBackColor(qcolor(m_state.backColor));
+    m_state.drawReady = true;
+    m_shown = true;
+    // The first drawing comes with the resize of the window's first display.
+}
+
+void GraphWindow::onResize()
+{
+    QWidget *client = form();
+    if (!client || !m_picture)
+        return;
+    const qint64 cw = pixelsToTwips(client->width());
+    const qint64 ch = pixelsToTwips(client->height());
+    if (!isMinimized()) {
+        QRect r = m_picture->geometry();
+        if (outerHeight() > MinResizeHeight)
+            r.setHeight(twipsToPixels(std::max<qint64>(ch - PictureHeightMargin, 0)));
+        r.setWidth(twipsToPixels(std::max<qint64>(cw - PictureWidthMargin, 0)));
+        m_picture->setGeometry(r);
+        // Only a normal window's size is remembered.
+        if (!isMaximized()) {
+            m_graphWidth = size16(outerWidth());
+            m_graphHeight = size16(outerHeight());
+        }
+    }
+    // Drawn once the resize is over: a drawing lets window events run between
+    // its graphs, which must not happen in the middle of showing or laying
+    // out the window. A burst of resizes draws once.
+    if (!m_drawQueued) {
+        m_drawQueued = true;
+        QTimer::singleShot(0, m_picture, [this] {
+            m_drawQueued = false;
+            redraw();
+        });
+    }
+}
+
+void GraphWindow::onUnload()
+{
+    storeSettings();
+    m_shown = false;
+}
+
+void GraphWindow::toggleGraph(int index)
+{
+    const qint16 bit = GraphBits[index];
+    try {
+        if (!m_graphToggles[size_t(index)]->isChecked())
+            m_state.shownGraphs = add16(m_state.shownGraphs, bit);
+        else
+            m_state.shownGraphs = toInt16(m_state.shownGraphs - bit);
+    } catch (const Error &) {
+        // Beyond 16 bits the selection stays as it was.
+    }
+    redraw();
+}
+
+void GraphWindow::setCaptionColor(int index)
+{
+    QCheckBox *chk = m_graphToggles[size_t(index)];
+    const QColor back = chk->palette().color(QPalette::Window);
+    QPalette pal = chk->palette();
+    const QColor caption(255 - back.red(), 255 - back.green(), 255 - back.blue());
+    pal.setColor(QPalette::WindowText, caption);
+    pal.setColor(QPalette::ButtonText, caption);
+    chk->setPalette(pal);
+}
+
+void GraphWindow::redraw()
+{
+    // The picture is in use by the drawing under way: draw again once it ends.
+    if (m_drawing) {
+        m_redrawRequested = true;
+        return;
+    }
+    do {
+        m_redrawRequested = false;
+        drawOnce();
+    } while (m_redrawRequested && m_picture);
+}
+
+void GraphWindow::drawOnce()
+{
+    if (!m_picture)
+        return;
+    const QSize size = m_picture->size().expandedTo(QSize(1, 1));
+    QImage fresh(size, QImage::Format_RGB32);
+    fresh.fill(qcolor(m_state.backColor));
+    m_image = std::move(fresh);
+    m_picture->setBackColor(qcolor(m_state.backColor));
+    m_picture->update();
+    if (!m_state.drawReady)
+        return;
+
+    m_drawing = true;
+    const QPointer<GraphPicture> picture = m_picture;
+    try {
+        PainterTarget target(m_image);
+        drawGraph(
+            m_state, target, qint32(pixelsToTwips(size.width())),
+            qint32(pixelsToTwips(size.height())), true,
+            [picture] {
+                // Show what is drawn so far, and let the user go on meanwhile.
+                if (picture)
+                    picture->update();
+                QCoreApplication::processEvents();
+            },
+            graphSource());
+    } catch (const std::exception &) {
+        // What was drawn before the failure stays; the next request draws anew.
+    }
+    m_drawing = false;
+    if (picture)
+        picture->update();
+}
+
+bool GraphWindow::print(QPrinter &printer)
+{
+    return printResultsAndGraph(printer, m_state, graphSource());
+}
+
+void GraphWindow::storeSettings()
+{
+    if (m_graphWidth == 0)
+        return;
+    SetParamValue(QStringLiteral("GraphWidth"), QVariant::fromValue<qint16>(m_graphWidth));
+    SetParamValue(QStringLiteral("GraphHeight"), QVariant::fromValue<qint16>(m_graphHeight));
+    SetParamValue(QStringLiteral("GraphDisp"), QVariant::fromValue<qint16>(m_state.shownGraphs));
+}
+
+} // namespace norva

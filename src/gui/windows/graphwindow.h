@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/graph/graphsource.h"
+#include "core/graph/graphstate.h"
+#include "gui/widgets/childwindow.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QPrinter;
+
+namespace norva {
+
+// The graph window's picture area: shows the picture drawn into its backing
+// store and keeps it when covered and uncovered. Where the window has grown
+// past the picture, the rest shows the picture's background colour.
+class GraphPicture final : public QWidget
+{
+public:
+    GraphPicture(const QImage &image, QWidget *parent);
+    void setBackColor(const QColor &color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const QImage &m_image;
+    QColor m_back;
+};
+
+// The graph window: five series toggles over a picture of the graphs. Its
+// object holds what must survive the window being closed and opened again:
+// the colours, the selection, the size and the picture.
+class GraphWindow final : public ChildWindow
+{
+public:
+    static GraphWindow &instance();
+
+    // True while the window is open. Asking never opens it.
+    bool isShown() const { return m_shown && isOpen(); }
+    // Erases the picture to the background colour and draws the selected
+    // graphs over it. A request that arrives while a drawing runs (a resize,
+    // a toggle, a calculation) is carried out once that drawing has ended.
+    void redraw();
+    // Prints the results column and the graph on one page of printer, which
+    // the caller has set up, and ends the document. Without a loaded graph
+    // window since start-up the page carries the results only. False when
+    // the page could not be printed completely; nothing is shown to the user.
+    bool print(QPrinter &printer);
+    // Stores the window's size and selection as settings (nothing before the
+    // window has ever been loaded).
+    void storeSettings();
+
+    // The drawing state shared by the screen and the printer.
+    GraphState &state() { return m_state; }
+    qint16 graphWidth() const { return m_graphWidth; }
+    qint16 graphHeight() const { return m_graphHeight; }
+    // The picture as last drawn.
+    const QImage &picture() const { return m_image; }
+    // The toggle of a graph (0..4) while the window is open, else null.
+    QCheckBox *graphToggle(int index) const;
+
+    // Test hook: the figures the graphs are drawn from (null: the last
+    // calculation).
+    static void setGraphSourceForTests(const GraphSource *source);
+
+protected:
+    void onLoad() override;
+    void onResize() override;
+    void onUnload() override;
+
+private:
+    GraphWindow();
+    void toggleGraph(int index);
+    void setCaptionColor(int index);
+    void drawOnce();
+
+    GraphState m_state;
+    qint16 m_graphWidth = 0;
+    qint16 m_graphHeight = 0;
+    bool m_shown = false;
+    bool m_drawing = false;
+    bool m_redrawRequested = false;
+    bool m_drawQueued = false;
+    QImage m_image;
+
+    std::array<QPointer<QCheckBox>, 5> m_graphToggles;
+    QPointer<GraphPicture> m_picture;
+};
+
+} // namespace norva

@@ -1,0 +1,98 @@
+#include "gui/windows/rankwindow.h"
+
+#include "gui/widgets/resulttext.h"
+
+#include "core/calc/calcresults.h"
+#include "gui/widgets/fixedlayout.h"
+
+#include <QLabel>
+
+namespace norva {
+
+RankWindow &RankWindow::instance()
+{
+    static RankWindow form;
+    return form;
+}
+
+RankWindow::RankWindow()
+    : ChildWindow(QStringLiteral("frmRank"), QStringLiteral("順位"))
+{}
+
+void RankWindow::onLoad()
+{
+    QWidget *f = form();
+    f->setFont(formFont());
+    using enum LabelStyle;
+    addLabel(f, QStringLiteral("lblAllNumTitle"), -1, Title, QStringLiteral("試合数"), 240, 120,
+             615);
+    addLabel(f, QStringLiteral("lblScoreTitle"), -1, Title, QStringLiteral("総合得点"), 1440, 120,
+             735);
+    addLabel(f, QStringLiteral("lblAveTitle"), -1, Title, QStringLiteral("平均順位"), 2520, 120,
+             735);
+    m_games = addLabel(f, QStringLiteral("lblAllNum"), -1, Value, {}, 240, 360, 975);
+    m_scoreTotal = addLabel(f, QStringLiteral("lblScore"), -1, Value, {}, 1440, 360, 975);
+    m_averageRank = addLabel(f, QStringLiteral("lblRankAve"), -1, Value, {}, 2520, 360, 975);
+    addLabel(f, QStringLiteral("lblHighScoreTitle"), -1, Title, QStringLiteral("最高得点"), 1440,
+             720, 735);
+    addLabel(f, QStringLiteral("lblLowScoreTitle"), -1, Title, QStringLiteral("最低得点"), 2520,
+             720, 735);
+    addLabel(f, QStringLiteral("lblScoreAveTitle"), -1, Title, QStringLiteral("平均得点"), 3600,
+             720, 735);
+    m_highScore = addLabel(f, QStringLiteral("lblHighScore"), -1, Value, {}, 1440, 960, 975);
+    m_lowScore = addLabel(f, QStringLiteral("lblLowScore"), -1, Value, {}, 2520, 960, 975);
+    m_averageScore = addLabel(f, QStringLiteral("lblScoreAve"), -1, Value, {}, 3600, 960, 975);
+
+    addLabel(f, QStringLiteral("lblRankNumTitle"), -1, Title, QStringLiteral("回　数"), 240, 1800,
+             615);
+    addLabel(f, QStringLiteral("lblRankContTitle"), -1, Title, QStringLiteral("連続数"), 240, 2160,
+             615);
+    for (int i = 0; i < 4; ++i) {
+        const int left = 840 + 960 * i;
+        m_rankTitles[i] = addLabel(f, QStringLiteral("lblRankTitle"), i, Title,
+                                   fullWidthDigit(i + 1) + u'位', left, 1560, 975);
+        m_rankCounts[i] = addLabel(f, QStringLiteral("lblRankNum"), i, Value, {}, left, 1800, 855);
+        m_rankRuns[i] = addLabel(f, QStringLiteral("lblRankCont"), i, Value, {}, left, 2160, 855);
+    }
+
+    setOuterSize(4950, 3060);
+    refresh();
+}
+
+void RankWindow::refresh()
+{
+    if (!form())
+        return;
+    const qint32 games = GetCalcValue(calc::GameCount).toInt();
+    if (games > 0) {
+        const double n = games;
+        const qint32 total = GetCalcValue(calc::ScoreTotal).toInt();
+        m_games->setText(QString::number(games));
+        m_scoreTotal->setText(QString::number(total));
+        m_highScore->setText(QString::number(GetCalcValue(calc::ScoreMax).toInt()));
+        m_lowScore->setText(QString::number(GetCalcValue(calc::ScoreMin).toInt()));
+        m_averageRank->setText(formatAverage(GetCalcValue(calc::RankTotal).toInt() / n));
+        m_averageScore->setText(formatAverage(total / n));
+    } else {
+        for (QLabel *l : {m_games.data(), m_scoreTotal.data(), m_highScore.data(),
+                          m_lowScore.data(), m_averageRank.data(), m_averageScore.data()})
+            l->clear();
+    }
+
+    for (int i = 0; i < 4; ++i) {
+        const QString rank = fullWidthDigit(i + 1) + u'位';
+        const qint32 n = GetCalcValue(calc::GameCount).toInt();
+        if (n > 0) {
+            const qint32 count = GetCalcValue(calc::RankCount, i).toInt();
+            setTitleText(m_rankTitles[i], rank + u'(' + sharePercent(count, n) + u"%)");
+            m_rankCounts[i]->setText(QString::number(count));
+            m_rankRuns[i]->setText(QString::number(GetCalcValue(calc::RankRunMax, i).toInt()));
+        } else {
+            setTitleText(m_rankTitles[i], rank);
+            m_rankCounts[i]->clear();
+            m_rankRuns[i]->clear();
+        }
+    }
+}
+
+} // namespace norva

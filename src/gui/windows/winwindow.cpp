@@ -1,0 +1,72 @@
+#include "gui/windows/winwindow.h"
+
+#include "gui/widgets/resulttext.h"
+
+#include "core/calc/calcresults.h"
+#include "core/common/convert.h"
+#include "core/tables/tableinfo.h"
+#include "gui/widgets/fixedlayout.h"
+
+#include <QLabel>
+
+namespace norva {
+
+WinWindow &WinWindow::instance()
+{
+    static WinWindow form;
+    return form;
+}
+
+WinWindow::WinWindow()
+    : ChildWindow(QStringLiteral("frmWin"), QStringLiteral("役"))
+{}
+
+void WinWindow::onLoad()
+{
+    QWidget *f = form();
+    f->setFont(formFont());
+    using enum LabelStyle;
+    addLabel(f, QStringLiteral("lblWinNumTitle"), -1, Title, QStringLiteral("総あがり数"), 240, 120,
+             975);
+    m_wins = addLabel(f, QStringLiteral("lblWinAllNum"), -1, Value, {}, 240, 360, 1215);
+    // Three classes to a row, left to right, top to bottom.
+    for (int i = 0; i < 9; ++i) {
+        const int left = 240 + 1440 * (i % 3);
+        const int top = 720 + 600 * (i / 3);
+        m_classTitles[i] =
+            addLabel(f, QStringLiteral("lblWinValueTitle"), i, Title, {}, left, top, 1215);
+        m_classCounts[i] =
+            addLabel(f, QStringLiteral("lblWinValue"), i, Value, {}, left, top + 240, 1215);
+    }
+
+    setOuterSize(4665, 3045);
+    refresh();
+}
+
+void WinWindow::refresh()
+{
+    if (!form())
+        return;
+    const qint32 wins = GetCalcValue(calc::WinHanCount).toInt();
+    if (wins > 0)
+        m_wins->setText(QString::number(wins));
+    else
+        m_wins->clear();
+
+    // The table definitions never name more than the nine cells.
+    const qint16 last = variantToInt16(GetTableInfoValue(0));
+    for (qint16 i = 0; i <= last; ++i) {
+        const QString name = trimSpaces(GetTableInfoValue(1, i).toString()).toString();
+        const qint32 classified = GetCalcValue(calc::WinHanCount).toInt();
+        if (classified > 0) {
+            const qint32 count = GetCalcValue(calc::WinByHan, i).toInt();
+            setTitleText(m_classTitles[i], name + u'(' + sharePercent(count, classified) + u"%)");
+            m_classCounts[i]->setText(QString::number(count));
+        } else {
+            setTitleText(m_classTitles[i], name);
+            m_classCounts[i]->clear();
+        }
+    }
+}
+
+} // namespace norva

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/common/exitsignals.h"
+#include "gui/app/startup.h"
+#include "gui/widgets/messagebox.h"
+#include "gui/windows/mainwindow.h"
+
+#include "testutil.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace guiutil {
+
+// Answers every message box with its default button (Cancel for a
+// Retry/Cancel box, so an exit never loops), recording it as usual.
+inline void answerWithDefaults()
+{
+    norva::msgbox::setResponderForTests([](const norva::ShownBox &box) {
+        if (box.buttons.testFlag(QMessageBox::Cancel))
+            return QMessageBox::Cancel;
+        if (box.defaultButton != QMessageBox::NoButton)
+            return box.defaultButton;
+        return QMessageBox::Ok;
+    });
+}
+
+// Writes a settings file (CP932 lines) beside the stand-in executable.
+inline void writeSettings(const testutil::ProgramDir &dir, const QStringList &lines)
+{
+    QVERIFY(
+        testutil::writeAll(dir.file(QStringLiteral("norva.ini")),
+                           testutil::cp932Lines(QStringList{QStringLiteral("[norva]")} + lines)));
+}
+
+inline void copyTables(const testutil::ProgramDir &dir)
+{
+    QVERIFY(QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
+                        dir.file(QStringLiteral("norva.dat"))));
+}
+
+// Starts the program as its executable does and waits for the main window.
+inline QPointer<norva::MainWindow> start()
+{
+    norva::startProgram();
+    QPointer<norva::MainWindow> m = norva::MainWindow::instance();
+    if (m)
+        (void)QTest::qWaitForWindowExposed(m);
+    return m;
+}
+
+// Closes the main window through its exit path and waits until it is gone.
+inline bool finish(QPointer<norva::MainWindow> &m)
+{
+    if (m)
+        m->close();
+    return QTest::qWaitFor([&] { return m.isNull(); }, 5000);
+}
+
+// Runs action, which opens a modal window; check then sees that window (the
+// active modal widget) and must close it.
+inline bool withModal(const std::function<void()> &action,
+                      const std::function<void(QWidget *)> &check)
+{
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        if (QWidget *w = QApplication::activeModalWidget(); w && !seen) {
+            seen = true;
+            poll.stop();
+            check(w);
+        }
+    });
+    poll.start();
+    action();
+    poll.stop();
+    return seen;
+}
+
+} // namespace guiutil
