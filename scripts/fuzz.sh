@@ -9,8 +9,9 @@
 #   bash scripts/fuzz.sh --accumulate [SECONDS] [HARNESS...]
 #       Each harness for SECONDS seconds (default 600) on a copy of its corpus,
 #       then libFuzzer's merge adds to fuzz/corpus/<harness>/ only inputs that
-#       reach code the corpus did not, the smaller first and no more than
-#       needed; they are named by the SHA1 of their content, to be committed.
+#       reach code (edges) the corpus did not, the smaller first and no more
+#       than needed; they are named by the SHA1 of their content, to be
+#       committed.
 #
 # The harnesses are scorepass, settings, tables, cp932 and numbers (all by
 # default). The random seed of libFuzzer is NORVA_FUZZ_SEED or the value of
@@ -97,6 +98,8 @@ for h in "${harnesses[@]}"; do
     [ -f "fuzz/$h.dict" ] && args+=(-dict="fuzz/$h.dict")
     log="fuzz-out/$h.log"
     result=ok
+    # The seed first: it is in the table while the harness runs.
+    printf '%-10s %10s ' "$h" "$s"
     if ! "$build/bin/fuzz_$h" "${args[@]}" >"$log" 2>&1; then
         result="FAILED (see $log)"
         failed=1
@@ -105,19 +108,21 @@ for h in "${harnesses[@]}"; do
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
     if ((accumulate)); then
         # Every input left in the working copy passed the check, also when the
-        # run stopped on a failing one, so the merge goes ahead either way.
+        # run stopped on a failing one, so the merge goes ahead either way. It
+        # weighs code reached, not how often (-use_counters=0): with the hit
+        # counts it keeps about ten times as many inputs for the same code, and
+        # tst_fuzz_regressions replays every one of them.
         before=$(count "fuzz/corpus/$h")
         merge="fuzz-out/$h-merge.log"
-        if ! "$build/bin/fuzz_$h" -merge=1 "${common[@]}" "fuzz/corpus/$h" "$corpus" >"$merge" 2>&1; then
+        if ! "$build/bin/fuzz_$h" -merge=1 -use_counters=0 "${common[@]}" "fuzz/corpus/$h" "$corpus" \
+            >"$merge" 2>&1; then
             result="MERGE FAILED (see $merge)"
             failed=1
         fi
         after=$(count "fuzz/corpus/$h")
-        printf '%-10s %10s %10s %14s %7s %7s  %s\n' "$h" "$s" "${rate:--}" "${runs:--}" \
-            "$before" "$after" "$result"
+        printf '%10s %14s %7s %7s  %s\n' "${rate:--}" "${runs:--}" "$before" "$after" "$result"
     else
-        printf '%-10s %10s %10s %14s %7s  %s\n' "$h" "$s" "${rate:--}" "${runs:--}" \
-            "$(count "$corpus")" "$result"
+        printf '%10s %14s %7s  %s\n' "${rate:--}" "${runs:--}" "$(count "$corpus")" "$result"
     fi
 done
 exit $failed
