@@ -4,10 +4,11 @@
 //   norva-bench [--games N] [--runs N] [--keep DIR]
 
 #include "core/calc/calcresults.h"
+#include "core/calc/scorepass.h"
+#include "core/calc/session.h"
 #include "core/common/error.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
-#include "core/tables/tableinfo.h"
 #include "samplegen.h"
 
 #include <QCommandLineParser>
@@ -120,27 +121,31 @@ int main(int argc, char *argv[])
         std::printf("generated %d games in %.1f s\n", o.games, double(t.elapsed()) / 1e3);
     }
 
-    const QString dat = QStringLiteral(NORVA_SOURCE_DATA "/norva.dat");
-    if (!LoadTableInfo(dat)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(dat));
+    FileLocations files = FileLocations::portable(tmp.path());
+    files.tablesFile = QStringLiteral(NORVA_SOURCE_DATA "/norva.dat");
+    Session session(files);
+    if (!session.loadTables()) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(files.tablesFile));
         return 1;
     }
-    setParamDefaults();
-    SetParamValue(QStringLiteral("ScoreFile"), path);
-    SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-    SetParamValue(QStringLiteral("SpecifyDate"), false);
+    Settings &settings = session.settings();
+    CalcResults &results = session.results();
+    settings.setValue(Settings::ScoreFile, path);
+    settings.setValue(Settings::UserName, QStringLiteral("かもめ"));
+    settings.setValue(Settings::SpecifyDate, false);
 
     const double bytes = double(QFileInfo(path).size());
     readPlain(path); // into the page cache
-    const qint32 lines = CountScoreFileLines();
+    const qint32 lines = countScoreFileLines(path);
     // The progress step must fit 16 bits: lines / CheckLine below 32768.
-    SetParamValue(QStringLiteral("CheckLine"), std::max<qint32>(100, lines / 32000 + 1));
+    settings.setValue(Settings::CheckLine, std::max<qint32>(100, lines / 32000 + 1));
     std::printf("log: %s\n  %.1f MB, %d lines, CheckLine %d\n", qPrintable(path), bytes / 1e6,
-                lines, GetParamValue(QStringLiteral("CheckLine")).toInt());
+                lines, settings.checkLine());
+    ScorePass pass(PassSettings::from(settings), session.tables());
 
     if (p.isSet(passOnly)) {
-        const Timing t = timeIt(runs, [&] { CalcScoreFile(); });
-        print("CalcScoreFile", t, bytes, lines, t.best);
+        const Timing t = timeIt(runs, [&] { pass.run(results); });
+        print("ScorePass", t, bytes, lines, t.best);
         return 0;
     }
     const Timing floor = timeIt(runs, [&] { readPlain(path); });
@@ -151,7 +156,7 @@ int main(int argc, char *argv[])
         while (r.next(l))
             ++n;
     });
-    const Timing count = timeIt(runs, [&] { CountScoreFileLines(); });
+    const Timing count = timeIt(runs, [&] { countScoreFileLines(path); });
     bool ok = true;
     QString failure;
     PassHooks hooks;
@@ -162,25 +167,23 @@ int main(int argc, char *argv[])
     hooks.reportError = [&](const Error &e, qint64 line) {
         failure = e.description() + QStringLiteral(" line %1").arg(line);
     };
-    setScorePassModeForTests(ScorePassMode::Auto);
-    const Timing pass = timeIt(runs, [&] { ok = CalcScoreFile(hooks) && ok; });
-    const ScorePassMode mode = lastScorePassMode();
-    const qint32 games = GetCalcValue(calc::GameCount).toInt();
-    const qint32 hands = GetCalcValue(calc::HandCount).toInt();
-    setScorePassModeForTests(ScorePassMode::Plain);
+    const Timing fast = timeIt(runs, [&] { ok = pass.run(results, hooks) && ok; });
+    const ScorePassMode mode = pass.modeUsed();
+    const qint32 games = results.value(calc::GameCount).toInt();
+    const qint32 hands = results.value(calc::HandCount).toInt();
+    pass.setMode(ScorePassMode::Plain);
     const Timing plainPass =
-        timeIt(std::max(1, runs / 2), [&] { ok = CalcScoreFile(hooks) && ok; });
-    const bool same = GetCalcValue(calc::GameCount).toInt() == games
-                      && GetCalcValue(calc::HandCount).toInt() == hands;
-    setScorePassModeForTests(ScorePassMode::Auto);
+        timeIt(std::max(1, runs / 2), [&] { ok = pass.run(results, hooks) && ok; });
+    const bool same = results.value(calc::GameCount).toInt() == games
+                      && results.value(calc::HandCount).toInt() == hands;
 
     std::printf("\n");
     print("plain read (read 1 MiB)", floor, bytes, lines, floor.best);
     print("lines (LineReader)", lineRead, bytes, lines, floor.best);
-    print("CountScoreFileLines", count, bytes, lines, floor.best);
-    print(mode == ScorePassMode::Fast ? "CalcScoreFile (bytes)" : "CalcScoreFile (decoded)", pass,
-          bytes, lines, floor.best);
-    print("CalcScoreFile (decoded)", plainPass, bytes, lines, floor.best);
+    print("countScoreFileLines", count, bytes, lines, floor.best);
+    print(mode == ScorePassMode::Fast ? "ScorePass (bytes)" : "ScorePass (decoded)", fast, bytes,
+          lines, floor.best);
+    print("ScorePass (decoded)", plainPass, bytes, lines, floor.best);
     std::printf("\n%s: %d games counted, %d hands, the decoded pass %s\n", ok ? "ok" : "FAILED",
                 games, hands, same ? "agrees" : "DISAGREES");
     if (!failure.isEmpty())

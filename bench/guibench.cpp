@@ -10,7 +10,8 @@
 
 #include "cli/calccommand.h"
 #include "core/calc/calcresults.h"
-#include "core/common/paths.h"
+#include "core/calc/scorepass.h"
+#include "core/calc/session.h"
 #include "core/settings/settings.h"
 #include "gui/app/startup.h"
 #include "gui/widgets/messagebox.h"
@@ -104,7 +105,7 @@ int main(int argc, char *argv[])
     }
     // The program's folder: the bundled table definitions, settings naming
     // the log's owner, every window open, the default CheckLine.
-    setProgramDirForTests(dir.path());
+    const FileLocations files = FileLocations::portable(dir.path());
     QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
                 dir.filePath(QStringLiteral("norva.dat")));
     const QString ini = dir.filePath(QStringLiteral("norva.ini"));
@@ -121,23 +122,25 @@ int main(int argc, char *argv[])
     QTextStream err(&sink);
     const QStringList cliArgs{QStringLiteral("--ini"), ini, QStringLiteral("--json")};
     int rc = 0;
+    Session cliSession(files);
     const Timing cli = timeIt(runs, [&] {
         sink.clear();
-        rc = cli::runCalc(cliArgs, out, err);
+        rc = cli::runCalc(cliArgs, out, err, cliSession);
     });
     if (rc != 0) {
         std::fprintf(stderr, "norva-calc failed (%d)\n", rc);
         return 1;
     }
-    const qint32 games = GetCalcValue(calc::GameCount).toInt();
-    const qint32 lines = CountScoreFileLines();
+    const qint32 games = cliSession.results().gameCount();
+    const qint32 lines = countScoreFileLines(log);
 
     msgbox::setResponderForTests([](const ShownBox &b) {
         std::fprintf(stderr, "box: %s\n", qPrintable(b.text));
         return QMessageBox::Ok;
     });
-    startProgram();
-    QPointer<MainWindow> main = MainWindow::instance();
+    Session session(files);
+    QPointer<MainWindow> main;
+    startProgram(session, main);
     if (!main) {
         std::fprintf(stderr, "the main window did not open\n");
         return 1;
@@ -148,7 +151,7 @@ int main(int argc, char *argv[])
         main->calculate();
         QCoreApplication::processEvents();
     });
-    const bool same = GetCalcValue(calc::GameCount).toInt() == games;
+    const bool same = session.results().gameCount() == games;
     for (QMdiSubWindow *w : main->mdiArea()->subWindowList())
         if (w->objectName() == QStringLiteral("frmGraph"))
             w->close();
@@ -160,8 +163,7 @@ int main(int argc, char *argv[])
 
     std::printf("log: %s\n  %.1f MB, %d lines, %d games counted, CheckLine %d, platform %s\n",
                 qPrintable(log), double(QFileInfo(log).size()) / 1e6, lines, games,
-                GetParamValue(QStringLiteral("CheckLine")).toInt(),
-                qPrintable(QGuiApplication::platformName()));
+                session.settings().checkLine(), qPrintable(QGuiApplication::platformName()));
     print("norva-calc (--json, in process)", cli, cli);
     print("Edit > Calculate, every window open", gui, cli);
     print("Edit > Calculate, every window but the graph", noGraph, cli);

@@ -1,11 +1,13 @@
 #include "fuzzchecks.h"
 
 #include "core/calc/calcresults.h"
+#include "core/calc/scorepass.h"
+#include "core/calc/session.h"
 #include "core/common/convert.h"
 #include "core/common/cp932.h"
 #include "core/common/datetime.h"
 #include "core/common/error.h"
-#include "core/common/paths.h"
+#include "core/common/locations.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
@@ -46,9 +48,39 @@ QByteArray cp932Lines(const QStringList &lines)
     return out;
 }
 
+QString &workFolder()
+{
+    static QString folder = QStringLiteral(".");
+    return folder;
+}
+
+// The session of the check under way: its files in the work folder.
+Session *g_session = nullptr;
+ScorePassMode g_lastMode = ScorePassMode::Plain;
+
+class CheckSession
+{
+public:
+    CheckSession()
+        : m_session(FileLocations::portable(workFolder()))
+    {
+        g_session = &m_session;
+    }
+    ~CheckSession() { g_session = nullptr; }
+    Session &operator*() { return m_session; }
+
+private:
+    Session m_session;
+};
+
+Settings &settings()
+{
+    return g_session->settings();
+}
+
 QString logPath()
 {
-    return besideExecutable(QStringLiteral("MjScore.txt"));
+    return g_session->files().defaultScoreFile;
 }
 
 // ------------------------------------------------------------ the pass
@@ -83,7 +115,7 @@ struct Outcome
 
 qint32 valueOf(qint16 kind, qint32 index = 0)
 {
-    return GetCalcValue(kind, index).toInt();
+    return g_session->results().value(kind, index).toInt();
 }
 
 // Every result the accessor gives, the series up to GameCount included.
@@ -114,7 +146,6 @@ QList<qint32> snapshot()
 Outcome runPass(ScorePassMode mode)
 {
     Outcome o;
-    setScorePassModeForTests(mode);
     PassHooks hooks;
     hooks.statusChange = [&](qint16 v) {
         o.steps << v;
@@ -123,8 +154,10 @@ Outcome runPass(ScorePassMode mode)
         o.error = int(e.kind());
         o.errorLine = line;
     };
-    o.ok = CalcScoreFile(hooks);
-    setScorePassModeForTests(ScorePassMode::Auto);
+    ScorePass pass(PassSettings::from(settings()), g_session->tables());
+    pass.setMode(mode);
+    o.ok = pass.run(g_session->results(), hooks);
+    g_lastMode = pass.modeUsed();
     o.values = snapshot();
     return o;
 }
@@ -205,8 +238,8 @@ QString checkLineReader(const QString &path)
             return QStringLiteral("countLines %1, line reader %2")
                 .arg(countLines(path))
                 .arg(small.size());
-        if (CountScoreFileLines() != small.size())
-            return QStringLiteral("CountScoreFileLines differs from the line reader");
+        if (countScoreFileLines(path) != small.size())
+            return QStringLiteral("countScoreFileLines differs from the line reader");
         for (const QByteArray &l : small)
             if (l.contains('\r') || l.contains('\n'))
                 return QStringLiteral("a line holds a line end");
@@ -224,15 +257,15 @@ QString checkScorePass(QByteArrayView input)
         return {};
     const uchar options = uchar(input[0]);
     const QByteArrayView log = input.sliced(1);
+    CheckSession session;
 
-    if (!writeFile(besideExecutable(QStringLiteral("norva.dat")), cp932Lines(passTables())))
+    if (!writeFile((*session).files().tablesFile, cp932Lines(passTables())))
         return QStringLiteral("cannot write the table definitions");
-    if (!LoadTableInfo())
+    if (!(*session).loadTables())
         return QStringLiteral("cannot read the table definitions");
-    setParamDefaults();
-    SetParamValue(QStringLiteral("ScoreFile"), logPath());
-    SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-    SetParamValue(QStringLiteral("SpecifyDate"), bool(options & 4));
+    settings().setValue(Settings::ScoreFile, logPath());
+    settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
+    settings().setValue(Settings::SpecifyDate, bool(options & 4));
     // The date ranges: one day, one year, thirty years from 21:05, and an end
     // before the start.
     static const char16_t *const ranges[4][4] = {
@@ -242,14 +275,14 @@ QString checkScorePass(QByteArrayView input)
         {u"2010/1/1", u"0:00", u"2009/1/1", u"0:00"},
     };
     const auto &range = ranges[(options >> 3) & 3];
-    SetParamValue(QStringLiteral("StartDate"), QString::fromUtf16(range[0]));
-    SetParamValue(QStringLiteral("StartTime"), QString::fromUtf16(range[1]));
-    SetParamValue(QStringLiteral("EndDate"), QString::fromUtf16(range[2]));
-    SetParamValue(QStringLiteral("EndTime"), QString::fromUtf16(range[3]));
+    settings().setValue(Settings::StartDate, QString::fromUtf16(range[0]));
+    settings().setValue(Settings::StartTime, QString::fromUtf16(range[1]));
+    settings().setValue(Settings::EndDate, QString::fromUtf16(range[2]));
+    settings().setValue(Settings::EndTime, QString::fromUtf16(range[3]));
     static const qint32 checkLines[4] = {100, 101, 1000000, std::numeric_limits<qint32>::max()};
-    SetParamValue(QStringLiteral("CheckLine"), checkLines[(options >> 5) & 3]);
-    SetParamValue(QStringLiteral("TableKind1"), options & 0x80 ? -1 : 773);
-    SetParamValue(QStringLiteral("TableKind2"), options & 0x80 ? 2 : 773);
+    settings().setValue(Settings::CheckLine, checkLines[(options >> 5) & 3]);
+    settings().setValue(Settings::TableKind1, options & 0x80 ? -1 : 773);
+    settings().setValue(Settings::TableKind2, options & 0x80 ? 2 : 773);
 
     if (!writeFile(logPath(), log))
         return QStringLiteral("cannot write the log");
@@ -258,7 +291,7 @@ QString checkScorePass(QByteArrayView input)
     switch (options & 3) {
     case 2: {
         const Outcome fast = runPass(ScorePassMode::Fast);
-        if (lastScorePassMode() != ScorePassMode::Fast)
+        if (g_lastMode != ScorePassMode::Fast)
             return QStringLiteral("the byte path did not run");
         if (fast.ok)
             wrong = recordInvariants();
@@ -273,7 +306,7 @@ QString checkScorePass(QByteArrayView input)
     default: {
         const Outcome plain = runPass(ScorePassMode::Plain);
         const Outcome fast = runPass(ScorePassMode::Auto);
-        if (lastScorePassMode() != ScorePassMode::Fast)
+        if (g_lastMode != ScorePassMode::Fast)
             return QStringLiteral("the byte path did not run");
         if (!(plain == fast))
             return QStringLiteral("the two paths differ\nplain: ") + describe(plain)
@@ -286,9 +319,9 @@ QString checkScorePass(QByteArrayView input)
     if (!wrong.isEmpty())
         return wrong;
     // A failed pass leaves partial values, a later one starts afresh.
-    ClearCalcValues();
+    (*session).results().clear();
     if (valueOf(calc::GameCount) != 0 || valueOf(calc::ScoreMax) != -99999)
-        return QStringLiteral("ClearCalcValues left values behind");
+        return QStringLiteral("clearing the results left values behind");
     return checkLineReader(logPath());
 }
 
@@ -296,21 +329,13 @@ QString checkScorePass(QByteArrayView input)
 
 namespace {
 
-const char16_t *const SettingKeys[] = {
-    u"MainWidth",  u"MainHeight",  u"VisibleWindow", u"MainToolbar", u"ScoreFile",
-    u"UserName",   u"SpecifyDate", u"StartDate",     u"StartTime",   u"EndDate",
-    u"EndTime",    u"TableKind1",  u"TableKind2",    u"AutoCalc",    u"CheckLine",
-    u"GraphWidth", u"GraphHeight", u"GraphDisp",     u"GraphFore",   u"GraphBack",
-    u"GraphPoint", u"GraphRank",   u"GraphPart",     u"GraphFlowR",  u"GraphFlowPnt",
-};
-
 // The value of a setting as the file can keep it: dates by the day, times by
 // the minute, everything else exactly.
-QVariant kept(QStringView key, const QVariant &v)
+QVariant kept(Settings::Key key, const QVariant &v)
 {
-    if (key == u"StartDate" || key == u"EndDate")
+    if (key == Settings::StartDate || key == Settings::EndDate)
         return v.toDateTime().date();
-    if (key == u"StartTime" || key == u"EndTime") {
+    if (key == Settings::StartTime || key == Settings::EndTime) {
         const QTime t = v.toDateTime().time();
         return QTime(t.hour(), t.minute());
     }
@@ -320,8 +345,8 @@ QVariant kept(QStringView key, const QVariant &v)
 QList<QVariant> settingValues()
 {
     QList<QVariant> values;
-    for (const char16_t *key : SettingKeys)
-        values << GetParamValue(QString::fromUtf16(key));
+    for (int key = 0; key < Settings::KeyCount; ++key)
+        values << settings().value(Settings::Key(key));
     return values;
 }
 
@@ -329,42 +354,44 @@ QList<QVariant> settingValues()
 
 QString checkSettingsFile(QByteArrayView input)
 {
-    const QString path = paramFilePath();
+    CheckSession session;
+    const QString path = (*session).files().settingsFile;
     if (!writeFile(path, input))
         return QStringLiteral("cannot write the settings file");
-    if (!LoadParamFile())
+    if (!(*session).loadSettings())
         return QStringLiteral("the settings file could not be read");
     const QList<QVariant> first = settingValues();
     // Every value within what its setting allows.
-    auto intOf = [](const char16_t *key) {
-        return GetParamValue(QString::fromUtf16(key)).toInt();
+    auto intOf = [](Settings::Key key) {
+        return settings().value(key).toInt();
     };
-    for (const char16_t *key : {u"MainWidth", u"MainHeight", u"GraphWidth", u"GraphHeight"})
+    for (Settings::Key key :
+         {Settings::MainWidth, Settings::MainHeight, Settings::GraphWidth, Settings::GraphHeight})
         if (intOf(key) < 0)
-            return QString::fromUtf16(key) + QStringLiteral(" is negative");
-    for (const char16_t *key : {u"VisibleWindow", u"GraphDisp"})
+            return Settings::keyName(key) + QStringLiteral(" is negative");
+    for (Settings::Key key : {Settings::VisibleWindow, Settings::GraphDisp})
         if (intOf(key) < 0 || intOf(key) > 31)
-            return QString::fromUtf16(key) + QStringLiteral(" is outside 0..31");
-    if (intOf(u"CheckLine") < 100)
+            return Settings::keyName(key) + QStringLiteral(" is outside 0..31");
+    if (intOf(Settings::CheckLine) < 100)
         return QStringLiteral("CheckLine is below 100");
 
-    const QByteArray written = paramFileBytes();
-    if (!SaveParamFile())
+    const QByteArray written = settings().fileBytes();
+    if (!(*session).saveSettings())
         return QStringLiteral("the settings file could not be written");
     if (readFile(path) != written)
         return QStringLiteral("the file on disk is not what was meant to be written");
-    if (!LoadParamFile())
+    if (!(*session).loadSettings())
         return QStringLiteral("the written settings file could not be read");
     const QList<QVariant> second = settingValues();
-    if (paramFileBytes() != written)
+    if (settings().fileBytes() != written)
         return QStringLiteral("a second write differs from the first:\n")
                + QString::fromLatin1(written.toHex(' ')) + QStringLiteral("\n")
-               + QString::fromLatin1(paramFileBytes().toHex(' '));
+               + QString::fromLatin1(settings().fileBytes().toHex(' '));
     for (qsizetype i = 0; i < first.size(); ++i) {
-        const QStringView key(SettingKeys[i]);
+        const Settings::Key key = Settings::Key(i);
         const QVariant a = kept(key, first[i]), b = kept(key, second[i]);
         if (a != b || a.typeId() != b.typeId())
-            return key.toString() + QStringLiteral(" changed: \"") + a.toString()
+            return Settings::keyName(key) + QStringLiteral(" changed: \"") + a.toString()
                    + QStringLiteral("\" became \"") + b.toString() + u'"';
     }
     return {};
@@ -412,21 +439,23 @@ QStringList tableCheckLog()
 
 QString checkTableFile(QByteArrayView input)
 {
-    const QString path = tableInfoFilePath();
+    CheckSession session;
+    const TableInfo &tables = (*session).tables();
+    const QString path = (*session).files().tablesFile;
     if (!writeFile(path, input))
         return QStringLiteral("cannot write the table definitions");
-    if (!LoadTableInfo())
+    if (!(*session).loadTables())
         return QStringLiteral("the table definitions could not be read");
-    auto all = [] {
+    auto all = [&tables] {
         QStringList values;
-        const qint16 last = GetTableInfoValue(0).value<qint16>();
+        const qint16 last = tables.value(0).value<qint16>();
         values << QString::number(last);
         for (qint32 i = 0; i <= 8; ++i)
-            values << GetTableInfoValue(1, i).toString();
+            values << tables.value(1, i).toString();
         for (qint16 kind = 2; kind <= 4; ++kind)
-            values << GetTableInfoValue(kind).toString();
+            values << tables.value(kind).toString();
         for (int n = 0; n <= 2; ++n) {
-            for (const TableList *list : {&TableInfoList(n), &TableStringList(n)}) {
+            for (const TableList *list : {&tables.choices(n), &tables.recognition(n)}) {
                 values << QStringLiteral("list %1: %2").arg(n).arg(list->size());
                 for (const TableEntry &e : *list)
                     values << e.value(QStringLiteral("TableId")).toString() + u','
@@ -435,33 +464,32 @@ QString checkTableFile(QByteArrayView input)
         }
         return values;
     };
-    const qint16 last = GetTableInfoValue(0).value<qint16>();
+    const qint16 last = tables.value(0).value<qint16>();
     if (last < -1 || last > 8)
         return QStringLiteral("YakuLast outside -1..8");
     for (qint32 index : {-1, 9}) {
         try {
-            GetTableInfoValue(1, index);
+            tables.value(1, index);
             return QStringLiteral("a han class outside 0..8 was given");
         } catch (const Error &e) {
             if (e.kind() != ErrorKind::SubscriptOutOfRange)
                 return QStringLiteral("the wrong error for a han class outside 0..8");
         }
     }
-    if (!TableInfoList(0).isEmpty() || !TableStringList(0).isEmpty())
+    if (!tables.choices(0).isEmpty() || !tables.recognition(0).isEmpty())
         return QStringLiteral("list 0 is filled");
     const QStringList once = all();
-    if (!LoadTableInfo())
+    if (!(*session).loadTables())
         return QStringLiteral("a second read failed");
     if (all() != once)
         return QStringLiteral("a second read gives other tables");
 
     // A fixed log with these definitions, on both paths.
-    setParamDefaults();
-    SetParamValue(QStringLiteral("ScoreFile"), logPath());
-    SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-    SetParamValue(QStringLiteral("SpecifyDate"), false);
-    SetParamValue(QStringLiteral("TableKind1"), -1);
-    SetParamValue(QStringLiteral("TableKind2"), -1);
+    settings().setValue(Settings::ScoreFile, logPath());
+    settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
+    settings().setValue(Settings::SpecifyDate, false);
+    settings().setValue(Settings::TableKind1, -1);
+    settings().setValue(Settings::TableKind2, -1);
     if (!writeFile(logPath(), cp932Lines(tableCheckLog())))
         return QStringLiteral("cannot write the log");
     const Outcome plain = runPass(ScorePassMode::Plain);
@@ -646,6 +674,11 @@ Check checkNamed(const QString &name)
     if (name == u"numbers")
         return checkNumbers;
     return nullptr;
+}
+
+void setWorkFolder(const QString &dir)
+{
+    workFolder() = dir;
 }
 
 } // namespace norva::fuzz

@@ -9,9 +9,11 @@
 // all is well. Crashes, hangs, leaks and undefined behaviour are left to the
 // sanitizers and the fuzzer to catch.
 //
-// The checks write their files beside the executable (programDir()); the
-// caller points that at a temporary folder first.
+// The checks write their files into a work folder, which the caller sets to a
+// temporary one first (setWorkFolder).
 namespace norva::fuzz {
+
+void setWorkFolder(const QString &dir);
 
 // The score log pass. The first byte chooses the settings that change the way
 // through the pass (comparison path, date filter and range, CheckLine, table

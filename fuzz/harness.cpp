@@ -3,8 +3,6 @@
 
 #include "fuzzchecks.h"
 
-#include "core/common/paths.h"
-
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -39,7 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         std::fprintf(stderr, "no temporary folder\n");
         std::abort();
     }
-    norva::setProgramDirForTests(workDir()->path());
+    norva::fuzz::setWorkFolder(workDir()->path());
     std::atexit(removeWorkDir);
     return 0;
 }

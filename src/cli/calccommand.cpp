@@ -1,12 +1,13 @@
 #include "cli/calccommand.h"
 
 #include "core/calc/calcresults.h"
+#include "core/calc/calculation.h"
+#include "core/calc/session.h"
 #include "core/common/convert.h"
 #include "core/common/error.h"
 #include "core/common/fileops.h"
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
-#include "core/tables/tableinfo.h"
 
 #include "norva_version.h"
 
@@ -55,36 +56,38 @@ QString plainLines(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void appendArray(QString &out, qint16 kind, qint32 count)
+void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 count)
 {
     out += u'[';
     for (qint32 i = 0; i < count; ++i) {
         if (i > 0)
             out += QStringLiteral(", ");
-        out += QString::number(GetCalcValue(kind, i).toInt());
+        out += QString::number(results.value(kind, i).toInt());
     }
     out += u']';
 }
 
 // The progress bar on a terminal: the pass reports every CheckLine lines.
-class ProgressBar
+class TerminalProgress final : public CalcProgress
 {
 public:
-    ProgressBar(QTextStream &err, qint32 steps)
+    TerminalProgress(QTextStream &err, bool terminal)
         : m_err(err)
-        , m_steps(qMax(steps, 1))
+        , m_terminal(terminal)
     {}
-    ~ProgressBar()
-    {
-        if (m_shown) {
-            m_err << "\r\x1b[K";
-            m_err.flush();
-        }
-    }
+    ~TerminalProgress() override { end(); }
 
-    void show(qint16 step)
+    bool wantsLineCount() const override { return m_terminal; }
+    void begin(qint32 lines, qint32 checkLine) override
     {
-        const int percent = int(qMin<qint64>(100, qint64(step) * 100 / m_steps));
+        if (checkLine > 0)
+            m_steps = qMax(lines / checkLine, 1);
+    }
+    void step(qint16 value) override
+    {
+        if (m_steps == 0)
+            return;
+        const int percent = int(qMin<qint64>(100, qint64(value) * 100 / m_steps));
         if (percent == m_percent)
             return;
         m_percent = percent;
@@ -94,11 +97,21 @@ public:
               << QString(Width - filled, u'.') << QStringLiteral("] ") << percent << u'%';
         m_err.flush();
     }
+    // Clears the bar from the terminal.
+    void end()
+    {
+        if (m_shown) {
+            m_err << "\r\x1b[K";
+            m_err.flush();
+            m_shown = false;
+        }
+    }
 
 private:
     static constexpr int Width = 30;
     QTextStream &m_err;
-    qint32 m_steps;
+    bool m_terminal;
+    qint32 m_steps = 0;
     int m_percent = -1;
     bool m_shown = false;
 };
@@ -142,28 +155,28 @@ bool flushDevice(QTextStream &stream)
 
 } // namespace
 
-QString resultsJson()
+QString resultsJson(const CalcResults &results)
 {
     QString out = QStringLiteral("{\n");
-    const qint32 games = GetCalcValue(calc::GameCount).toInt();
+    const qint32 games = results.gameCount();
     for (qint16 kind = 0; kind <= 26; ++kind) {
         out += QStringLiteral("  \"") + calcKindName(kind) + QStringLiteral("\": ");
         switch (kind) {
         case calc::RankCount:
         case calc::RankRunMax:
-            appendArray(out, kind, 5);
+            appendArray(out, results, kind, 5);
             break;
         case calc::WinByHan:
-            appendArray(out, kind, 9);
+            appendArray(out, results, kind, 9);
             break;
         case calc::ScoreSeries:
         case calc::RankSeries:
         case calc::RatingSeries:
         case calc::ScoreSumSeries:
-            appendArray(out, kind, games);
+            appendArray(out, results, kind, games);
             break;
         default:
-            out += QString::number(GetCalcValue(kind).toInt());
+            out += QString::number(results.value(kind).toInt());
             break;
         }
         out += kind < 26 ? QStringLiteral(",\n") : QStringLiteral("\n");
@@ -172,7 +185,8 @@ QString resultsJson()
     return out;
 }
 
-int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bool terminal)
+int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Session &session,
+            bool terminal)
 {
     QCommandLineParser p;
     const QCommandLineOption ini(QStringLiteral("ini"), QString(), QStringLiteral("FILE"));
@@ -220,17 +234,19 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     };
 
     // The settings and table definitions, read as the program reads them.
-    const QString iniPath = p.isSet(ini) ? fileops::absolutePath(p.value(ini)) : paramFilePath();
+    Settings &settings = session.settings();
+    const QString iniPath =
+        p.isSet(ini) ? fileops::absolutePath(p.value(ini)) : session.files().settingsFile;
     if (p.isSet(ini)) {
         std::optional<ErrorKind> why;
-        if (!LoadParamFile(iniPath, &why))
+        if (!settings.load(iniPath, &why))
             return fail(describe(readFailure(iniPath, why)) + u'\n' + iniPath, UsageError);
     } else {
-        LoadParamFile();
+        session.loadSettings();
     }
     const QString datPath =
-        p.isSet(dat) ? fileops::absolutePath(p.value(dat)) : tableInfoFilePath();
-    if (!LoadTableInfo(datPath)) {
+        p.isSet(dat) ? fileops::absolutePath(p.value(dat)) : session.files().tablesFile;
+    if (!session.tables().load(datPath)) {
         const ErrorKind why = readFailure(datPath, std::nullopt);
         return fail(msg::tableFileReadFailed() + u'\n' + datPath
                         + (why == ErrorKind::FileNotFound ? QString() : u'\n' + describe(why)),
@@ -238,26 +254,16 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
     }
     try {
         if (p.isSet(log))
-            SetParamValue(QStringLiteral("ScoreFile"), fileops::absolutePath(p.value(log)));
+            settings.setValue(Settings::ScoreFile, fileops::absolutePath(p.value(log)));
         if (p.isSet(user))
-            SetParamValue(QStringLiteral("UserName"), trimSpaces(p.value(user)).toString());
+            settings.setValue(Settings::UserName, trimSpaces(p.value(user)).toString());
     } catch (const Error &e) {
         return fail(e.description(), UsageError);
     }
 
-    // The checks of a calculation run.
-    const QString scoreFile = GetParamValue(QStringLiteral("ScoreFile")).toString();
-    if (!IsFileAttr(scoreFile, 0)) {
-        ClearCalcValues();
-        return fail(msg::scoreFileNotFound() + u'\n' + scoreFile, UsageError);
-    }
-    if (TableStringList(1).isEmpty() || TableStringList(2).isEmpty()) {
-        ClearCalcValues();
-        return fail(msg::selectTableKinds(), UsageError);
-    }
     // The report never replaces the files it was made from.
     const QString reportPath = p.isSet(report) ? fileops::absolutePath(p.value(report)) : QString();
-    const QStringList runFiles{scoreFile, iniPath, datPath};
+    const QStringList runFiles{settings.scoreFile(), iniPath, datPath};
     const bool reportToOutput = p.isSet(report) && fileops::isStandardOutput(reportPath);
     if (p.isSet(report) && !reportToOutput) {
         try {
@@ -270,44 +276,41 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         }
     }
 
-    std::unique_ptr<ProgressBar> bar;
-    if (terminal) {
-        const qint32 lines = CountScoreFileLines();
-        const qint32 checkLine = GetParamValue(QStringLiteral("CheckLine")).toInt();
-        if (checkLine > 0 && lines > checkLine)
-            bar = std::make_unique<ProgressBar>(err, lines / checkLine);
-    }
-    PassHooks hooks;
-    if (bar)
-        hooks.statusChange = [&](qint16 step) {
-            bar->show(step);
-        };
-    QString passError;
-    hooks.reportError = [&](const Error &e, qint64 line) {
-        passError = msg::titleCalcError() + QStringLiteral(": ") + plainLines(e.description());
-        if (line > 0)
-            passError += QStringLiteral(" (%1 行目)").arg(line);
-    };
-    const bool ok = CalcScoreFile(hooks);
-    bar.reset();
-    if (!passError.isEmpty())
-        fail(passError, NoValidData);
-    if (!ok || GetCalcValue(calc::GameCount).toInt() < 1) {
-        ClearCalcValues();
+    TerminalProgress progress(err, terminal);
+    CalcResults &results = session.results();
+    const CalcOutcome outcome = runCalculation(settings, session.tables(), results, &progress);
+    progress.end();
+    switch (outcome.status) {
+    case CalcOutcome::Status::ScoreFileMissing:
+        return fail(msg::scoreFileNotFound() + u'\n' + settings.scoreFile(), UsageError);
+    case CalcOutcome::Status::NoTableKinds:
+        return fail(msg::selectTableKinds(), UsageError);
+    case CalcOutcome::Status::NoValidData:
+    case CalcOutcome::Status::Cancelled:
+        if (outcome.passError) {
+            QString text = msg::titleCalcError() + QStringLiteral(": ")
+                           + plainLines(outcome.passError->description());
+            if (outcome.passErrorLine > 0)
+                text += QStringLiteral(" (%1 行目)").arg(outcome.passErrorLine);
+            fail(text, NoValidData);
+        }
         return fail(msg::noValidData(), NoValidData);
+    case CalcOutcome::Status::Counted:
+        break;
     }
 
+    const ResultsReport reportText = session.report();
     if (reportToOutput) {
         // The report file is this program's own output (/dev/stdout): its
         // bytes go there as they are.
         out.flush();
         QIODevice *device = out.device();
-        const QByteArray bytes = resultsReportBytes();
+        const QByteArray bytes = reportText.bytes();
         if (!device || device->write(bytes) != bytes.size())
             return fail(msg::outputWriteFailed(), NoValidData);
     } else if (p.isSet(report)) {
         QString reason;
-        const bool written = saveResultsFile(
+        const bool written = reportText.save(
             reportPath,
             [&](const Error &e) {
                 reason = describe(e.kind());
@@ -321,9 +324,9 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, bo
         }
     }
     if (p.isSet(json)) {
-        out << resultsJson();
+        out << resultsJson(results);
     } else if (!p.isSet(report)) {
-        for (const QString &line : resultsReportLines())
+        for (const QString &line : reportText.lines())
             out << line << u'\n';
     }
     // A full disk or a closed output is no success.

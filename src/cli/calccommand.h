@@ -3,6 +3,11 @@
 #include <QStringList>
 #include <QTextStream>
 
+namespace norva {
+class CalcResults;
+class Session;
+} // namespace norva
+
 // norva-calc: the calculation without windows.
 namespace norva::cli {
 
@@ -13,13 +18,14 @@ enum ExitCode {
     UsageError = 2,  // bad options, no score log, no table definitions
 };
 
-// Runs norva-calc with arguments (without the program name). The results go to
-// out, messages to err; terminal shows a progress bar on err for long logs.
+// Runs norva-calc with arguments (without the program name) on session, whose
+// files are read unless the options name others. The results go to out,
+// messages to err; terminal shows a progress bar on err for long logs.
 // Returns the exit code.
-int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err,
+int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Session &session,
             bool terminal = false);
 
-// The --json text of the current results.
-QString resultsJson();
+// The --json text of results.
+QString resultsJson(const CalcResults &results);
 
 } // namespace norva::cli

@@ -2,13 +2,13 @@
 
 #include "cli/calccommand.h"
 
+#include "core/calc/session.h"
 #include "core/common/fileops.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 #include <cstdio>
-#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -20,5 +20,6 @@ int main(int argc, char *argv[])
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << norva::fileops::decodeName(argv[i]);
-    return norva::cli::runCalc(args, out, err, ::isatty(STDERR_FILENO) == 1);
+    norva::Session session(norva::FileLocations::ofProgram());
+    return norva::cli::runCalc(args, out, err, session, norva::fileops::standardErrorIsTerminal());
 }

@@ -2,6 +2,7 @@
 
 #include "cli/calccommand.h"
 #include "core/calc/calcresults.h"
+#include "core/calc/session.h"
 #include "core/common/cp932.h"
 #include "core/common/fileops.h"
 
@@ -16,6 +17,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,12 +35,26 @@ struct Run
     QString err;
 };
 
-Run runNorvaCalc(const QStringList &args, bool terminal = false)
+// The session of the last in-process run: the program's folder, or the
+// current stand-in for it.
+norva::Session &lastSession()
+{
+    static std::unique_ptr<norva::Session> session;
+    const testutil::ProgramDir *dir = testutil::ProgramDir::current();
+    session = std::make_unique<norva::Session>(dir ? dir->locations()
+                                                   : norva::FileLocations::ofProgram());
+    return *session;
+}
+
+Run runNorvaCalc(const QStringList &args, bool terminal = false, norva::Session **used = nullptr)
 {
     QByteArray out, err;
     {
         QTextStream o(&out), e(&err);
-        const int code = cli::runCalc(args, o, e, terminal);
+        norva::Session &session = lastSession();
+        if (used)
+            *used = &session;
+        const int code = cli::runCalc(args, o, e, session, terminal);
         o.flush();
         e.flush();
         return {code, QString::fromUtf8(out), QString::fromUtf8(err)};
@@ -285,7 +302,8 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, message);
         testutil::HonourPermissions honour;
-        const Run r = runNorvaCalc(args);
+        norva::Session *session = nullptr;
+        const Run r = runNorvaCalc(args, false, &session);
         QCOMPARE(r.code, code);
         QCOMPARE(r.out, QString());
         if (!message.isEmpty())
@@ -294,7 +312,7 @@ private slots:
             QVERIFY(!r.err.isEmpty());
         // A run that found nothing leaves no results behind.
         if (message.endsWith(QStringLiteral("有効なデータがありませんでした。\n")))
-            QCOMPARE(GetCalcValue(calc::GameCount).toInt(), 0);
+            QCOMPARE(session->results().gameCount(), 0);
     }
 
     void userOption()

@@ -1,7 +1,6 @@
 // The result accumulators and the result accessor.
 
 #include "core/calc/calcresults.h"
-#include "core/calc/calcresults_p.h"
 
 #include "calctestutil.h"
 
@@ -16,14 +15,14 @@ class TestCalcAccum : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { ClearCalcValues(); }
+    void init() { calctest::results().clear(); }
 
     void resetValues()
     {
-        RecordGame(1, 10, 1500);
-        detail::addToCounter(calc::HandCount);
-        detail::addWinByHan(3);
-        ClearCalcValues();
+        calctest::results().recordGame(1, 10, 1500);
+        calctest::results().addToCounter(calc::HandCount);
+        calctest::results().addWinByHan(3);
+        calctest::results().clear();
         QCOMPARE(value(calc::GameCount), 0);
         QCOMPARE(value(calc::ScoreMax), -99999);
         QCOMPARE(value(calc::ScoreMin), 99999);
@@ -35,7 +34,7 @@ private slots:
         QCOMPARE(value(calc::WinByHan, 3), 0);
         QCOMPARE(value(calc::WinHanCount), 0);
         // The series are released, not merely zeroed.
-        QCOMPARE(raisedKind([] { GetCalcValue(calc::ScoreSeries, 0); }),
+        QCOMPARE(raisedKind([] { calctest::results().value(calc::ScoreSeries, 0); }),
                  int(ErrorKind::SubscriptOutOfRange));
     }
 
@@ -69,9 +68,9 @@ private slots:
         QFETCH(int, index);
         QFETCH(bool, valid);
         QFETCH(int, type);
-        RecordGame(2, 30, 1500); // capacity 100
+        calctest::results().recordGame(2, 30, 1500); // capacity 100
         CalcValue v;
-        const int raised = raisedKind([&] { v = GetCalcValue(qint16(kind), index); });
+        const int raised = raisedKind([&] { v = calctest::results().value(qint16(kind), index); });
         if (!valid) {
             QCOMPARE(raised, int(ErrorKind::SubscriptOutOfRange));
             return;
@@ -82,10 +81,10 @@ private slots:
 
     void kindsOutsideGiveEmpty()
     {
-        QVERIFY(GetCalcValue(27).isEmpty());
-        QVERIFY(GetCalcValue(-1).isEmpty());
-        QVERIFY(GetCalcValue(32767, -5).isEmpty());
-        QVERIFY(!GetCalcValue(26).isEmpty());
+        QVERIFY(calctest::results().value(27).isEmpty());
+        QVERIFY(calctest::results().value(-1).isEmpty());
+        QVERIFY(calctest::results().value(32767, -5).isEmpty());
+        QVERIFY(!calctest::results().value(26).isEmpty());
         QCOMPARE(calcKindName(0), QStringLiteral("GameCount"));
         QCOMPARE(calcKindName(26), QStringLiteral("ScoreSumMin"));
         QVERIFY(calcKindName(27).isEmpty());
@@ -95,16 +94,16 @@ private slots:
     {
         QCOMPARE(value(calc::ScoreMax), -99999);
         QCOMPARE(value(calc::ScoreMin), 99999);
-        QCOMPARE(raisedKind([] { GetCalcValue(calc::ScoreSeries, 0); }),
+        QCOMPARE(raisedKind([] { calctest::results().value(calc::ScoreSeries, 0); }),
                  int(ErrorKind::SubscriptOutOfRange));
-        QCOMPARE(raisedKind([] { GetCalcValue(calc::RatingSeries, 0); }),
+        QCOMPARE(raisedKind([] { calctest::results().value(calc::RatingSeries, 0); }),
                  int(ErrorKind::SubscriptOutOfRange));
     }
 
     void oneGame()
     {
-        RecordGame(2, 30, 1612);
-        CloseRankRuns();
+        calctest::results().recordGame(2, 30, 1612);
+        calctest::results().closeRankRuns();
         QCOMPARE(value(calc::GameCount), 1);
         QCOMPARE(value(calc::RankCount, 1), 1);
         QCOMPARE(value(calc::RankRunMax, 1), 1);
@@ -116,7 +115,7 @@ private slots:
         QCOMPARE(value(calc::RatingMax), 1612);
         QCOMPARE(value(calc::RatingMin), 1612);
         QCOMPARE(value(calc::ScoreSeries, 100), 0); // up to the capacity, zero
-        QCOMPARE(raisedKind([] { GetCalcValue(calc::ScoreSeries, 101); }),
+        QCOMPARE(raisedKind([] { calctest::results().value(calc::ScoreSeries, 101); }),
                  int(ErrorKind::SubscriptOutOfRange));
     }
 
@@ -126,7 +125,7 @@ private slots:
         const int ranks[] = {2, 4, 1, 3};
         const int ratings[] = {1500, 1480, 1530, 1520};
         for (int i = 0; i < 4; ++i)
-            RecordGame(qint16(ranks[i]), qint16(scores[i]), ratings[i]);
+            calctest::results().recordGame(qint16(ranks[i]), qint16(scores[i]), ratings[i]);
         QCOMPARE(value(calc::ScoreTotal), 20);
         QCOMPARE(value(calc::ScoreMax), 40);
         QCOMPARE(value(calc::ScoreMin), -25);
@@ -161,8 +160,8 @@ private slots:
         QFETCH(QList<int>, ranks);
         QFETCH(QList<int>, longest);
         for (int r : ranks)
-            RecordGame(qint16(r), 0, 0);
-        CloseRankRuns();
+            calctest::results().recordGame(qint16(r), 0, 0);
+        calctest::results().closeRankRuns();
         for (int i = 0; i < 5; ++i)
             QCOMPARE(value(calc::RankRunMax, i), longest[i]);
     }
@@ -196,8 +195,8 @@ private slots:
         QFETCH(int, failingGame);
         QFETCH(int, kind);
         for (int i = 0; i < scores.size(); ++i) {
-            const int raised =
-                raisedKind([&] { RecordGame(qint16(rank), qint16(scores[i]), rating); });
+            const int raised = raisedKind(
+                [&] { calctest::results().recordGame(qint16(rank), qint16(scores[i]), rating); });
             QCOMPARE(raised, i + 1 == failingGame ? kind : -1);
         }
     }
@@ -205,25 +204,26 @@ private slots:
     void capacityOverflowsAtGame32701()
     {
         for (int i = 0; i < 32700; ++i)
-            RecordGame(1, 0, 0);
+            calctest::results().recordGame(1, 0, 0);
         QCOMPARE(value(calc::ScoreSeries, 32700), 0);
-        QCOMPARE(raisedKind([] { RecordGame(1, 0, 0); }), int(ErrorKind::Overflow));
+        QCOMPARE(raisedKind([] { calctest::results().recordGame(1, 0, 0); }),
+                 int(ErrorKind::Overflow));
     }
 
     void runLengthIsSixteenBits()
     {
         // 32,700 games in one run: the run length stays within 16 bits.
         for (int i = 0; i < 32700; ++i)
-            RecordGame(3, 0, 0);
-        CloseRankRuns();
+            calctest::results().recordGame(3, 0, 0);
+        calctest::results().closeRankRuns();
         QCOMPARE(value(calc::RankRunMax, 2), 32700);
     }
 
     void counters()
     {
-        detail::addToCounter(calc::OwnTsumo);
-        detail::addToCounter(calc::OwnTsumo);
-        detail::addWinByHan(8);
+        calctest::results().addToCounter(calc::OwnTsumo);
+        calctest::results().addToCounter(calc::OwnTsumo);
+        calctest::results().addWinByHan(8);
         QCOMPARE(value(calc::OwnTsumo), 2);
         QCOMPARE(value(calc::WinByHan, 8), 1);
         QCOMPARE(value(calc::WinHanCount), 1);

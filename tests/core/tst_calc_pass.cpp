@@ -334,7 +334,8 @@ private slots:
         QVERIFY(runBoth(pass, {headerLine, ratingLine(),
                                result(1, QStringLiteral("かもめ"), QStringLiteral("+10"))}));
         QCOMPARE(value(calc::GameCount), counted ? 1 : 0);
-        QCOMPARE(CheckGameHeader(headerLine), counted);
+        QCOMPARE(checkGameHeader(headerLine, PassSettings::from(pass.settings()), pass.tables()),
+                 counted);
     }
 
     void dates_data()
@@ -475,11 +476,10 @@ private slots:
     void countScoreFileLines()
     {
         Pass pass;
-        QCOMPARE(CountScoreFileLines(), 0); // no log
+        QCOMPARE(calctest::countLines(), 0); // no log
         pass.writeBytes("a\r\nb\nc\rd");
-        QCOMPARE(CountScoreFileLines(), 4);
-        Pass::set(QStringLiteral("ScoreFile"), pass.path());
-        QCOMPARE(CountScoreFileLines(), 0); // a folder
+        QCOMPARE(calctest::countLines(), 4);
+        QCOMPARE(norva::countScoreFileLines(pass.path()), 0); // a folder
     }
 
     void openFailures()
@@ -564,7 +564,7 @@ private slots:
         if (counted)
             QCOMPARE(value(calc::RatingSeries, 0), rating);
         qint32 r = -5;
-        QCOMPARE(CheckRatingLine(r, line), counted);
+        QCOMPARE(checkRatingLine(r, line, pass.settings().userName()), counted);
         QCOMPARE(r, counted ? rating : -5);
     }
 

@@ -94,10 +94,10 @@ private:
     {
         Pass::set(QStringLiteral("UserName"), user);
         const bool plainOk = pass.run(ScorePassMode::Plain);
-        QCOMPARE(lastScorePassMode(), ScorePassMode::Plain);
+        QCOMPARE(pass.modeUsed(), ScorePassMode::Plain);
         const QList<qint32> plain = snapshot();
         const bool autoOk = pass.run(ScorePassMode::Auto);
-        QCOMPARE(lastScorePassMode(), expected);
+        QCOMPARE(pass.modeUsed(), expected);
         QCOMPARE(autoOk, plainOk);
         QCOMPARE(snapshot(), plain);
     }
@@ -155,7 +155,7 @@ private slots:
         Pass pass(trickyTables());
         pass.writeBytes(trickyBytes());
         QVERIFY(pass.run());
-        QCOMPARE(lastScorePassMode(), ScorePassMode::Fast);
+        QCOMPARE(pass.modeUsed(), ScorePassMode::Fast);
         // "ャcモ" is no tsumo; "ャnネ満貫ロン" is a ron with no han class.
         QCOMPARE(value(calc::OwnTsumo), 20 + 1);
         QCOMPARE(value(calc::OwnRon), 1 + 20);
@@ -207,7 +207,7 @@ private slots:
         Pass pass;
         testutil::writeAll(pass.path() + QStringLiteral("/norva.dat"),
                            testutil::cp932Lines(defaultTables()) + extraDat);
-        QVERIFY(LoadTableInfo());
+        QVERIFY(pass.session().loadTables());
         pass.writeBytes(log);
         compareBoth(pass, user, ScorePassMode::Plain);
         QCOMPARE(value(calc::GameCount), games);

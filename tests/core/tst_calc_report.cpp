@@ -1,7 +1,6 @@
 // The results report and the printed results column.
 
 #include "core/calc/calcresults.h"
-#include "core/calc/calcresults_p.h"
 #include "core/common/cp932.h"
 
 #include "calctestutil.h"
@@ -31,9 +30,9 @@ void count(qint16 kind, int times)
 {
     for (int i = 0; i < times; ++i) {
         if (kind >= calc::WinByHan)
-            detail::addWinByHan(kind - calc::WinByHan);
+            calctest::results().addWinByHan(kind - calc::WinByHan);
         else
-            detail::addToCounter(kind);
+            calctest::results().addToCounter(kind);
     }
 }
 
@@ -43,8 +42,8 @@ void recordWorkedExample()
     const int ranks[] = {1, 2, 2, 2, 3, 4, 4, 4};
     const int scores[] = {40, 10, 5, -3, -12, -20, -25, -30};
     for (int i = 0; i < 8; ++i)
-        RecordGame(qint16(ranks[i]), qint16(scores[i]), 1500);
-    CloseRankRuns();
+        calctest::results().recordGame(qint16(ranks[i]), qint16(scores[i]), 1500);
+    calctest::results().closeRankRuns();
     count(calc::HandCount, 40);
     count(calc::OwnTsumo, 5);
     count(calc::OwnRon, 7);
@@ -107,7 +106,7 @@ private:
     {
         testutil::writeAll(m_dir->file(QStringLiteral("norva.dat")),
                            testutil::cp932Lines(reportTables(classes)));
-        QVERIFY(LoadTableInfo());
+        QVERIFY(calctest::tables().load(m_dir->file(QStringLiteral("norva.dat"))));
     }
 
 private slots:
@@ -116,16 +115,16 @@ private slots:
         m_dir = std::make_unique<testutil::ProgramDir>();
         useTables({QStringLiteral("一飜"), QStringLiteral("二飜"), QStringLiteral("  満貫 "),
                    QStringLiteral("ハネ満貫です")});
-        setParamDefaults();
-        SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-        SetParamValue(QStringLiteral("SpecifyDate"), true);
-        SetParamValue(QStringLiteral("StartDate"), QStringLiteral("2002/7/1"));
-        SetParamValue(QStringLiteral("StartTime"), QStringLiteral("0:00"));
-        SetParamValue(QStringLiteral("EndDate"), QStringLiteral("2002/7/5"));
-        SetParamValue(QStringLiteral("EndTime"), QStringLiteral("23:59"));
-        SetParamValue(QStringLiteral("TableKind1"), 1);
-        SetParamValue(QStringLiteral("TableKind2"), 5);
-        ClearCalcValues();
+        calctest::settings().setDefaults();
+        calctest::settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
+        calctest::settings().setValue(Settings::SpecifyDate, true);
+        calctest::settings().setValue(Settings::StartDate, QStringLiteral("2002/7/1"));
+        calctest::settings().setValue(Settings::StartTime, QStringLiteral("0:00"));
+        calctest::settings().setValue(Settings::EndDate, QStringLiteral("2002/7/5"));
+        calctest::settings().setValue(Settings::EndTime, QStringLiteral("23:59"));
+        calctest::settings().setValue(Settings::TableKind1, 1);
+        calctest::settings().setValue(Settings::TableKind2, 5);
+        calctest::results().clear();
     }
     void cleanup()
     {
@@ -136,14 +135,14 @@ private slots:
     void workedExample()
     {
         recordWorkedExample();
-        QCOMPARE(resultsReportLines(), workedExampleReport);
+        QCOMPARE(calctest::report().lines(), workedExampleReport);
     }
 
     void reportFileBytes()
     {
         recordWorkedExample();
         const QString path = m_dir->file(QStringLiteral("結果.txt"));
-        QVERIFY(saveResultsFile(path));
+        QVERIFY(calctest::report().save(path));
         QByteArray expected;
         for (const QString &l : workedExampleReport)
             expected += cp932::encode(l).value() + "\r\n";
@@ -154,8 +153,8 @@ private slots:
     void printLines()
     {
         recordWorkedExample();
-        SetParamValue(QStringLiteral("SpecifyDate"), false); // printed all the same
-        const QList<PrintLine> lines = resultsPrintLines();
+        calctest::settings().setValue(Settings::SpecifyDate, false); // printed all the same
+        const QList<PrintLine> lines = calctest::report().printLines();
         QStringList texts;
         QList<int> gaps;
         for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -174,9 +173,9 @@ private slots:
 
     void noDateRange()
     {
-        RecordGame(1, 1, 0);
-        SetParamValue(QStringLiteral("SpecifyDate"), false);
-        QCOMPARE(resultsReportLines().at(1), QStringLiteral("計算日付： 指定なし"));
+        calctest::results().recordGame(1, 1, 0);
+        calctest::settings().setValue(Settings::SpecifyDate, false);
+        QCOMPARE(calctest::report().lines().at(1), QStringLiteral("計算日付： 指定なし"));
     }
 
     void figures_data()
@@ -210,19 +209,19 @@ private slots:
         QFETCH(int, line);
         QFETCH(QString, text);
         for (qsizetype i = 0; i < ranks.size(); ++i)
-            RecordGame(qint16(ranks[i]), qint16(scores[i]), 0);
-        CloseRankRuns();
-        QCOMPARE(resultsReportLines().at(line), text);
+            calctest::results().recordGame(qint16(ranks[i]), qint16(scores[i]), 0);
+        calctest::results().closeRankRuns();
+        QCOMPARE(calctest::report().lines().at(line), text);
     }
 
     void wideFieldsAreNeverCut()
     {
         for (int i = 0; i < 123; ++i)
-            RecordGame(4, -99, 0);
-        CloseRankRuns();
+            calctest::results().recordGame(4, -99, 0);
+        calctest::results().closeRankRuns();
         count(calc::HandCount, 123456);
         count(calc::OtherRon, 123456);
-        const QStringList lines = resultsReportLines();
+        const QStringList lines = calctest::report().lines();
         QCOMPARE(lines[4], QStringLiteral("試合数：      123 回"));
         QCOMPARE(lines[5], QStringLiteral("　総合得点：   -12177 点"));
         QCOMPARE(lines[13], QStringLiteral("　４位(100%)：   123 回, 連続   123 回"));
@@ -245,17 +244,17 @@ private slots:
         QFETCH(int, kind1);
         QFETCH(int, kind2);
         QFETCH(QString, text);
-        RecordGame(1, 1, 0);
-        SetParamValue(QStringLiteral("TableKind1"), kind1);
-        SetParamValue(QStringLiteral("TableKind2"), kind2);
-        QCOMPARE(resultsReportLines().at(2), text);
+        calctest::results().recordGame(1, 1, 0);
+        calctest::settings().setValue(Settings::TableKind1, kind1);
+        calctest::settings().setValue(Settings::TableKind2, kind2);
+        QCOMPARE(calctest::report().lines().at(2), text);
     }
 
     void noHanClasses()
     {
         useTables({});
-        RecordGame(1, 1, 0);
-        const QStringList lines = resultsReportLines();
+        calctest::results().recordGame(1, 1, 0);
+        const QStringList lines = calctest::report().lines();
         QCOMPARE(lines.size(), 27);
         QCOMPARE(lines.last(), QStringLiteral("総あがり数： 0"));
     }
@@ -264,23 +263,23 @@ private slots:
     {
         // Games whose hands were not recognised: no share can be worked out,
         // and the hand lines take the fixed "(0%)" form of the han classes.
-        RecordGame(1, 1, 0);
-        const QStringList lines = resultsReportLines();
+        calctest::results().recordGame(1, 1, 0);
+        const QStringList lines = calctest::report().lines();
         QCOMPARE(lines[15], QStringLiteral("総局数： 0"));
         QCOMPARE(lines[16], QStringLiteral("　本人： ツモ　　(0%)    0回"));
         QCOMPARE(lines[24], QStringLiteral("　　　　 その他　(0%)    0回"));
         QCOMPARE(lines[27], QStringLiteral("　一飜　　　(0%)    0回"));
         QCOMPARE(lines[30], QStringLiteral("　ハネ満貫です(0%)    0回"));
-        const QList<PrintLine> printed = resultsPrintLines();
+        const QList<PrintLine> printed = calctest::report().printLines();
         QCOMPARE(printed.last().text, QStringLiteral("  ハネ満貫です(0%)    0回"));
     }
 
     void noGameIsNoReport()
     {
-        QCOMPARE(raisedKind([] { resultsReportLines(); }), int(ErrorKind::DivisionByZero));
+        QCOMPARE(raisedKind([] { calctest::report().lines(); }), int(ErrorKind::DivisionByZero));
         const QString path = m_dir->file(QStringLiteral("r.txt"));
         int asked = 0;
-        QVERIFY(!saveResultsFile(path, [&](const Error &e) {
+        QVERIFY(!calctest::report().save(path, [&](const Error &e) {
             [&] {
                 QCOMPARE(e.detail(), path);
             }();
@@ -301,7 +300,7 @@ private slots:
         QList<ErrorKind> kinds;
         {
             testutil::HonourPermissions honour;
-            QVERIFY(!saveResultsFile(path, [&](const Error &e) {
+            QVERIFY(!calctest::report().save(path, [&](const Error &e) {
                 kinds << e.kind();
                 return ++asked < 3; // Retry twice, then Cancel
             }));
@@ -320,11 +319,11 @@ private slots:
         int failures = 2;
         setWriteFailureForTests([&] { return failures-- > 0; });
         int asked = 0;
-        QVERIFY(!saveResultsFile(path, [&](const Error &) { return ++asked < 1; }));
+        QVERIFY(!calctest::report().save(path, [&](const Error &) { return ++asked < 1; }));
         QCOMPARE(testutil::readAll(path), QByteArray("old report"));
         // Retry writes the whole report again.
-        QVERIFY(saveResultsFile(path, [&](const Error &) { return true; }));
-        QCOMPARE(testutil::readAll(path), resultsReportBytes());
+        QVERIFY(calctest::report().save(path, [&](const Error &) { return true; }));
+        QCOMPARE(testutil::readAll(path), calctest::report().bytes());
     }
 };
 

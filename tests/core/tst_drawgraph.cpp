@@ -99,7 +99,7 @@ private slots:
         example(src);
         GraphState state = readyState();
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
 
         QCOMPARE(polyline(t, Red),
                  (QList<QPointF>{{1675, 1230}, {3000, 2850}, {4325, 150}, {5650, 1770}}));
@@ -124,7 +124,7 @@ private slots:
         example(src);
         GraphState state = readyState();
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
 
         // Set-up, then the axis.
         QList<Kind> kinds;
@@ -196,7 +196,7 @@ private slots:
         src.setGames(scores);
         GraphState state = readyState(GraphState::ScoreGraph);
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
         QCOMPARE(linesOf(t, Red, LineShape::Line, DrawStyle::Dotted).size(), zeroLine ? 1 : 0);
         QCOMPARE(texts(t, Red).size(), zeroLine ? 3 : 2);
         QCOMPARE(polyline(t, Red).size(), 2);
@@ -236,7 +236,7 @@ private slots:
         src.setGames(scores);
         GraphState state = readyState(graph);
         RecordingTarget t;
-        drawGraph(state, t, 6000, height, true, {}, src);
+        drawGraph(state, t, 6000, height, true, src);
         const Color color = graph == GraphState::ScoreGraph ? Red : Purple;
         QCOMPARE(texts(t, color), (QList<Text>{{label, 30, lineY - 90}}));
         const QList<Call> lines = linesOf(t, color, LineShape::Line, DrawStyle::Solid);
@@ -252,7 +252,7 @@ private slots:
         src.setGames({10, 20, 30}, {}, {1500, 1500, 1500});
         GraphState state = readyState(GraphState::RatingGraph);
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
         // Along the top of the plot, only the maximum labelled.
         QCOMPARE(polyline(t, Blue), (QList<QPointF>{{350, 150}, {2117, 150}, {3883, 150}}));
         QCOMPARE(texts(t, Blue), (QList<Text>{{QStringLiteral(" 1500 "), 5400, 150}}));
@@ -266,7 +266,7 @@ private slots:
                     {2, 4, 1});
         GraphState state = readyState();
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
 
         // step 5300 / 3, scale 2700 / 4; the bar's left x is not rounded.
         const double step = 5300.0 / 3;
@@ -316,7 +316,7 @@ private slots:
         src.setWins(classes, wins);
         GraphState state = readyState(GraphState::HanGraph);
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
         QCOMPARE(t.of(Kind::Line).size(), 1); // the axis alone
         QVERIFY(t.of(Kind::Point).isEmpty());
         QVERIFY(t.of(Kind::Print).isEmpty());
@@ -344,7 +344,7 @@ private slots:
         src.setWins({QStringLiteral("1翻"), QStringLiteral("2翻")}, {1, 2});
         GraphState state = readyState(mask);
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
         QList<Color> drawn;
         for (const Call &c : t.calls.mid(6)) {
             if ((c.kind == Kind::Line || c.kind == Kind::Point || c.kind == Kind::Print)
@@ -360,11 +360,11 @@ private slots:
         src.setGames({10, 20});
         GraphState state = readyState(0); // the legend lists all graphs whatever is selected
         RecordingTarget screen;
-        drawGraph(state, screen, 6000, 3000, true, {}, src);
+        drawGraph(state, screen, 6000, 3000, true, src);
         QCOMPARE(screen.calls.size(), 6);
 
         RecordingTarget page;
-        drawGraph(state, page, 6000, 3000, false, {}, src);
+        drawGraph(state, page, 6000, 3000, false, src);
         const QList<Call> boxes = page.of(Kind::Line).mid(1);
         const QList<Call> names = page.of(Kind::Print);
         QCOMPARE(boxes.size(), 5);
@@ -392,7 +392,7 @@ private slots:
         src.setGames({10, 20});
         GraphState state; // the window has not been loaded
         RecordingTarget t;
-        drawGraph(state, t, 6000, 3000, true, {}, src);
+        drawGraph(state, t, 6000, 3000, true, src);
         QVERIFY(t.calls.isEmpty());
         QVERIFY(!state.drawReady);
     }
@@ -405,16 +405,13 @@ private slots:
         RecordingTarget t;
         QList<qsizetype> at;
         bool nestedDrew = false;
-        drawGraph(
-            state, t, 6000, 3000, true,
-            [&] {
-                at.append(t.calls.size());
-                // A resize or a toggle click while drawing asks for a drawing.
-                RecordingTarget nested;
-                drawGraph(state, nested, 6000, 3000, true, {}, src);
-                nestedDrew = nestedDrew || !nested.calls.isEmpty();
-            },
-            src);
+        drawGraph(state, t, 6000, 3000, true, src, [&] {
+            at.append(t.calls.size());
+            // A resize or a toggle click while drawing asks for a drawing.
+            RecordingTarget nested;
+            drawGraph(state, nested, 6000, 3000, true, src);
+            nestedDrew = nestedDrew || !nested.calls.isEmpty();
+        });
         QVERIFY(!nestedDrew);
         QVERIFY(state.drawReady);
         // After the set-up, the score graph, the rating graph and the running total.
@@ -425,7 +422,7 @@ private slots:
         QCOMPARE(at[3], t.calls.size());
 
         RecordingTarget again;
-        drawGraph(state, again, 6000, 3000, true, {}, src);
+        drawGraph(state, again, 6000, 3000, true, src);
         QCOMPARE(again.calls.size(), t.calls.size());
     }
 
@@ -439,11 +436,11 @@ private slots:
             if (c.kind == Kind::Line && c.color == Red)
                 raise(ErrorKind::Overflow);
         };
-        QVERIFY_THROWS_EXCEPTION(Error, drawGraph(state, failing, 6000, 3000, true, {}, src));
+        QVERIFY_THROWS_EXCEPTION(Error, drawGraph(state, failing, 6000, 3000, true, src));
         QVERIFY(state.drawReady);
 
         RecordingTarget next;
-        drawGraph(state, next, 6000, 3000, true, {}, src);
+        drawGraph(state, next, 6000, 3000, true, src);
         QCOMPARE(polyline(next, Red).size(), 3);
     }
 };

@@ -44,6 +44,7 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray input = f.readAll();
         testutil::ProgramDir dir;
+        fuzz::setWorkFolder(dir.path());
         const QString wrong = check(input);
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
     }

@@ -53,7 +53,7 @@ Both runBoth(Pass &pass)
     const bool fastOk = pass.run(ScorePassMode::Fast);
     [&] {
         if (pass.errorLine() != 0) // the log was opened
-            QCOMPARE(lastScorePassMode(), ScorePassMode::Fast);
+            QCOMPARE(pass.modeUsed(), ScorePassMode::Fast);
         QCOMPARE(fastOk, plainOk);
         QCOMPARE(pass.error(), plainError);
         QCOMPARE(pass.errorLine(), plainLine);
@@ -220,7 +220,7 @@ private slots:
         const Both r = runBoth(pass);
         QVERIFY(r.ok);
         QCOMPARE(value(calc::GameCount), games);
-        QCOMPARE(CountScoreFileLines(), qint32(lines));
+        QCOMPARE(calctest::countLines(), qint32(lines));
         QCOMPARE(pass.steps().size(), qsizetype(lines / 1000));
         if (games == 1) {
             QCOMPARE(value(calc::OwnRon), 1);
@@ -262,8 +262,8 @@ private slots:
         QVERIFY(!r.ok);
         QCOMPARE(r.error, std::optional(ErrorKind::LineTooLong));
         QCOMPARE(describe(*r.error), QStringLiteral("1 行が長すぎるため読み込めません。"));
-        QCOMPARE(r.line, 7);                // the line that could not be read
-        QCOMPARE(CountScoreFileLines(), 7); // counting needs no line in memory
+        QCOMPARE(r.line, 7);                 // the line that could not be read
+        QCOMPARE(calctest::countLines(), 7); // counting needs no line in memory
     }
 
     void lineReaderLimit_data()
@@ -311,7 +311,7 @@ private slots:
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         {
             testutil::HonourPermissions honour;
-            QCOMPARE(CountScoreFileLines(), 6);
+            QCOMPARE(calctest::countLines(), 6);
             QVERIFY(runBoth(pass).ok);
             QCOMPARE(value(calc::GameCount), 1);
         }
@@ -330,7 +330,7 @@ private slots:
             QVERIFY(!r.ok);
             QCOMPARE(r.error, std::optional(ErrorKind::ReadDenied));
             QCOMPARE(r.line, 0);
-            QCOMPARE(CountScoreFileLines(), 0);
+            QCOMPARE(calctest::countLines(), 0);
         }
         QVERIFY(QFile::setPermissions(pass.logPath(), QFile::ReadOwner | QFile::WriteOwner));
     }
@@ -341,7 +341,7 @@ private slots:
         // as no regular file, and counting its lines gives 0.
         Pass pass;
         QCOMPARE(::mkfifo(QFile::encodeName(pass.logPath()).constData(), 0644), 0);
-        QCOMPARE(CountScoreFileLines(), 0);
+        QCOMPARE(calctest::countLines(), 0);
         const Both r = runBoth(pass);
         QVERIFY(!r.ok);
         QCOMPARE(r.error, std::optional(ErrorKind::FileAccess));
@@ -356,7 +356,7 @@ private slots:
         Pass::set(QStringLiteral("ScoreFile"), QString(pass.logPath() + QChar(0) + u".x"));
         QVERIFY(!pass.run());
         QCOMPARE(pass.error(), std::optional(ErrorKind::FileAccess));
-        QCOMPARE(CountScoreFileLines(), 0);
+        QCOMPARE(calctest::countLines(), 0);
     }
 
     void passNeverWritesTheLog()
@@ -368,7 +368,7 @@ private slots:
         ageFile(pass.logPath());
         const FileState before = stateOf(pass.logPath());
         QVERIFY(runBoth(pass).ok);
-        QCOMPARE(CountScoreFileLines(), 7);
+        QCOMPARE(calctest::countLines(), 7);
         QVERIFY(stateOf(pass.logPath()) == before);
     }
 

@@ -1,6 +1,7 @@
 #include "core/common/cp932.h"
 #include "core/common/datetime.h"
 #include "core/common/error.h"
+#include "core/common/locations.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
 
@@ -8,6 +9,9 @@
 
 #include <QDir>
 #include <QTest>
+
+#include <memory>
+#include <optional>
 
 using namespace norva;
 using namespace Qt::StringLiterals;
@@ -17,14 +21,42 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private:
+    // The program's folder: the current stand-in, unless a test names another.
+    QString m_folder;
+    std::unique_ptr<Settings> m_settings;
+
+    FileLocations files() const
+    {
+        return FileLocations::portable(m_folder.isEmpty() ? testutil::ProgramDir::current()->path()
+                                                          : m_folder);
+    }
+    // The settings of the program in that folder, made anew for each folder.
+    Settings &settings()
+    {
+        const FileLocations f = files();
+        if (!m_settings || m_settings->defaultValue(Settings::ScoreFile) != f.defaultScoreFile)
+            m_settings = std::make_unique<Settings>(f.defaultScoreFile);
+        return *m_settings;
+    }
+    bool load() { return settings().load(files().settingsFile); }
+    bool save(const RetryPrompt &prompt = {})
+    {
+        return settings().save(files().settingsFile, prompt);
+    }
+    QVariant valueNamed(const QString &key)
+    {
+        const std::optional<Settings::Key> k = Settings::keyNamed(key);
+        return k ? settings().value(*k) : QVariant();
+    }
+
     static QString iniPath(const testutil::ProgramDir &dir)
     {
         return dir.file(QStringLiteral("norva.ini"));
     }
-    static void loadLines(const testutil::ProgramDir &dir, const QStringList &lines)
+    void loadLines(const testutil::ProgramDir &dir, const QStringList &lines)
     {
         testutil::writeAll(iniPath(dir), testutil::cp932Lines(lines));
-        QVERIFY(LoadParamFile());
+        QVERIFY(load());
     }
     static QString today(int day = 0)
     {
@@ -36,29 +68,28 @@ private slots:
     void defaultsWithoutAFile()
     {
         testutil::ProgramDir dir;
-        QVERIFY(!LoadParamFile());
-        QCOMPARE(GetParamValue(QStringLiteral("MainWidth")), QVariant(7500));
-        QCOMPARE(GetParamValue(QStringLiteral("VisibleWindow")).toInt(), 31);
-        QCOMPARE(GetParamValue(QStringLiteral("VisibleWindow")).typeId(), int(QMetaType::Short));
-        QCOMPARE(GetParamValue(QStringLiteral("MainToolbar")), QVariant(true));
-        QCOMPARE(GetParamValue(QStringLiteral("ScoreFile")).toString(),
+        QVERIFY(!load());
+        QCOMPARE(settings().value(Settings::MainWidth), QVariant(7500));
+        QCOMPARE(settings().value(Settings::VisibleWindow).toInt(), 31);
+        QCOMPARE(settings().value(Settings::VisibleWindow).typeId(), int(QMetaType::Short));
+        QCOMPARE(settings().value(Settings::MainToolbar), QVariant(true));
+        QCOMPARE(settings().value(Settings::ScoreFile).toString(),
                  dir.path() + QStringLiteral("/MjScore.txt"));
-        QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QString());
-        QCOMPARE(GetParamValue(QStringLiteral("StartDate")).toDateTime().date(),
+        QCOMPARE(settings().value(Settings::UserName).toString(), QString());
+        QCOMPARE(settings().value(Settings::StartDate).toDateTime().date(),
                  QDate(QDate::currentDate().year(), QDate::currentDate().month(), 1));
-        QCOMPARE(GetParamValue(QStringLiteral("EndDate")).toDateTime().date(),
-                 QDate::currentDate());
-        QCOMPARE(GetParamValue(QStringLiteral("GraphFlowPnt")).toString(),
-                 QStringLiteral("128000128"));
-        QVERIFY(!GetParamValue(QStringLiteral("mainwidth")).isValid());
-        QVERIFY(!GetParamValue(QStringLiteral("NoSuchKey")).isValid());
+        QCOMPARE(settings().value(Settings::EndDate).toDateTime().date(), QDate::currentDate());
+        QCOMPARE(settings().value(Settings::GraphFlowPnt).toString(), QStringLiteral("128000128"));
+        QVERIFY(!Settings::keyNamed(u"mainwidth"));
+        QCOMPARE(Settings::keyNamed(u"mainwidth", Qt::CaseInsensitive), Settings::MainWidth);
+        QVERIFY(!Settings::keyNamed(u"NoSuchKey", Qt::CaseInsensitive));
     }
 
     void defaultLayoutIsWrittenExactly()
     {
         testutil::ProgramDir dir;
-        LoadParamFile();
-        QVERIFY(SaveParamFile());
+        load();
+        QVERIFY(save());
         const QByteArray expected = testutil::cp932Lines({
             QStringLiteral("[norva]"),
             QString(),
@@ -79,24 +110,23 @@ private slots:
     void everyConditionalLineAfterChanges()
     {
         testutil::ProgramDir dir;
-        LoadParamFile();
-        SetParamValue(QStringLiteral("VisibleWindow"), 18);
-        SetParamValue(QStringLiteral("MainToolbar"), false);
-        SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-        SetParamValue(QStringLiteral("SpecifyDate"), false);
-        SetParamValue(QStringLiteral("StartDate"), QStringLiteral("2002/7/1"));
-        SetParamValue(QStringLiteral("StartTime"), QStringLiteral("9:05"));
-        SetParamValue(QStringLiteral("EndDate"), QStringLiteral("2002/7/5"));
-        SetParamValue(QStringLiteral("EndTime"), QStringLiteral("23:59:30"));
-        SetParamValue(QStringLiteral("TableKind1"), 0);
-        SetParamValue(QStringLiteral("TableKind2"), 2.5); // halves to even
-        SetParamValue(QStringLiteral("AutoCalc"), true);
-        SetParamValue(QStringLiteral("CheckLine"), 250);
-        SetParamValue(QStringLiteral("GraphDisp"), 1);
-        SetParamValue(QStringLiteral("GraphFore"), QStringLiteral("000000255"));
-        SetParamValue(QStringLiteral("GraphFlowPnt"), QStringLiteral("128000129"));
-        SetParamValue(QStringLiteral("NoSuchKey"), 5); // ignored
-        QVERIFY(SaveParamFile());
+        load();
+        settings().setValue(Settings::VisibleWindow, 18);
+        settings().setValue(Settings::MainToolbar, false);
+        settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
+        settings().setValue(Settings::SpecifyDate, false);
+        settings().setValue(Settings::StartDate, QStringLiteral("2002/7/1"));
+        settings().setValue(Settings::StartTime, QStringLiteral("9:05"));
+        settings().setValue(Settings::EndDate, QStringLiteral("2002/7/5"));
+        settings().setValue(Settings::EndTime, QStringLiteral("23:59:30"));
+        settings().setValue(Settings::TableKind1, 0);
+        settings().setValue(Settings::TableKind2, 2.5); // halves to even
+        settings().setValue(Settings::AutoCalc, true);
+        settings().setValue(Settings::CheckLine, 250);
+        settings().setValue(Settings::GraphDisp, 1);
+        settings().setValue(Settings::GraphFore, QStringLiteral("000000255"));
+        settings().setValue(Settings::GraphFlowPnt, QStringLiteral("128000129"));
+        QVERIFY(save());
         const QByteArray expected = testutil::cp932Lines({
             QStringLiteral("[norva]"),
             QString(),
@@ -124,11 +154,11 @@ private slots:
         QCOMPARE(testutil::readAll(iniPath(dir)), expected);
 
         // And it reads back as it was written.
-        QVERIFY(LoadParamFile());
-        QCOMPARE(GetParamValue(QStringLiteral("StartTime")).toDateTime().time(), QTime(9, 5));
-        QCOMPARE(GetParamValue(QStringLiteral("TableKind2")).toInt(), 2);
-        QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QStringLiteral("かもめ"));
-        QVERIFY(SaveParamFile());
+        QVERIFY(load());
+        QCOMPARE(settings().value(Settings::StartTime).toDateTime().time(), QTime(9, 5));
+        QCOMPARE(settings().value(Settings::TableKind2).toInt(), 2);
+        QCOMPARE(settings().value(Settings::UserName).toString(), QStringLiteral("かもめ"));
+        QVERIFY(save());
         QCOMPARE(testutil::readAll(iniPath(dir)), expected);
     }
 
@@ -195,7 +225,7 @@ private slots:
         QFETCH(QVariant, expected);
         testutil::ProgramDir dir;
         loadLines(dir, lines);
-        const QVariant got = GetParamValue(key);
+        const QVariant got = valueNamed(key);
         if (expected.typeId() == QMetaType::Int)
             QCOMPARE(got.toInt(), expected.toInt());
         else
@@ -208,11 +238,11 @@ private slots:
         loadLines(dir,
                   {QStringLiteral("StartTime= 9:05 "), QStringLiteral("EndTime=10:20:30"),
                    QStringLiteral("StartDate=2002/06/01"), QStringLiteral("EndDate=2002/13/1")});
-        QCOMPARE(GetParamValue(QStringLiteral("StartTime")).toDateTime().time(), QTime(9, 5));
-        QCOMPARE(GetParamValue(QStringLiteral("StartDate")).toDateTime().date(), QDate(2002, 6, 1));
-        QCOMPARE(GetParamValue(QStringLiteral("EndDate")).toDateTime().date(),
+        QCOMPARE(settings().value(Settings::StartTime).toDateTime().time(), QTime(9, 5));
+        QCOMPARE(settings().value(Settings::StartDate).toDateTime().date(), QDate(2002, 6, 1));
+        QCOMPARE(settings().value(Settings::EndDate).toDateTime().date(),
                  QDate::currentDate()); // month 13 is no date: the default stands
-        QVERIFY(SaveParamFile());
+        QVERIFY(save());
         const QByteArray text = testutil::readAll(iniPath(dir));
         QVERIFY(text.contains("StartTime=9:5\r\n"));
         QVERIFY(text.contains("EndTime=10:20\r\n")); // seconds dropped
@@ -222,43 +252,43 @@ private slots:
     void setParamValueConversions()
     {
         testutil::ProgramDir dir;
-        LoadParamFile();
-        SetParamValue(QStringLiteral("UserName"), 12);
-        QCOMPARE(GetParamValue(QStringLiteral("UserName")), QVariant(QStringLiteral("12")));
-        SetParamValue(QStringLiteral("MainWidth"), 100.5);
-        QCOMPARE(GetParamValue(QStringLiteral("MainWidth")), QVariant(100));
-        SetParamValue(QStringLiteral("AutoCalc"), QStringLiteral("true"));
-        QCOMPARE(GetParamValue(QStringLiteral("AutoCalc")), QVariant(true));
+        load();
+        settings().setValue(Settings::UserName, 12);
+        QCOMPARE(settings().value(Settings::UserName), QVariant(QStringLiteral("12")));
+        settings().setValue(Settings::MainWidth, 100.5);
+        QCOMPARE(settings().value(Settings::MainWidth), QVariant(100));
+        settings().setValue(Settings::AutoCalc, QStringLiteral("true"));
+        QCOMPARE(settings().value(Settings::AutoCalc), QVariant(true));
 
-        const QVariant before = GetParamValue(QStringLiteral("EndDate"));
+        const QVariant before = settings().value(Settings::EndDate);
         QVERIFY_THROWS_EXCEPTION(
-            Error, SetParamValue(QStringLiteral("EndDate"), QStringLiteral("2002/13/1")));
-        QVERIFY_THROWS_EXCEPTION(Error, SetParamValue(QStringLiteral("EndDate"), QString()));
-        QCOMPARE(GetParamValue(QStringLiteral("EndDate")), before);
+            Error, settings().setValue(Settings::EndDate, QStringLiteral("2002/13/1")));
+        QVERIFY_THROWS_EXCEPTION(Error, settings().setValue(Settings::EndDate, QString()));
+        QCOMPARE(settings().value(Settings::EndDate), before);
         try {
-            SetParamValue(QStringLiteral("TableKind1"), 40000);
+            settings().setValue(Settings::TableKind1, 40000);
             QFAIL("no overflow");
         } catch (const Error &e) {
             QCOMPARE(e.kind(), ErrorKind::Overflow);
         }
-        QCOMPARE(GetParamValue(QStringLiteral("TableKind1")).toInt(), 773);
+        QCOMPARE(settings().value(Settings::TableKind1).toInt(), 773);
     }
 
     void failedWriteKeepsTheOldFile()
     {
         testutil::ProgramDir dir;
-        LoadParamFile();
-        SetParamValue(QStringLiteral("UserName"), QStringLiteral("old"));
-        QVERIFY(SaveParamFile());
+        load();
+        settings().setValue(Settings::UserName, QStringLiteral("old"));
+        QVERIFY(save());
         const QByteArray old = testutil::readAll(iniPath(dir));
-        SetParamValue(QStringLiteral("UserName"), QStringLiteral("new"));
+        settings().setValue(Settings::UserName, QStringLiteral("new"));
 
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
         {
             testutil::HonourPermissions honour;
             int asked = 0;
             QString message;
-            const bool ok = SaveParamFile([&](const Error &e) {
+            const bool ok = save([&](const Error &e) {
                 message = e.description();
                 return ++asked < 2; // Retry once, then Cancel
             });
@@ -274,7 +304,7 @@ private slots:
         // Retry after the folder became writable again writes the new file.
         int asked = 0;
         setWriteFailureForTests([&] { return asked == 0; });
-        QVERIFY(SaveParamFile([&](const Error &) { return ++asked > 0; }));
+        QVERIFY(save([&](const Error &) { return ++asked > 0; }));
         setWriteFailureForTests({});
         QVERIFY(testutil::readAll(iniPath(dir)).contains("UserName=new\r\n"));
     }
@@ -282,18 +312,18 @@ private slots:
     void textsThePlainFileCannotHold()
     {
         testutil::ProgramDir dir;
-        LoadParamFile();
+        load();
         const QString path = QStringLiteral("/home/José/log\nMainWidth=1\\x.txt");
-        SetParamValue(QStringLiteral("ScoreFile"), path);
-        SetParamValue(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-        QVERIFY(SaveParamFile());
+        settings().setValue(Settings::ScoreFile, path);
+        settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
+        QVERIFY(save());
         const QByteArray bytes = testutil::readAll(iniPath(dir));
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF[norva]\r\n\r\nMainWidth=7500\r\n"));
         QCOMPARE(bytes.count("\nMainWidth="), 1);
-        QVERIFY(LoadParamFile());
-        QCOMPARE(GetParamValue(QStringLiteral("ScoreFile")).toString(), path);
-        QCOMPARE(GetParamValue(QStringLiteral("UserName")).toString(), QStringLiteral("かもめ"));
-        QCOMPARE(GetParamValue(QStringLiteral("MainWidth")).toInt(), 7500);
+        QVERIFY(load());
+        QCOMPARE(settings().value(Settings::ScoreFile).toString(), path);
+        QCOMPARE(settings().value(Settings::UserName).toString(), QStringLiteral("かもめ"));
+        QCOMPARE(settings().value(Settings::MainWidth).toInt(), 7500);
     }
 
     void textsSurviveTheFile_data()
@@ -336,22 +366,22 @@ private slots:
         QFETCH(bool, wide);
         QFETCH(QByteArray, line);
         testutil::ProgramDir dir;
-        LoadParamFile();
-        SetParamValue(key, value);
-        SetParamValue(u"MainWidth"_s, 9000);
-        QVERIFY(SaveParamFile());
+        load();
+        settings().setValue(*Settings::keyNamed(key), value);
+        settings().setValue(Settings::MainWidth, 9000);
+        QVERIFY(save());
         const QByteArray bytes = testutil::readAll(iniPath(dir));
         QCOMPARE(bytes.startsWith("\xEF\xBB\xBF[norva]\r\n"), wide);
         QVERIFY2(bytes.contains(QByteArray(QByteArray("\n") + line)), bytes.constData());
         // One line per setting: nothing the value holds starts a line of its own.
         QCOMPARE(bytes.count("\nMainWidth="), 1);
         QCOMPARE(bytes.count("\nVisibleWindow="), 0);
-        QVERIFY(LoadParamFile());
-        QCOMPARE(GetParamValue(key).toString(), value);
-        QCOMPARE(GetParamValue(u"MainWidth"_s).toInt(), 9000);
-        QCOMPARE(GetParamValue(u"VisibleWindow"_s).toInt(), 31);
+        QVERIFY(load());
+        QCOMPARE(valueNamed(key).toString(), value);
+        QCOMPARE(settings().value(Settings::MainWidth).toInt(), 9000);
+        QCOMPARE(settings().value(Settings::VisibleWindow).toInt(), 31);
         // And once more: the file written from what was read is the same.
-        QVERIFY(SaveParamFile());
+        QVERIFY(save());
         QCOMPARE(testutil::readAll(iniPath(dir)), bytes);
     }
 
@@ -361,17 +391,18 @@ private slots:
         testutil::ProgramDir dir;
         const QString home = dir.file(u"José"_s);
         QVERIFY(QDir().mkpath(home));
-        setProgramDirForTests(home);
-        LoadParamFile();
+        m_folder = home;
+        load();
         const QString scoreFile = home + u"/MjScore.txt"_s;
-        QCOMPARE(GetParamValue(u"ScoreFile"_s).toString(), scoreFile);
-        QVERIFY(SaveParamFile());
+        QCOMPARE(settings().value(Settings::ScoreFile).toString(), scoreFile);
+        QVERIFY(save());
         const QString ini = home + u"/norva.ini"_s;
         QVERIFY(
             testutil::readAll(ini).contains((u"ScoreFile="_s + scoreFile + u"\r\n"_s).toUtf8()));
-        SetParamValue(u"ScoreFile"_s, u"elsewhere"_s);
-        QVERIFY(LoadParamFile());
-        QCOMPARE(GetParamValue(u"ScoreFile"_s).toString(), scoreFile);
+        settings().setValue(Settings::ScoreFile, u"elsewhere"_s);
+        QVERIFY(load());
+        QCOMPARE(settings().value(Settings::ScoreFile).toString(), scoreFile);
+        m_folder.clear();
     }
 
     void fileThatWasNotReadCleanlyIsKept_data()
@@ -397,25 +428,26 @@ private slots:
         QFETCH(bool, clean);
         testutil::ProgramDir dir;
         testutil::writeAll(iniPath(dir), bytes);
-        LoadParamFile();
-        QCOMPARE(paramFileState(), clean ? ParamFileState::Clean : ParamFileState::Unclean);
+        load();
+        QCOMPARE(settings().fileState(),
+                 clean ? Settings::FileState::Clean : Settings::FileState::Unclean);
         // Kept once, before the first write over it; a clean file never.
-        QVERIFY(SaveParamFile());
-        QCOMPARE(QFile::exists(paramBackupPath()), !clean);
+        QVERIFY(save());
+        QCOMPARE(QFile::exists(Settings::backupPath(iniPath(dir))), !clean);
         if (!clean) {
-            QCOMPARE(testutil::readAll(paramBackupPath()), bytes);
+            QCOMPARE(testutil::readAll(Settings::backupPath(iniPath(dir))), bytes);
             testutil::writeAll(iniPath(dir), "changed");
-            QVERIFY(SaveParamFile());
-            QCOMPARE(testutil::readAll(paramBackupPath()), bytes);
+            QVERIFY(save());
+            QCOMPARE(testutil::readAll(Settings::backupPath(iniPath(dir))), bytes);
         }
-        QCOMPARE(testutil::readAll(iniPath(dir)), paramFileBytes());
+        QCOMPARE(testutil::readAll(iniPath(dir)), settings().fileBytes());
         // Nothing to keep where there is no file.
         QFile::remove(iniPath(dir));
-        QFile::remove(paramBackupPath());
-        LoadParamFile();
-        QCOMPARE(paramFileState(), ParamFileState::Missing);
-        QVERIFY(SaveParamFile());
-        QVERIFY(!QFile::exists(paramBackupPath()));
+        QFile::remove(Settings::backupPath(iniPath(dir)));
+        load();
+        QCOMPARE(settings().fileState(), Settings::FileState::Missing);
+        QVERIFY(save());
+        QVERIFY(!QFile::exists(Settings::backupPath(iniPath(dir))));
     }
 
     void fileAttributes()
@@ -423,17 +455,17 @@ private slots:
         testutil::ProgramDir dir;
         const QString file = dir.file(QStringLiteral("a.txt"));
         testutil::writeAll(file, "x");
-        QVERIFY(IsFileAttr(file, 0));
-        QVERIFY(IsFileAttr(file, 32));
-        QVERIFY(!IsFileAttr(file, 16));
-        QVERIFY(IsFileAttr(dir.path(), 0));
-        QVERIFY(IsFileAttr(dir.path(), 16));
-        QVERIFY(!IsFileAttr(dir.file(QStringLiteral("none")), 0));
-        QVERIFY(!IsFileAttr(QString(), 0));
+        QVERIFY(fileops::hasAttributes(file, 0));
+        QVERIFY(fileops::hasAttributes(file, 32));
+        QVERIFY(!fileops::hasAttributes(file, 16));
+        QVERIFY(fileops::hasAttributes(dir.path(), 0));
+        QVERIFY(fileops::hasAttributes(dir.path(), 16));
+        QVERIFY(!fileops::hasAttributes(dir.file(QStringLiteral("none")), 0));
+        QVERIFY(!fileops::hasAttributes(QString(), 0));
         const QString hidden = dir.file(QStringLiteral(".h"));
         testutil::writeAll(hidden, "x");
-        QVERIFY(IsFileAttr(hidden, 2));
-        QVERIFY(!IsFileAttr(file, 2));
+        QVERIFY(fileops::hasAttributes(hidden, 2));
+        QVERIFY(!fileops::hasAttributes(file, 2));
     }
 };
 

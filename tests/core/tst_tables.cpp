@@ -12,27 +12,31 @@ class TestTables : public QObject
     Q_OBJECT
 
 private:
-    static void load(const testutil::ProgramDir &dir, const QStringList &lines)
+    TableInfo m_tables;
+
+    // Reads the table definitions of the program folder dir.
+    bool read(const testutil::ProgramDir &dir) { return m_tables.load(dir.locations().tablesFile); }
+    void load(const testutil::ProgramDir &dir, const QStringList &lines)
     {
         testutil::writeAll(dir.file(QStringLiteral("norva.dat")), testutil::cp932Lines(lines));
-        QVERIFY(LoadTableInfo());
+        QVERIFY(read(dir));
     }
 
 private slots:
     void missingFileKeepsDefaults()
     {
         testutil::ProgramDir dir;
-        QVERIFY(!LoadTableInfo());
-        QCOMPARE(GetTableInfoValue(0).toInt(), -1);
-        QCOMPARE(GetTableInfoValue(2).toString(), QStringLiteral("===== "));
-        QCOMPARE(GetTableInfoValue(3).toString(), QStringLiteral("----- "));
-        QCOMPARE(GetTableInfoValue(4).toString(), QStringLiteral("  持点"));
+        QVERIFY(!read(dir));
+        QCOMPARE(m_tables.value(0).toInt(), -1);
+        QCOMPARE(m_tables.value(2).toString(), QStringLiteral("===== "));
+        QCOMPARE(m_tables.value(3).toString(), QStringLiteral("----- "));
+        QCOMPARE(m_tables.value(4).toString(), QStringLiteral("  持点"));
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(TableInfoList(i).isEmpty());
-            QVERIFY(TableStringList(i).isEmpty());
+            QVERIFY(m_tables.choices(i).isEmpty());
+            QVERIFY(m_tables.recognition(i).isEmpty());
         }
-        QVERIFY(!GetTableInfoValue(5).isValid());
-        QVERIFY(!GetTableInfoValue(-1).isValid());
+        QVERIFY(!m_tables.value(5).isValid());
+        QVERIFY(!m_tables.value(-1).isValid());
     }
 
     void entriesKeysAndCommas()
@@ -49,17 +53,17 @@ private slots:
                       QStringLiteral("StartLine===== x"),
                       QStringLiteral("comment without equals"),
                   });
-        QCOMPARE(TableStringList(1).size(), 1);
-        QCOMPARE(TableStringList(1)[0].tableId(), 1);
-        QCOMPARE(TableStringList(1)[0].tableString(), QStringLiteral("東風戦"));
-        QCOMPARE(TableInfoList(1)[0].tableString(), QStringLiteral("東風,東南"));
-        QCOMPARE(TableInfoList(2)[0].tableId(), 2); // halves to even
-        QCOMPARE(TableInfoList(2)[0].tableString(), QStringLiteral("一般卓 "));
-        QCOMPARE(TableStringList(2).size(), 2);
-        QCOMPARE(TableStringList(2)[0].tableId(), 0); // not a number: id 0, still added
-        QCOMPARE(TableStringList(2)[1].value(QStringLiteral("TableId")), QVariant(3));
-        QCOMPARE(GetTableInfoValue(2).toString(), QStringLiteral("==== x"));
-        QVERIFY(TableInfoList(0).isEmpty());
+        QCOMPARE(m_tables.recognition(1).size(), 1);
+        QCOMPARE(m_tables.recognition(1)[0].tableId(), 1);
+        QCOMPARE(m_tables.recognition(1)[0].tableString(), QStringLiteral("東風戦"));
+        QCOMPARE(m_tables.choices(1)[0].tableString(), QStringLiteral("東風,東南"));
+        QCOMPARE(m_tables.choices(2)[0].tableId(), 2); // halves to even
+        QCOMPARE(m_tables.choices(2)[0].tableString(), QStringLiteral("一般卓 "));
+        QCOMPARE(m_tables.recognition(2).size(), 2);
+        QCOMPARE(m_tables.recognition(2)[0].tableId(), 0); // not a number: id 0, still added
+        QCOMPARE(m_tables.recognition(2)[1].value(QStringLiteral("TableId")), QVariant(3));
+        QCOMPARE(m_tables.value(2).toString(), QStringLiteral("==== x"));
+        QVERIFY(m_tables.choices(0).isEmpty());
     }
 
     void tenYakuStringsKeepNine()
@@ -70,15 +74,15 @@ private slots:
             lines << QStringLiteral("YakuString=class%1").arg(i);
         lines << QStringLiteral("yakustring=");
         load(dir, lines);
-        QCOMPARE(GetTableInfoValue(0).toInt(), 8);
-        QCOMPARE(GetTableInfoValue(1, 8).toString(), QStringLiteral("class8"));
+        QCOMPARE(m_tables.value(0).toInt(), 8);
+        QCOMPARE(m_tables.value(1, 8).toString(), QStringLiteral("class8"));
         try {
-            GetTableInfoValue(1, 9);
+            m_tables.value(1, 9);
             QFAIL("no error");
         } catch (const Error &e) {
             QCOMPARE(e.kind(), ErrorKind::SubscriptOutOfRange);
         }
-        QVERIFY_THROWS_EXCEPTION(Error, GetTableInfoValue(1, -1));
+        QVERIFY_THROWS_EXCEPTION(Error, m_tables.value(1, -1));
     }
 
     void emptyYakuStringAndMarkers()
@@ -87,16 +91,16 @@ private slots:
         load(dir, {QStringLiteral("YakuString="), QStringLiteral("YakuString= 満貫 "),
                    QStringLiteral("RLine=  点"), QStringLiteral("RLine=  持点 "),
                    QStringLiteral("FinishLine=--- ")});
-        QCOMPARE(GetTableInfoValue(0).toInt(), 1);
-        QCOMPARE(GetTableInfoValue(1, 0).toString(), QString());
-        QCOMPARE(GetTableInfoValue(1, 1).toString(), QStringLiteral(" 満貫 "));
-        QCOMPARE(GetTableInfoValue(4).toString(), QStringLiteral("  持点 "));
-        QCOMPARE(GetTableInfoValue(3).toString(), QStringLiteral("--- "));
+        QCOMPARE(m_tables.value(0).toInt(), 1);
+        QCOMPARE(m_tables.value(1, 0).toString(), QString());
+        QCOMPARE(m_tables.value(1, 1).toString(), QStringLiteral(" 満貫 "));
+        QCOMPARE(m_tables.value(4).toString(), QStringLiteral("  持点 "));
+        QCOMPARE(m_tables.value(3).toString(), QStringLiteral("--- "));
         // Reading again starts from the defaults.
         load(dir, {QStringLiteral("TableInfo1=1,a")});
-        QCOMPARE(GetTableInfoValue(0).toInt(), -1);
-        QCOMPARE(GetTableInfoValue(4).toString(), QStringLiteral("  持点"));
-        QCOMPARE(TableInfoList(1).size(), 1);
+        QCOMPARE(m_tables.value(0).toInt(), -1);
+        QCOMPARE(m_tables.value(4).toString(), QStringLiteral("  持点"));
+        QCOMPARE(m_tables.choices(1).size(), 1);
     }
 
     void tableEntryProperty()
@@ -120,12 +124,12 @@ private slots:
         testutil::ProgramDir dir;
         QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
                     dir.file(QStringLiteral("norva.dat")));
-        QVERIFY(LoadTableInfo());
-        QVERIFY(!TableStringList(1).isEmpty());
-        QVERIFY(!TableStringList(2).isEmpty());
-        QVERIFY(!TableInfoList(1).isEmpty());
-        QVERIFY(!TableInfoList(2).isEmpty());
-        QVERIFY(GetTableInfoValue(0).toInt() >= 1);
+        QVERIFY(read(dir));
+        QVERIFY(!m_tables.recognition(1).isEmpty());
+        QVERIFY(!m_tables.recognition(2).isEmpty());
+        QVERIFY(!m_tables.choices(1).isEmpty());
+        QVERIFY(!m_tables.choices(2).isEmpty());
+        QVERIFY(m_tables.value(0).toInt() >= 1);
     }
 };
 

@@ -58,19 +58,19 @@ private slots:
 
         m->menuAction(u"mnuEditCalc"_s)->trigger();
         QVERIFY(boxTexts().isEmpty());
-        const qint32 games = GetCalcValue(0).toInt();
+        const qint32 games = guiutil::session().results().value(0).toInt();
         QVERIFY(games > 0);
         QVERIFY(resultsEnabled(m));
 
-        ClearCalcValues();
+        guiutil::session().results().clear();
         QTest::keyClick(m, Qt::Key_L, Qt::ControlModifier);
-        QCOMPARE(GetCalcValue(0).toInt(), games);
+        QCOMPARE(guiutil::session().results().value(0).toInt(), games);
 
-        ClearCalcValues();
+        guiutil::session().results().clear();
         m->runToolbarButton(u"NvCalc"_s);
-        QCOMPARE(GetCalcValue(0).toInt(), games);
+        QCOMPARE(guiutil::session().results().value(0).toInt(), games);
         QVERIFY(boxTexts().isEmpty());
-        QVERIFY(!StatusWindow::isOpen());
+        QVERIFY(!m->findChild<StatusWindow *>());
         QVERIFY(guiutil::finish(m));
     }
 
@@ -82,13 +82,13 @@ private slots:
         m->calculate();
         QVERIFY(resultsEnabled(m));
 
-        SetParamValue(u"UserName"_s, u"だれでもない"_s);
+        guiutil::settings().setValue(Settings::UserName, u"だれでもない"_s);
         m->calculate();
         QCOMPARE(boxTexts(), QStringList{u"確認|有効なデータがありませんでした。"_s});
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Warning);
         QVERIFY(!resultsEnabled(m));
-        QCOMPARE(GetCalcValue(0).toInt(), 0);
-        QCOMPARE(GetCalcValue(2).toInt(), -99999);
+        QCOMPARE(guiutil::session().results().value(0).toInt(), 0);
+        QCOMPARE(guiutil::session().results().value(2).toInt(), -99999);
         QVERIFY(guiutil::finish(m));
     }
 
@@ -101,17 +101,17 @@ private slots:
         QVERIFY(resultsEnabled(m));
 
         const QString missing = dir.file(u"nothing.txt"_s);
-        SetParamValue(u"ScoreFile"_s, missing);
+        guiutil::settings().setValue(Settings::ScoreFile, missing);
         m->calculate();
         QCOMPARE(boxTexts(),
                  QStringList{u"エラー|スコアファイルが見つかりません。\r\n"_s + missing});
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
         QVERIFY(!resultsEnabled(m));
-        QCOMPARE(GetCalcValue(0).toInt(), 0);
+        QCOMPARE(guiutil::session().results().value(0).toInt(), 0);
 
         // A folder passes the existence test; the pass then cannot read it.
         msgbox::clearShownBoxes();
-        SetParamValue(u"ScoreFile"_s, dir.path());
+        guiutil::settings().setValue(Settings::ScoreFile, dir.path());
         m->calculate();
         QCOMPARE(boxTexts().size(), 2);
         QVERIFY(boxTexts()[0].startsWith(u"計算エラー|"_s));
@@ -153,10 +153,11 @@ private slots:
         bool statusSeen = false;
         int maximum = -1, value = -1;
         msgbox::setResponderForTests([&](const ShownBox &box) {
-            if (box.title == msg::titleCalcError() && StatusWindow::isOpen()) {
-                statusSeen = StatusWindow::instance().isVisible();
-                maximum = StatusWindow::instance().progressBar()->maximum();
-                value = StatusWindow::instance().progressBar()->value();
+            if (StatusWindow *status = m->findChild<StatusWindow *>();
+                box.title == msg::titleCalcError() && status) {
+                statusSeen = status->isVisible();
+                maximum = status->progressBar()->maximum();
+                value = status->progressBar()->value();
             }
             return QMessageBox::Ok;
         });
@@ -165,7 +166,7 @@ private slots:
         QVERIFY(statusSeen);
         QCOMPARE(maximum, qRound(lines / 100.0));
         QCOMPARE(value, lines / 100);
-        QVERIFY(!StatusWindow::isOpen());
+        QVERIFY(!m->findChild<StatusWindow *>());
         QCOMPARE(boxTexts().size(), 2);
         QCOMPARE(boxTexts()[0], u"計算エラー|インデックスが有効範囲にありません。"_s);
         QVERIFY(!resultsEnabled(m));
@@ -178,7 +179,7 @@ private slots:
         prepare(dir, {u"CheckLine=100000"_s});
         QPointer<MainWindow> m = guiutil::start();
         m->calculate();
-        QVERIFY(!StatusWindow::isOpen());
+        QVERIFY(!m->findChild<StatusWindow *>());
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(resultsEnabled(m));
         QVERIFY(guiutil::finish(m));

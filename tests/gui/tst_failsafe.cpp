@@ -6,7 +6,6 @@
 
 #include "core/calc/calcresults.h"
 #include "core/common/messages.h"
-#include "core/common/paths.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
 #include "gui/windows/statuswindow.h"
@@ -198,7 +197,7 @@ private slots:
         guiutil::answerWithDefaults();
         setWriteFailureForTests({});
         // A test that failed half-way leaves no window to the next one.
-        QPointer<MainWindow> m = MainWindow::instance();
+        QPointer<MainWindow> m = guiutil::mainWindow();
         if (m)
             guiutil::finish(m);
     }
@@ -216,7 +215,7 @@ private slots:
                                           u"確認|有効なデータがありませんでした。"_s}));
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
         QVERIFY(!resultsEnabled(m));
-        QCOMPARE(GetCalcValue(calc::GameCount).toInt(), 0);
+        QCOMPARE(guiutil::session().results().value(calc::GameCount).toInt(), 0);
         QVERIFY(!QApplication::overrideCursor());
 
         // The next calculation, on a log within the limits, works as ever.
@@ -225,7 +224,7 @@ private slots:
         m->calculate();
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(resultsEnabled(m));
-        QVERIFY(GetCalcValue(calc::GameCount).toInt() > 0);
+        QVERIFY(guiutil::session().results().value(calc::GameCount).toInt() > 0);
         QVERIFY(guiutil::finish(m));
     }
 
@@ -237,15 +236,16 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         int maximum = -1;
         msgbox::setResponderForTests([&](const ShownBox &box) {
-            if (box.title == msg::titleCalcError() && StatusWindow::isOpen())
-                maximum = StatusWindow::instance().progressBar()->maximum();
+            if (StatusWindow *status = m->findChild<StatusWindow *>();
+                box.title == msg::titleCalcError() && status)
+                maximum = status->progressBar()->maximum();
             return QMessageBox::Ok;
         });
         m->calculate();
         QCOMPARE(maximum, 32767);
         QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
                                           u"確認|有効なデータがありませんでした。"_s}));
-        QVERIFY(!StatusWindow::isOpen());
+        QVERIFY(!m->findChild<StatusWindow *>());
         QVERIFY(!resultsEnabled(m));
         QVERIFY(guiutil::finish(m));
     }
@@ -257,7 +257,7 @@ private slots:
         const QString folder = dir.file(u"logs"_s);
         QVERIFY(QDir().mkpath(folder));
         QPointer<MainWindow> m = guiutil::start();
-        SetParamValue(u"ScoreFile"_s, folder);
+        guiutil::settings().setValue(Settings::ScoreFile, folder);
         m->calculate();
         // It passes the existence check; reading it fails.
         QCOMPARE(boxTexts(),
@@ -311,7 +311,7 @@ private slots:
             m->calculate();
             QVERIFY(boxTexts().isEmpty());
             QVERIFY(resultsEnabled(m));
-            QVERIFY(GetCalcValue(calc::GameCount).toInt() > 100);
+            QVERIFY(guiutil::session().results().value(calc::GameCount).toInt() > 100);
             QVERIFY(guiutil::finish(m));
         }
         QVERIFY(
@@ -336,7 +336,7 @@ private slots:
         const QString ini = dir.file(u"norva.ini"_s);
         const QByteArray old = testutil::readAll(ini);
         QPointer<MainWindow> m = guiutil::start();
-        SetParamValue(u"UserName"_s, u"ぽんた"_s);
+        guiutil::settings().setValue(Settings::UserName, u"ぽんた"_s);
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         int asked = 0;
         msgbox::setResponderForTests([&](const ShownBox &) {
@@ -405,7 +405,8 @@ private slots:
         bool written = true;
         {
             testutil::HonourPermissions honour;
-            written = saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+            written = guiutil::session().report().save(
+                report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         }
         QVERIFY(!written);
         QCOMPARE(asked, 3);
@@ -424,11 +425,12 @@ private slots:
         });
         {
             testutil::HonourPermissions honour;
-            written = saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+            written = guiutil::session().report().save(
+                report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         }
         QVERIFY(written);
         QCOMPARE(asked, 1);
-        QCOMPARE(testutil::readAll(report), resultsReportBytes());
+        QCOMPARE(testutil::readAll(report), guiutil::session().report().bytes());
         QCOMPARE(filesIn(out), QStringList{u"試合結果.txt"_s});
         QVERIFY(guiutil::finish(m));
     }
@@ -442,7 +444,8 @@ private slots:
         const QString report = dir.file(u"report"_s);
         QVERIFY(QDir().mkpath(report));
         msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
-        QVERIFY(!saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report)));
+        QVERIFY(!guiutil::session().report().save(
+            report, retryCancelPrompt(m, msg::fileWriteFailed(), report)));
         QCOMPARE(boxTexts(),
                  QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
         QVERIFY(QFileInfo(report).isDir());
@@ -473,18 +476,17 @@ private slots:
         } else {
             QVERIFY(QDir().mkpath(disk));
         }
-        setProgramDirForTests(disk);
         prepare(disk, smallLog());
         const QString ini = disk + u"/norva.ini"_s;
         const QString report = disk + u"/report.txt"_s;
 
-        QPointer<MainWindow> m = guiutil::start();
+        QPointer<MainWindow> m = guiutil::start(disk);
         m->calculate();
         QVERIFY(resultsEnabled(m));
-        QVERIFY(saveResultsFile(report, {}));
+        QVERIFY(guiutil::session().report().save(report, {}));
         QVERIFY(testutil::writeAll(report, "old report\r\n"));
         const QByteArray oldIni = testutil::readAll(ini);
-        SetParamValue(u"UserName"_s, u"ぽんた"_s);
+        guiutil::settings().setValue(Settings::UserName, u"ぽんた"_s);
 
         // The disk is full from here on, until a Retry frees it.
         bool full = true;
@@ -502,14 +504,14 @@ private slots:
                 small->free();
             return QMessageBox::Retry;
         });
-        const bool written =
-            saveResultsFile(report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
+        const bool written = guiutil::session().report().save(
+            report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         QCOMPARE(written, retry);
         QCOMPARE(asked, 1);
         QCOMPARE(boxTexts(),
                  QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
         QCOMPARE(testutil::readAll(report),
-                 retry ? resultsReportBytes() : QByteArray("old report\r\n"));
+                 retry ? guiutil::session().report().bytes() : QByteArray("old report\r\n"));
 
         // The settings at exit, the same way.
         if (retry) {
@@ -559,17 +561,17 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         m->calculate();
         if (print) {
-            MainWindow::setPrintDialogForTests([&](QPrintDialog &d) {
+            guiutil::dialogs().print = ([&](QPrintDialog &d) {
                 d.printer()->setOutputFormat(QPrinter::PdfFormat);
                 d.printer()->setOutputFileName(answers.takeFirst());
                 return true;
             });
             m->print();
-            MainWindow::setPrintDialogForTests({});
+            guiutil::dialogs().print = nullptr;
         } else {
-            MainWindow::setSaveDialogForTests([&](QFileDialog &) { return answers.takeFirst(); });
+            guiutil::dialogs().file = ([&](QFileDialog &) { return answers.takeFirst(); });
             m->saveReport();
-            MainWindow::setSaveDialogForTests({});
+            guiutil::dialogs().file = nullptr;
         }
         QVERIFY(answers.isEmpty());
         const QString runFile =
@@ -583,7 +585,8 @@ private slots:
         QCOMPARE(testutil::readAll(log), smallLog());
         QVERIFY(QFileInfo(dir.file(u"link.txt"_s)).isSymLink());
         const QByteArray written = testutil::readAll(dir.file(u"out.pdf"_s));
-        QVERIFY(print ? written.startsWith("%PDF") : written == resultsReportBytes());
+        QVERIFY(print ? written.startsWith("%PDF")
+                      : written == guiutil::session().report().bytes());
         QVERIFY(guiutil::finish(m));
     }
 
@@ -648,8 +651,8 @@ private slots:
         if (atStartUp) {
             // startProgram() runs the calculation before the window shows; no events
             // may run before the checks below.
-            QVERIFY(startProgram());
-            m = MainWindow::instance();
+            QVERIFY(guiutil::startProgram());
+            m = guiutil::mainWindow();
         } else {
             m = guiutil::start();
             m->calculate();
@@ -659,8 +662,9 @@ private slots:
         QVERIFY(!m->hasExited());
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(!resultsEnabled(m));
-        QCOMPARE(GetCalcValue(calc::GameCount).toInt(), 0);
-        SetParamValue(u"UserName"_s, u"ぽんた"_s); // written at the exit that follows
+        QCOMPARE(guiutil::session().results().value(calc::GameCount).toInt(), 0);
+        guiutil::settings().setValue(Settings::UserName,
+                                     u"ぽんた"_s); // written at the exit that follows
         QTRY_VERIFY(m.isNull());
         QVERIFY(cp932::decode(testutil::readAll(dir.file(u"norva.ini"_s)))
                     .contains(u"UserName=ぽんた\r\n"_s));
@@ -740,7 +744,7 @@ private slots:
         const QByteArray old = testutil::readAll(dir.file(u"norva.ini"_s));
         QPointer<MainWindow> m = guiutil::start();
         msgbox::setResponderForTests({});
-        SetParamValue(u"UserName"_s, u"ぽんた"_s);
+        guiutil::settings().setValue(Settings::UserName, u"ぽんた"_s);
         setWriteFailureForTests([] { return true; });
         QVERIFY(guiutil::withModal([&] { m->close(); },
                                    [&](QWidget *box) {

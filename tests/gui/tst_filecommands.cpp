@@ -109,7 +109,7 @@ private slots:
     void initTestCase()
     {
         m_pdf = m_out.filePath(u"page.pdf"_s);
-        MainWindow::setPrintDialogForTests([this](QPrintDialog &dialog) {
+        guiutil::dialogs().print = ([this](QPrintDialog &dialog) {
             ++m_printDialogs;
             // Only the whole page can be printed, and to a file only where no
             // printer exists (as on the test machine).
@@ -124,7 +124,7 @@ private slots:
             dialog.printer()->setOutputFileName(m_pdf);
             return true;
         });
-        MainWindow::setSaveDialogForTests([this](QFileDialog &dialog) {
+        guiutil::dialogs().file = ([this](QFileDialog &dialog) {
             ++m_saveDialogs;
             [&] {
                 QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(QFile::exists(m_pdf));
         QCOMPARE(imageCount(m_pdf), 0);
         QVERIFY(squeezed(printedLayout()).contains(u"総あがり数："_s));
-        QVERIFY(!GraphWindow::instance().isShown());
+        QVERIFY(!guiutil::mainWindow()->graphWindow().isShown());
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QVERIFY(guiutil::finish(m));
     }
@@ -170,7 +170,7 @@ private slots:
                 QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"));
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        QVERIFY(GetCalcValue(0).toInt() > 100);
+        QVERIFY(guiutil::session().results().value(0).toInt() > 100);
         m->toolbarButton(u"Printer"_s)->trigger();
         if (qEnvironmentVariableIsSet("NORVA_KEEP_PDF"))
             QFile::copy(m_pdf, qEnvironmentVariable("NORVA_KEEP_PDF"));
@@ -181,7 +181,7 @@ private slots:
 
         // The column's lines in order, a blank line where the report has an
         // empty one; both ends of the range although it is switched off.
-        const QList<PrintLine> lines = resultsPrintLines();
+        const QList<PrintLine> lines = guiutil::session().report().printLines();
         QStringList expected;
         for (const PrintLine &l : lines)
             expected << (l.gap ? QString() : squeezed(l.text));
@@ -212,10 +212,10 @@ private slots:
         QCOMPARE(word(u"ユーザー名："_s).left, edge);
         const double space = word(u"かもめ"_s).left - word(u"ユーザー名："_s).right;
         QVERIFY(space > 3 && space < 6); // half of 9 points
-        const qint16 yakuLast = GetTableInfoValue(0).value<qint16>();
+        const qint16 yakuLast = guiutil::session().tables().value(0).value<qint16>();
         QVERIFY(yakuLast >= 1);
         for (qint16 i = 0; i <= yakuLast; ++i) {
-            const QString name = GetTableInfoValue(1, i).toString().trimmed();
+            const QString name = guiutil::session().tables().value(1, i).toString().trimmed();
             QVERIFY2(qAbs(word(name).left - (edge + 2 * space)) < 0.01, qPrintable(name));
         }
         QVERIFY(guiutil::finish(m));
@@ -230,13 +230,13 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         int setups = 0;
-        MainWindow::setPageSetupDialogForTests([&](QPageSetupDialog &dialog) {
+        guiutil::dialogs().pageSetup = ([&](QPageSetupDialog &dialog) {
             ++setups;
             dialog.printer()->setPageSize(QPageSize(QPageSize::A5));
             return true;
         });
         m->menuAction(u"mnuFilePageSetup"_s)->trigger();
-        MainWindow::setPageSetupDialogForTests({});
+        guiutil::dialogs().pageSetup = nullptr;
         QCOMPARE(setups, 1);
         QCOMPARE(m->printer().pageLayout().pageSize().id(), QPageSize::A5);
 
@@ -285,7 +285,7 @@ private slots:
         QCOMPARE(m_saveDialogs, 3);
         QCOMPARE(m_printDialogs, 3);
 
-        SetParamValue(u"UserName"_s, u"だれでもない"_s);
+        guiutil::settings().setValue(Settings::UserName, u"だれでもない"_s);
         m->calculate();
         QVERIFY(!resultsEnabled(m));
         tryAll();
@@ -300,7 +300,7 @@ private slots:
         prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        const QByteArray report = resultsReportBytes();
+        const QByteArray report = guiutil::session().report().bytes();
         QVERIFY(report.startsWith(cp932::encodeLossy(u"ユーザー名： かもめ\r\n"_s)));
 
         // A new file is written without a question.

@@ -164,7 +164,7 @@ private slots:
         QImage image = whiteImage(400, 200);
         {
             PainterTarget t(image);
-            drawGraph(state, t, 6000, 3000, true, {}, src);
+            drawGraph(state, t, 6000, 3000, true, src);
         }
         QCOMPARE(image.pixelColor(200, 190), QColor(128, 0, 0));
         // Halfway along the shared line, whichever pixel of the row it took.

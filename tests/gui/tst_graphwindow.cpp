@@ -46,12 +46,12 @@ class TestGraphWindow : public QObject
         guiutil::copyTables(dir);
         guiutil::writeSettings(dir, QStringList{u"VisibleWindow=16"_s} + extra);
     }
-    static QMdiSubWindow *graphWindow() { return GraphWindow::instance().subWindow(); }
+    static QMdiSubWindow *graphWindow() { return guiutil::mainWindow()->graphWindow().subWindow(); }
     static QList<bool> ticks()
     {
         QList<bool> out;
         for (int i = 0; i < 5; ++i)
-            out << GraphWindow::instance().graphToggle(i)->isChecked();
+            out << guiutil::mainWindow()->graphWindow().graphToggle(i)->isChecked();
         return out;
     }
     // Waits until the window's resizes have been handled.
@@ -69,9 +69,9 @@ private slots:
     void init()
     {
         msgbox::clearShownBoxes();
-        GraphWindow::setGraphSourceForTests(&m_source);
+        guiutil::setGraphSource(&m_source);
     }
-    void cleanup() { GraphWindow::setGraphSourceForTests(nullptr); }
+    void cleanup() { guiutil::setGraphSource(nullptr); }
 
     void firstStartOpensAtTheDefaultSizeWithEveryGraph()
     {
@@ -79,7 +79,7 @@ private slots:
         guiutil::copyTables(dir);
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QVERIFY(g.isShown());
         QCOMPARE(g.outerWidth(), 5205);
         QCOMPARE(g.outerHeight(), 3200);
@@ -102,7 +102,7 @@ private slots:
         // The picture fills the client area but for the margins.
         QWidget *pic = graphWindow()->findChild<QWidget *>(u"picGameRpt"_s);
         QVERIFY(pic);
-        const QWidget *client = g.form();
+        const QWidget *client = g.client();
         QCOMPARE(pic->pos(), QPoint(8, 32));
         QCOMPARE(pic->width(), qRound((client->width() * 15 - 250) / 15.0));
         QCOMPARE(pic->height(), qRound((client->height() * 15 - 580) / 15.0));
@@ -115,9 +115,9 @@ private slots:
 
         QVERIFY(guiutil::finish(m));
         QVERIFY(!g.isShown());
-        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 5205);
-        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3200);
-        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 31);
+        QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 5205);
+        QCOMPARE(guiutil::settings().value(Settings::GraphHeight).toInt(), 3200);
+        QCOMPARE(guiutil::settings().value(Settings::GraphDisp).toInt(), 31);
     }
 
     void togglesChooseTheGraphs()
@@ -126,7 +126,7 @@ private slots:
         prepare(dir, {u"GraphDisp=0"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QCOMPARE(ticks(), QList<bool>(5, true));
         QCOMPARE(g.state().shownGraphs, 0);
         // Only the axis.
@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(g.state().shownGraphs, 5);
 
         QVERIFY(guiutil::finish(m));
-        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 5);
+        QCOMPARE(guiutil::settings().value(Settings::GraphDisp).toInt(), 5);
     }
 
     void storedSelectionComesBack()
@@ -162,9 +162,9 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QCOMPARE(ticks(), (QList<bool>{true, false, true, false, true}));
-        QCOMPARE(GraphWindow::instance().state().shownGraphs, 10);
+        QCOMPARE(guiutil::mainWindow()->graphWindow().state().shownGraphs, 10);
         QVERIFY(guiutil::finish(m));
-        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 10);
+        QCOMPARE(guiutil::settings().value(Settings::GraphDisp).toInt(), 10);
     }
 
     // Where the score graph and the running total run over one another the
@@ -175,7 +175,7 @@ private slots:
         prepare(dir, {u"GraphDisp=17"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        const QImage image = GraphWindow::instance().picture();
+        const QImage image = guiutil::mainWindow()->graphWindow().picture();
         const double w = image.width() * 15.0;
         const double xstep = (w - 700) / 4;
         const int xMid = qRound((2.5 * xstep + 350) / 15);
@@ -201,7 +201,7 @@ private slots:
         prepare(dir, {u"GraphPoint=000128255"_s, u"GraphBack=200200200"_s, u"GraphDisp=1"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QCOMPARE(g.state().scoreColor, 16744448);
         const QPalette pal = g.graphToggle(0)->palette();
         QCOMPARE(pal.color(QPalette::Window), QColor(0, 128, 255));
@@ -228,7 +228,7 @@ private slots:
         prepare(dir, {u"GraphWidth=4500"_s, u"GraphHeight=3000"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QMdiSubWindow *sub = graphWindow();
         QCOMPARE(sub->size(), QSize(300, 200));
         sub->resize(320, 210);
@@ -240,7 +240,7 @@ private slots:
         QTRY_VERIFY(sub->isMaximized());
         settle();
         QVERIFY(sub->width() > 320);
-        QCOMPARE(g.picture().width(), g.form()->width() - 17);
+        QCOMPARE(g.picture().width(), g.client()->width() - 17);
         QCOMPARE(g.graphWidth(), 4800);
         QCOMPARE(g.graphHeight(), 3150);
         sub->showMinimized();
@@ -251,15 +251,15 @@ private slots:
 
         sub->close();
         QVERIFY(!g.isShown());
-        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4800);
-        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3150);
+        QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 4800);
+        QCOMPARE(guiutil::settings().value(Settings::GraphHeight).toInt(), 3150);
 
         // Opened again from the View menu at that size.
         QTest::keyClick(m, Qt::Key_G, Qt::ControlModifier);
         QVERIFY(g.isShown());
         QCOMPARE(graphWindow()->size(), QSize(320, 210));
         QVERIFY(guiutil::finish(m));
-        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4800);
+        QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 4800);
     }
 
     void sizesBeyondSixteenBitsAreHeld()
@@ -268,7 +268,7 @@ private slots:
         prepare(dir, {u"GraphWidth=40000"_s, u"GraphHeight=3000"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QCOMPARE(g.graphWidth(), 32767);
         QCOMPARE(graphWindow()->width(), 2184);
 
@@ -281,11 +281,11 @@ private slots:
         QCOMPARE(g.graphWidth(), 32767);
         QCOMPARE(g.graphHeight(), 900);
         QCOMPARE(g.picture().height(), pictureHeight);
-        QCOMPARE(g.picture().width(), g.form()->width() - 17);
+        QCOMPARE(g.picture().width(), g.client()->width() - 17);
 
         QVERIFY(guiutil::finish(m));
-        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 32767);
-        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 900);
+        QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 32767);
+        QCOMPARE(guiutil::settings().value(Settings::GraphHeight).toInt(), 900);
     }
 
     // Window events run between the graphs. A toggle clicked after the score
@@ -297,7 +297,7 @@ private slots:
         prepare(dir, {u"GraphDisp=17"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QTRY_VERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
 
         // The first events run before any graph, the next after the score.
@@ -314,7 +314,7 @@ private slots:
         g.redraw();
         QVERIFY(!g.isShown());
         QVERIFY(g.state().drawReady);
-        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 16);
+        QCOMPARE(guiutil::settings().value(Settings::GraphDisp).toInt(), 16);
         // Opened again, it draws as before.
         m->showGraphWindow();
         QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
@@ -325,17 +325,17 @@ private slots:
     // calculation redraws it with its results.
     void openedFromTheViewMenuAndRedrawnByACalculation()
     {
-        GraphWindow::setGraphSourceForTests(nullptr);
+        guiutil::setGraphSource(nullptr);
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-small.log"),
                             dir.file(u"MjScore.txt"_s)));
         guiutil::writeSettings(
             dir, {u"UserName=かもめ"_s, u"SpecifyDate=False"_s, u"VisibleWindow=0"_s});
-        ClearCalcValues();
+        guiutil::session().results().clear();
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QVERIFY(!g.isShown());
         QTest::keyClick(m, Qt::Key_G, Qt::ControlModifier);
         QVERIFY(g.isShown());
@@ -348,10 +348,10 @@ private slots:
         // No results yet: the axis alone.
         QTRY_COMPARE(colours(g.picture()), (QSet<QRgb>{rgb(255, 255, 255), rgb(0, 0, 0)}));
         m->menuAction(u"mnuEditCalc"_s)->trigger();
-        QVERIFY(GetCalcValue(0).toInt() > 1);
+        QVERIFY(guiutil::session().results().value(0).toInt() > 1);
         QVERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
         QVERIFY(guiutil::finish(m));
-        QVERIFY(GetParamValue(u"VisibleWindow"_s).toInt() == 16);
+        QVERIFY(guiutil::settings().value(Settings::VisibleWindow).toInt() == 16);
     }
 };
 

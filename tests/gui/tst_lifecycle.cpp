@@ -104,7 +104,7 @@ private slots:
         testutil::ProgramDir dir; // no table definitions: a message at start
         msgbox::setResponderForTests({});
         bool started = true;
-        QVERIFY(guiutil::withModal([&] { started = startProgram(); },
+        QVERIFY(guiutil::withModal([&] { started = guiutil::startProgram(); },
                                    [&](QWidget *box) {
                                        QVERIFY(qobject_cast<QMessageBox *>(box));
                                        QCOMPARE(::kill(::getpid(), SIGTERM), 0);
@@ -112,7 +112,7 @@ private slots:
         guiutil::answerWithDefaults();
         // The program ends through its exit path instead of showing its window.
         QVERIFY(!started);
-        QTRY_VERIFY(!MainWindow::instance());
+        QTRY_VERIFY(!guiutil::mainWindow());
         QVERIFY(settingsText(dir).startsWith(u"[norva]\r\n"_s));
         // The window layout of the last session is kept, not replaced by the
         // empty one of a window that never loaded.
@@ -147,11 +147,11 @@ private slots:
             QCOMPARE(m->mdiArea()->activeSubWindow()->objectName(), opened.last());
             QCOMPARE(openNames(m, QMdiArea::StackingOrder).last(), opened.last());
         }
-        QCOMPARE(UserWindow::instance().isOpen(), opened.contains(u"frmUser"_s));
-        QCOMPARE(RankWindow::instance().isOpen(), opened.contains(u"frmRank"_s));
-        QCOMPARE(StageWindow::instance().isOpen(), opened.contains(u"frmStage"_s));
-        QCOMPARE(WinWindow::instance().isOpen(), opened.contains(u"frmWin"_s));
-        QCOMPARE(GraphWindow::instance().isShown(), opened.contains(u"frmGraph"_s));
+        QCOMPARE(guiutil::mainWindow()->userWindow().isOpen(), opened.contains(u"frmUser"_s));
+        QCOMPARE(guiutil::mainWindow()->rankWindow().isOpen(), opened.contains(u"frmRank"_s));
+        QCOMPARE(guiutil::mainWindow()->stageWindow().isOpen(), opened.contains(u"frmStage"_s));
+        QCOMPARE(guiutil::mainWindow()->winWindow().isOpen(), opened.contains(u"frmWin"_s));
+        QCOMPARE(guiutil::mainWindow()->graphWindow().isShown(), opened.contains(u"frmGraph"_s));
         // Asking opened nothing.
         QCOMPARE(openNames(m).size(), opened.size());
         QVERIFY(guiutil::finish(m));
@@ -180,15 +180,18 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         for (const QString &name : close)
             m->mdiArea()->findChild<QMdiSubWindow *>(name)->close();
+        QList<QPointer<QMdiSubWindow>> open;
+        for (QMdiSubWindow *sub : m->mdiArea()->subWindowList())
+            open << sub;
         QVERIFY(guiutil::finish(m));
         const QStringList lines = settingsLines(dir);
         const QStringList found = lines.filter(u"VisibleWindow"_s);
         QCOMPARE(found, line.isEmpty() ? QStringList() : QStringList{line});
         if (!line.isEmpty())
             QCOMPARE(lines.indexOf(line), 4); // after MainWidth and MainHeight
-        // Every child window was unloaded on the way out.
-        QVERIFY(!UserWindow::instance().isOpen());
-        QVERIFY(!GraphWindow::instance().isShown());
+        // Every child window was closed on the way out.
+        for (const QPointer<QMdiSubWindow> &sub : open)
+            QVERIFY(!sub);
     }
 
     void mainWindowSizeAtExit_data()
@@ -301,9 +304,10 @@ private slots:
         QVERIFY(sub);
         QCOMPARE(sub->windowTitle(), caption);
         QCOMPARE(sub->size(), QSize(qRound(twips.width() / 15.0), qRound(twips.height() / 15.0)));
-        ChildWindow *forms[] = {&UserWindow::instance(), &RankWindow::instance(),
-                                &StageWindow::instance(), &WinWindow::instance(),
-                                &GraphWindow::instance()};
+        ChildWindow *forms[] = {
+            &guiutil::mainWindow()->userWindow(), &guiutil::mainWindow()->rankWindow(),
+            &guiutil::mainWindow()->stageWindow(), &guiutil::mainWindow()->winWindow(),
+            &guiutil::mainWindow()->graphWindow()};
         ChildWindow *form = *std::find_if(std::begin(forms), std::end(forms),
                                           [&](ChildWindow *f) { return f->windowName() == name; });
         QCOMPARE(form->subWindow(), sub);

@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), rank);
         QCOMPARE(sub(u"frmRank"_s), rank); // the same window, not a new one
         QCOMPARE(openNames(QMdiArea::StackingOrder), (QStringList{u"frmStage"_s, u"frmRank"_s}));
-        QVERIFY(RankWindow::instance().isOpen());
+        QVERIFY(guiutil::mainWindow()->rankWindow().isOpen());
 
         // A minimised window comes back.
         rank->showMinimized();
@@ -245,11 +245,11 @@ private slots:
         item->trigger();
         QVERIFY(m_main->toolBar()->isHidden());
         QVERIFY(!item->isChecked());
-        QCOMPARE(GetParamValue(QStringLiteral("MainToolbar")), QVariant(false));
+        QCOMPARE(guiutil::settings().value(Settings::MainToolbar), QVariant(false));
         m_main->toggleToolBar();
         QVERIFY(!m_main->toolBar()->isHidden());
         QVERIFY(item->isChecked());
-        QCOMPARE(GetParamValue(QStringLiteral("MainToolbar")), QVariant(true));
+        QCOMPARE(guiutil::settings().value(Settings::MainToolbar), QVariant(true));
     }
 
     void windowList()

@@ -19,14 +19,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QStringList OptionKeys{u"GraphFore"_s, u"GraphBack"_s,  u"GraphPoint"_s,   u"GraphRank"_s,
-                             u"GraphPart"_s, u"GraphFlowR"_s, u"GraphFlowPnt"_s, u"AutoCalc"_s};
+const Settings::Key OptionKeys[] = {
+    Settings::GraphFore, Settings::GraphBack,  Settings::GraphPoint,   Settings::GraphRank,
+    Settings::GraphPart, Settings::GraphFlowR, Settings::GraphFlowPnt, Settings::AutoCalc};
 
 QVariantList optionValues()
 {
     QVariantList out;
-    for (const QString &key : OptionKeys)
-        out << GetParamValue(key);
+    for (Settings::Key key : OptionKeys)
+        out << guiutil::settings().value(key);
     return out;
 }
 
@@ -61,8 +62,8 @@ private slots:
     {
         guiutil::answerWithDefaults();
         m_source.setGames({10, -20, 30, 0});
-        GraphWindow::setGraphSourceForTests(&m_source);
-        OptionsDialog::setColorDialogForTests([this](QColorDialog &dialog) {
+        guiutil::setGraphSource(&m_source);
+        guiutil::dialogs().color = ([this](QColorDialog &dialog) {
             ++m_colorDialogs;
             if (!m_chosen.isValid())
                 return false; // Cancel
@@ -191,7 +192,7 @@ private slots:
                                 QCOMPARE(d->colorString(2), u"255000000"_s);
                                 d->saveAndClose();
                             }));
-        QCOMPARE(GetParamValue(u"GraphPoint"_s).toString(), u"255000000"_s);
+        QCOMPARE(guiutil::settings().value(Settings::GraphPoint).toString(), u"255000000"_s);
         QVERIFY(guiutil::finish(m));
     }
 
@@ -208,10 +209,10 @@ private slots:
                                 d->autoCalcCheck()->setChecked(true);
                                 QTest::keyClick(d, Qt::Key_Return);
                             }));
-        QVERIFY(!GraphWindow::instance().isShown());
+        QVERIFY(!guiutil::mainWindow()->graphWindow().isShown());
         QVERIFY(m->mdiArea()->subWindowList().isEmpty());
-        QCOMPARE(GetParamValue(u"GraphFore"_s).toString(), u"000000255"_s);
-        QCOMPARE(GetParamValue(u"AutoCalc"_s).toBool(), true);
+        QCOMPARE(guiutil::settings().value(Settings::GraphFore).toString(), u"000000255"_s);
+        QCOMPARE(guiutil::settings().value(Settings::AutoCalc).toBool(), true);
         QVERIFY(guiutil::finish(m));
         const QString written = cp932::decode(testutil::readAll(dir.file(u"norva.ini"_s)));
         QVERIFY(written.contains(u"\r\nAutoCalc=True\r\n"_s));
@@ -226,7 +227,7 @@ private slots:
         prepare(dir, {u"VisibleWindow=16"_s, u"GraphDisp=1"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        GraphWindow &g = GraphWindow::instance();
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
         QPointer<QMdiSubWindow> before = g.subWindow();
         before->setGeometry(20, 10, 330, 220);
         QTest::qWait(50);
@@ -238,10 +239,10 @@ private slots:
                                 d->colorButton(2)->click();
                                 d->saveAndClose();
                             }));
-        QCOMPARE(GetParamValue(u"GraphPoint"_s).toString(), u"000000255"_s);
-        QCOMPARE(GetParamValue(u"GraphDisp"_s).toInt(), 9);
-        QCOMPARE(GetParamValue(u"GraphWidth"_s).toInt(), 4950);
-        QCOMPARE(GetParamValue(u"GraphHeight"_s).toInt(), 3300);
+        QCOMPARE(guiutil::settings().value(Settings::GraphPoint).toString(), u"000000255"_s);
+        QCOMPARE(guiutil::settings().value(Settings::GraphDisp).toInt(), 9);
+        QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 4950);
+        QCOMPARE(guiutil::settings().value(Settings::GraphHeight).toInt(), 3300);
 
         QTRY_VERIFY(!before);
         QVERIFY(g.isShown());

@@ -61,8 +61,9 @@ class TestResultViews : public QObject
     static QLabel *findLabel(const QString &name)
     {
         for (ChildWindow *f : std::initializer_list<ChildWindow *>{
-                 &RankWindow::instance(), &StageWindow::instance(), &WinWindow::instance()})
-            if (QWidget *form = f->form())
+                 &guiutil::mainWindow()->rankWindow(), &guiutil::mainWindow()->stageWindow(),
+                 &guiutil::mainWindow()->winWindow()})
+            if (QWidget *form = f->client())
                 if (auto *l = form->findChild<QLabel *>(name))
                     return l;
         return nullptr;
@@ -205,7 +206,7 @@ private slots:
                          u"lblOtherRon"_s, u"lblOtherTyonbo"_s, u"lblFlowTen"_s, u"lblFlowNo"_s,
                          u"lblFlowOther"_s}),
                  values);
-        for (QLabel *l : StageWindow::instance().form()->findChildren<QLabel *>())
+        for (QLabel *l : guiutil::mainWindow()->stageWindow().client()->findChildren<QLabel *>())
             QVERIFY2(l->width() >= l->fontMetrics().horizontalAdvance(l->text()),
                      qPrintable(l->text()));
     }
@@ -280,13 +281,13 @@ private slots:
     void openingShowsTheCurrentResults()
     {
         startWith();
-        RankWindow::instance().subWindow()->close();
+        guiutil::mainWindow()->rankWindow().subWindow()->close();
         calculate(scorelog::games(u"2:+30 1:+10"_s));
         m_main->showRankWindow();
         QCOMPARE(label(u"lblAllNum"_s), u"2"_s);
         QCOMPARE(label(u"lblRankTitle(0)"_s), u"１位(50%)"_s);
-        QCOMPARE(RankWindow::instance().outerWidth(), 4950);
-        QCOMPARE(RankWindow::instance().outerHeight(), 3060);
+        QCOMPARE(guiutil::mainWindow()->rankWindow().outerWidth(), 4950);
+        QCOMPARE(guiutil::mainWindow()->rankWindow().outerHeight(), 3060);
     }
 
     void labelsAsDesigned_data()

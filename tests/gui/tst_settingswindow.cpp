@@ -66,7 +66,7 @@ class TestSettingsWindow : public QObject
     template<typename T = QWidget>
     static T *control(const QString &name)
     {
-        QWidget *form = UserWindow::instance().form();
+        QWidget *form = guiutil::mainWindow()->userWindow().client();
         return form ? form->findChild<T *>(name) : nullptr;
     }
     static QString text(const QString &name) { return control<QLineEdit>(name)->text(); }
@@ -83,17 +83,21 @@ class TestSettingsWindow : public QObject
                 QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), {});
         }
     }
-    static void closeWindow() { UserWindow::instance().subWindow()->close(); }
-    static QString param(const QString &key) { return variantToText(GetParamValue(key)); }
-    static QDate paramDate(const QString &key) { return GetParamValue(key).toDateTime().date(); }
-    static QTime paramTime(const QString &key) { return GetParamValue(key).toDateTime().time(); }
+    static void closeWindow() { guiutil::mainWindow()->userWindow().subWindow()->close(); }
+    static QVariant setting(const QString &key)
+    {
+        return guiutil::settings().value(*Settings::keyNamed(key));
+    }
+    static QString param(const QString &key) { return variantToText(setting(key)); }
+    static QDate paramDate(const QString &key) { return setting(key).toDateTime().date(); }
+    static QTime paramTime(const QString &key) { return setting(key).toDateTime().time(); }
 
 private slots:
     void initTestCase() { guiutil::answerWithDefaults(); }
     void init() { msgbox::clearShownBoxes(); }
     void cleanup()
     {
-        setScoreFileDialogForTests({});
+        guiutil::dialogs().file = nullptr;
         QVERIFY(guiutil::finish(m_main));
         m_dir.reset();
     }
@@ -101,8 +105,8 @@ private slots:
     void controlsAsDesigned()
     {
         startWith({});
-        QWidget *form = UserWindow::instance().form();
-        QCOMPARE(UserWindow::instance().subWindow()->windowTitle(), u"計算情報"_s);
+        QWidget *form = guiutil::mainWindow()->userWindow().client();
+        QCOMPARE(guiutil::mainWindow()->userWindow().subWindow()->windowTitle(), u"計算情報"_s);
         QCOMPARE(form->font().family(), u"ＭＳ Ｐゴシック"_s);
 
         // Tab order from the score file box through every box to the second
@@ -174,7 +178,7 @@ private slots:
         type(u"txtUserName"_s, u"ねこまた"_s);
         control<QComboBox>(u"cmbTableInfo(2)"_s)->setCurrentIndex(2);
         closeWindow();
-        QVERIFY(!UserWindow::instance().isOpen());
+        QVERIFY(!guiutil::mainWindow()->userWindow().isOpen());
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QCOMPARE(paramDate(u"EndDate"_s), QDate(2009, 4, 30));
         // The steps before and after the refused one ran.
@@ -210,7 +214,7 @@ private slots:
         QCOMPARE(param(u"SpecifyDate"_s), u"True"_s);
         QCOMPARE(paramDate(u"StartDate"_s), QDate(2009, 4, 1));
         QCOMPARE(param(u"TableKind1"_s), u"4"_s);
-        QCOMPARE(GetCalcValue(0).toInt(), 0);
+        QCOMPARE(guiutil::session().results().value(0).toInt(), 0);
         QVERIFY(!m_main->menuAction(u"mnuFileSave"_s)->isEnabled());
     }
 
@@ -221,7 +225,7 @@ private slots:
         m_main->calculate();
         QCOMPARE(param(u"UserName"_s), u"かもめ"_s);
         QVERIFY(msgbox::shownBoxes().isEmpty());
-        QVERIFY(GetCalcValue(0).toInt() > 0);
+        QVERIFY(guiutil::session().results().value(0).toInt() > 0);
         QCOMPARE(text(u"txtUserName"_s), u"  かもめ  "_s);
         closeWindow();
         QCOMPARE(param(u"UserName"_s), u"  かもめ  "_s);
@@ -475,7 +479,7 @@ private slots:
             type(u"txtUserName"_s, u"ねこまた"_s);
 
         int asked = 0;
-        setScoreFileDialogForTests([&](QFileDialog &dialog) {
+        guiutil::dialogs().file = ([&](QFileDialog &dialog) {
             ++asked;
             [&] {
                 QCOMPARE(dialog.nameFilters(),
@@ -493,24 +497,25 @@ private slots:
         else
             m_main->menuAction(u"mnuFileOpen"_s)->trigger();
         QCOMPARE(asked, 1);
-        QVERIFY(UserWindow::instance().isOpen());
-        QCOMPARE(m_main->mdiArea()->activeSubWindow(), UserWindow::instance().subWindow());
+        QVERIFY(guiutil::mainWindow()->userWindow().isOpen());
+        QCOMPARE(m_main->mdiArea()->activeSubWindow(),
+                 guiutil::mainWindow()->userWindow().subWindow());
         QCOMPARE(text(u"txtFileName"_s), chosen);
         if (open)
             QCOMPARE(text(u"txtUserName"_s), u"ねこまた"_s);
         // Nothing stored, nothing calculated.
         QCOMPARE(param(u"ScoreFile"_s), stored);
         QCOMPARE(param(u"UserName"_s), u"かもめ"_s);
-        QCOMPARE(GetCalcValue(0).toInt(), 0);
+        QCOMPARE(guiutil::session().results().value(0).toInt(), 0);
         QVERIFY(msgbox::shownBoxes().isEmpty());
     }
 
     void scoreFileCommandCancelled()
     {
         startWith({u"VisibleWindow=0"_s});
-        setScoreFileDialogForTests([](QFileDialog &) { return QString(); });
+        guiutil::dialogs().file = ([](QFileDialog &) { return QString(); });
         m_main->openScoreFile();
-        QVERIFY(!UserWindow::instance().isOpen());
+        QVERIFY(!guiutil::mainWindow()->userWindow().isOpen());
         QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
         QVERIFY(msgbox::shownBoxes().isEmpty());
     }
@@ -520,7 +525,7 @@ private slots:
     {
         startWith({});
         QStringList filters;
-        setScoreFileDialogForTests([&](QFileDialog &dialog) {
+        guiutil::dialogs().file = ([&](QFileDialog &dialog) {
             auto *types = dialog.findChild<QComboBox *>(u"fileTypeCombo"_s);
             auto *model = dialog.findChild<QFileSystemModel *>();
             if (!types || !model)

@@ -16,6 +16,8 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <memory>
+
 using namespace norva;
 using namespace Qt::StringLiterals;
 
@@ -202,9 +204,9 @@ private slots:
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         QPointer<MainWindow> m = guiutil::start();
-        QVERIFY(!StatusWindow::isOpen());
-        StatusWindow &st = StatusWindow::instance();
-        QVERIFY(StatusWindow::isOpen());
+        QVERIFY(!m->findChild<StatusWindow *>());
+        auto window = std::make_unique<StatusWindow>(m);
+        StatusWindow &st = *window;
         QCOMPARE(st.objectName(), u"frmStatus"_s);
         QCOMPARE(st.windowTitle(), u"処理状況"_s);
         QCOMPARE(st.parentWidget(), m.data());
@@ -269,11 +271,12 @@ private slots:
                  qPrintable(u"%1 paints in %2 ms"_s.arg(count.paints).arg(elapsed)));
         st.progressBar()->removeEventFilter(&count);
 
-        StatusWindow::unload();
-        QVERIFY(!StatusWindow::isOpen());
+        window.reset();
+        QVERIFY(!m->findChild<StatusWindow *>());
         // Each run gets a fresh window; updates on one that was never shown
         // work too.
-        StatusWindow &again = StatusWindow::instance();
+        const QPointer<StatusWindow> fresh = new StatusWindow(m);
+        StatusWindow &again = *fresh;
         QCOMPARE(again.progressBar()->value(), 0);
         QCOMPARE(again.messageLabel()->text(), QString());
         again.setProgress(5);
@@ -281,7 +284,7 @@ private slots:
         QVERIFY(!again.isVisible());
         QVERIFY(guiutil::finish(m));
         // It goes with the main window.
-        QVERIFY(!StatusWindow::isOpen());
+        QVERIFY(!fresh);
     }
 };
 

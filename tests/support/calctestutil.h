@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/calc/calcresults.h"
+#include "core/calc/scorepass.h"
+#include "core/calc/session.h"
 #include "core/common/error.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
@@ -10,6 +12,7 @@
 #include <QTest>
 
 #include <limits>
+#include <memory>
 #include <optional>
 
 // A score log pass in a temporary program folder: its own table definitions,
@@ -61,21 +64,17 @@ inline QString finish()
 class Pass
 {
 public:
-    explicit Pass(const QStringList &tables = defaultTables())
-    {
-        testutil::writeAll(m_dir.file(QStringLiteral("norva.dat")), testutil::cp932Lines(tables));
-        norva::LoadTableInfo();
-        norva::setParamDefaults();
-        set(QStringLiteral("UserName"), QStringLiteral("かもめ"));
-        set(QStringLiteral("SpecifyDate"), false);
-        set(QStringLiteral("TableKind1"), 5);
-        set(QStringLiteral("TableKind2"), 5);
-        set(QStringLiteral("ScoreFile"), logPath());
-        norva::ClearCalcValues();
-    }
-    ~Pass() { norva::setScorePassModeForTests(norva::ScorePassMode::Auto); }
+    explicit Pass(const QStringList &tables = defaultTables());
+    ~Pass();
+    Pass(const Pass &) = delete;
+    Pass &operator=(const Pass &) = delete;
 
-    static void set(const QString &key, const QVariant &value) { norva::SetParamValue(key, value); }
+    norva::Session &session() { return *m_session; }
+    norva::Settings &settings() { return m_session->settings(); }
+    norva::CalcResults &results() { return m_session->results(); }
+    norva::TableInfo &tables() { return m_session->tables(); }
+    // Sets the setting of that name of the pass being set up last.
+    static void set(const QString &key, const QVariant &value);
     QString logPath() const { return m_dir.file(QStringLiteral("MjScore.txt")); }
     QString path() const { return m_dir.path(); }
 
@@ -83,29 +82,14 @@ public:
     void writeBytes(const QByteArray &data) const { testutil::writeAll(logPath(), data); }
 
     // Runs the pass; false when it failed (error() and errorLine() tell why).
-    bool run(norva::ScorePassMode mode = norva::ScorePassMode::Auto)
-    {
-        norva::setScorePassModeForTests(mode);
-        m_error.reset();
-        m_errorLine = -1;
-        m_steps.clear();
-        norva::PassHooks hooks;
-        hooks.statusChange = [this](qint16 v) {
-            m_steps.append(v);
-        };
-        hooks.reportError = [this](const norva::Error &e, qint64 line) {
-            m_error = e.kind();
-            m_errorLine = line;
-        };
-        const bool ok = norva::CalcScoreFile(hooks);
-        norva::setScorePassModeForTests(norva::ScorePassMode::Auto);
-        return ok;
-    }
+    bool run(norva::ScorePassMode mode = norva::ScorePassMode::Auto);
     bool run(const QStringList &lines, norva::ScorePassMode mode = norva::ScorePassMode::Auto)
     {
         writeLog(lines);
         return run(mode);
     }
+    // The way the last run compared its lines.
+    norva::ScorePassMode modeUsed() const { return m_modeUsed; }
 
     std::optional<norva::ErrorKind> error() const { return m_error; }
     qint64 errorLine() const { return m_errorLine; }
@@ -113,14 +97,30 @@ public:
 
 private:
     testutil::ProgramDir m_dir;
+    std::unique_ptr<norva::Session> m_session;
+    Pass *m_previous;
     std::optional<norva::ErrorKind> m_error;
     qint64 m_errorLine = -1;
     QList<qint16> m_steps;
+    norva::ScorePassMode m_modeUsed = norva::ScorePassMode::Plain;
 };
+
+// The results, settings and table definitions of the pass being set up last
+// (objects of the tests' own when there is none), and its report.
+norva::CalcResults &results();
+norva::Settings &settings();
+norva::TableInfo &tables();
+norva::ResultsReport report();
+
+// The lines of the score log the settings name, as the calculation counts them.
+inline qint32 countLines()
+{
+    return norva::countScoreFileLines(settings().scoreFile());
+}
 
 inline qint32 value(qint16 kind, qint32 index = 0)
 {
-    return norva::GetCalcValue(kind, index).toInt();
+    return results().value(kind, index).toInt();
 }
 
 // Every result the accessor gives, series included, as one list to compare.

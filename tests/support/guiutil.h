@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/calc/session.h"
 #include "core/common/exitsignals.h"
 #include "gui/app/startup.h"
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/mainwindow.h"
 
+#include "scripteddialogs.h"
 #include "testutil.h"
 
 #include <QApplication>
@@ -43,15 +45,32 @@ inline void copyTables(const testutil::ProgramDir &dir)
                         dir.file(QStringLiteral("norva.dat"))));
 }
 
-// Starts the program as its executable does and waits for the main window.
-inline QPointer<norva::MainWindow> start()
+// Starts the program as its executable does, on a new session over folder
+// (the current program folder when none is given), and waits for the main
+// window. The window's dialogs go to dialogs(). False only when the program
+// ended during start-up.
+bool startProgram(const QString &folder = {});
+// The same, giving the main window.
+QPointer<norva::MainWindow> start(const QString &folder = {});
+
+// The figures the graph window of the programs started from now on draws;
+// null: their results.
+void setGraphSource(const norva::GraphSource *source);
+
+// The session and the main window of the program started last.
+norva::Session &session();
+inline norva::Settings &settings()
 {
-    norva::startProgram();
-    QPointer<norva::MainWindow> m = norva::MainWindow::instance();
-    if (m)
-        (void)QTest::qWaitForWindowExposed(m);
-    return m;
+    return session().settings();
 }
+inline const norva::CalcResults &results()
+{
+    return session().results();
+}
+norva::MainWindow *mainWindow();
+// The answers to the dialogs of the programs a test starts; they stay until the
+// test changes them.
+ScriptedDialogs &dialogs();
 
 // Closes the main window through its exit path and waits until it is gone.
 inline bool finish(QPointer<norva::MainWindow> &m)

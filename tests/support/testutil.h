@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/common/cp932.h"
-#include "core/common/paths.h"
+#include "core/common/locations.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -16,17 +16,28 @@
 
 namespace testutil {
 
-// A temporary folder that stands in for the executable's folder while it lives.
+// A temporary folder that stands in for the executable's folder. While it
+// lives it is the current one, where the programs a test starts keep their
+// files.
 class ProgramDir
 {
 public:
-    ProgramDir() { norva::setProgramDirForTests(m_dir.path()); }
-    ~ProgramDir() { norva::setProgramDirForTests(QString()); }
+    ProgramDir();
+    ~ProgramDir();
+    ProgramDir(const ProgramDir &) = delete;
+    ProgramDir &operator=(const ProgramDir &) = delete;
+
     QString path() const { return m_dir.path(); }
     QString file(const QString &name) const { return m_dir.filePath(name); }
+    // Every file of the program in this folder.
+    norva::FileLocations locations() const { return norva::FileLocations::portable(path()); }
+
+    // The folder of the newest ProgramDir still alive, else null.
+    static const ProgramDir *current();
 
 private:
     QTemporaryDir m_dir;
+    const ProgramDir *m_previous;
 };
 
 inline QByteArray readAll(const QString &path)

@@ -1,18 +1,10 @@
 #pragma once
 
-#include "core/common/error.h"
-#include "core/common/textfile.h"
-
-#include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringList>
-#include <QStringView>
 
-#include <functional>
+#include <array>
 
-// The calculation module: the result accumulators, the score log pass that
-// fills them, the result accessor and the results report.
 namespace norva {
 
 // One result value: empty (a kind outside 0..26), or a 16-bit or 32-bit number.
@@ -27,7 +19,7 @@ struct CalcValue
     friend bool operator==(const CalcValue &, const CalcValue &) = default;
 };
 
-// The result kinds of GetCalcValue: GetCalcValue(calc::ScoreMax).
+// The result kinds: results.value(calc::ScoreMax).
 namespace calc {
 enum Kind : qint16 {
     GameCount = 0,
@@ -63,87 +55,63 @@ enum Kind : qint16 {
 // The name of a result kind ("GameCount" ... "ScoreSumMin"); empty outside 0..26.
 QString calcKindName(qint16 kind);
 
-// Resets every accumulator and releases the per-game series.
-void ClearCalcValues();
-
-// The result of kind 0..26 at index. Kinds 4, 5 and 18 take index 0..4, 0..4,
-// 0..8; the series kinds 19, 20, 21, 24 take 0..capacity. Another index (or an
-// empty series) raises SubscriptOutOfRange. Other kinds ignore index; a kind
-// outside 0..26 gives an empty value.
-CalcValue GetCalcValue(qint16 kind, qint32 index = 0);
-
-// Records one counted game of the user (rank, score, rating in force). Raises
-// SubscriptOutOfRange for a rank outside 1..5 and Overflow when a value leaves
-// its width.
-void RecordGame(qint16 rank, qint16 score, qint32 rating);
-// Closes the rank run still open at the end of the log.
-void CloseRankRuns();
-
-// What the pass reports on its way.
-struct PassHooks
+// The user's whole record: what the score log pass gathers, game by game and
+// hand by hand, and what the windows, the report and the graphs read.
+class CalcResults
 {
-    // Every CheckLine lines: the line number divided by CheckLine.
-    std::function<void(qint16 step)> statusChange;
-    // The failure that ended the pass, with the number of the line it was read
-    // on (0 when the log could not be opened).
-    std::function<void(const Error &error, qint64 line)> reportError;
-    // Once set, the pass ends with Cancelled at its next progress step or
-    // read of the log, whichever comes first.
-    const CancelFlag *cancel = nullptr;
+public:
+    CalcResults() { clear(); }
+
+    // Resets every accumulator and releases the per-game series.
+    void clear();
+
+    // The result of kind 0..26 at index. Kinds 4, 5 and 18 take index 0..4,
+    // 0..4, 0..8; the series kinds 19, 20, 21, 24 take 0..capacity. Another
+    // index (or an empty series) raises SubscriptOutOfRange. Other kinds
+    // ignore index; a kind outside 0..26 gives an empty value.
+    CalcValue value(qint16 kind, qint32 index = 0) const;
+    qint32 gameCount() const { return m_gameCount; }
+
+    // Records one counted game of the user (rank, score, rating in force).
+    // Raises SubscriptOutOfRange for a rank outside 1..5 and Overflow when a
+    // value leaves its width.
+    void recordGame(qint16 rank, qint16 score, qint32 rating);
+    // Closes the rank run still open at the end of the log.
+    void closeRankRuns();
+    // Adds one to a counter, HandCount (7) through WinHanCount (17); Overflow
+    // beyond 32 bits.
+    void addToCounter(qint16 kind);
+    // Adds one own win to the han class at index (0..8) and to WinHanCount.
+    void addWinByHan(qint32 index);
+
+private:
+    void closeRun(qint16 rank);
+
+    qint32 m_gameCount = 0;
+    qint32 m_scoreTotal = 0;
+    qint32 m_scoreMax = 0;
+    qint32 m_scoreMin = 0;
+    std::array<qint32, 5> m_rankCount{};
+    std::array<qint16, 5> m_rankRunMax{};
+    qint32 m_rankTotal = 0;
+    // HandCount (7) through WinHanCount (17), indexed by kind - 7.
+    std::array<qint32, 11> m_counters{};
+    std::array<qint32, 9> m_winByHan{};
+    // The four series share one capacity (highest valid index); empty when
+    // no game has been recorded since the last reset.
+    qint16 m_capacity = 0;
+    QList<qint16> m_scoreSeries;
+    QList<qint16> m_rankSeries;
+    QList<qint16> m_ratingSeries;
+    QList<qint16> m_scoreSumSeries;
+    qint32 m_ratingMax = 0;
+    qint32 m_ratingMin = 0;
+    qint32 m_scoreSumMax = 0;
+    qint32 m_scoreSumMin = 0;
+    // The runs: the previous counted rank (-1 before the first game) and per
+    // rank the length of the current run minus one.
+    qint16 m_previousRank = -1;
+    std::array<qint16, 5> m_runLength{};
 };
-
-// Reads the score log of the setting ScoreFile once, read-only, and fills the
-// accumulators. True on success; on any failure reportError is called and the
-// result is false (the accumulators keep what was gathered).
-bool CalcScoreFile(const PassHooks &hooks = {});
-
-// The game header test: true when the game of this header line (which begins
-// with StartLine) is to be counted under the settings TableKind1/2,
-// SpecifyDate and the date range. Raises InvalidArgument for a line shorter
-// than twice StartLine, TypeMismatch for a game date that cannot be read (no
-// "開始" included) and Overflow for a group sum beyond 16 bits.
-bool CheckGameHeader(QStringView line);
-
-// The rating line test: true when the line carries the user's name followed by
-// " R"; rating then takes the number after it (Overflow beyond 32 bits). The
-// name must start the line or follow "]" or a space, so that another player
-// whose name ends with the user's is not taken for the user.
-bool CheckRatingLine(qint32 &rating, QStringView line);
-
-// How the pass compares lines: Fast compares CP932 bytes and decodes only the
-// lines it must; Plain decodes every line. Auto takes Fast whenever every text
-// it searches for has exactly one CP932 form.
-enum class ScorePassMode { Auto, Fast, Plain };
-void setScorePassModeForTests(ScorePassMode mode);
-// The way the last pass compared its lines (Fast or Plain).
-ScorePassMode lastScorePassMode();
-
-// The lines of the score log (0 on any failure, also when cancel is set).
-qint32 CountScoreFileLines(const CancelFlag *cancel = nullptr);
-
-// The lines of the results report, without line ends. Raises DivisionByZero
-// when no game was counted.
-QStringList resultsReportLines();
-// The report file's bytes: the lines in CP932, each ended by CR LF.
-QByteArray resultsReportBytes();
-
-// One line of the printed results column; a gap stands where the report has an
-// empty line and leaves the height of one line free.
-struct PrintLine
-{
-    QString text;
-    bool gap = false;
-};
-// The lines of the printed results column: the report's lines with both date
-// lines always, gaps for the empty lines, and the han class lines indented by
-// two ASCII spaces.
-QList<PrintLine> resultsPrintLines();
-
-// Writes the results report to path (CP932, CR LF after every line). The old
-// file is replaced only by a completely written report, and never when it is
-// one of the files of protect, a pipe or a folder. On a failure prompt
-// chooses between Retry (true) and Cancel (false, the result).
-bool saveResultsFile(const QString &path, const RetryPrompt &prompt = {},
-                     const QStringList &protect = {});
 
 } // namespace norva

@@ -2,8 +2,6 @@
 
 #include "core/common/convert.h"
 
-#include <exception>
-
 namespace norva {
 
 bool printResults(PrintSurface &surface, const QList<PrintLine> &lines, double screenWidthTwips)
@@ -29,17 +27,6 @@ bool printResults(PrintSurface &surface, const QList<PrintLine> &lines, double s
     } catch (const std::exception &) {
         return false;
     }
-}
-
-bool printResults(PrintSurface &surface, double screenWidthTwips)
-{
-    QList<PrintLine> lines;
-    try {
-        lines = resultsPrintLines();
-    } catch (const std::exception &) {
-        return false;
-    }
-    return printResults(surface, lines, screenWidthTwips);
 }
 
 } // namespace norva

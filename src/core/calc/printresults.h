@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/calc/calcresults.h"
+#include "core/calc/resultsreport.h"
 
 #include <QList>
 #include <QString>
@@ -33,8 +33,5 @@ public:
 // False, without any message, when a step fails; the lines printed up to there
 // stay on the page.
 bool printResults(PrintSurface &surface, const QList<PrintLine> &lines, double screenWidthTwips);
-
-// The same with the lines of the last calculation (resultsPrintLines()).
-bool printResults(PrintSurface &surface, double screenWidthTwips);
 
 } // namespace norva

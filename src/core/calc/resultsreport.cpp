@@ -1,5 +1,7 @@
 // The results report and the printed results column.
 
+#include "core/calc/resultsreport.h"
+
 #include "core/calc/calcresults.h"
 
 #include "core/common/convert.h"
@@ -12,11 +14,6 @@ namespace norva {
 
 namespace {
 
-qint32 value(qint16 kind, qint32 index = 0)
-{
-    return GetCalcValue(kind, index).toInt();
-}
-
 QString plain(qint32 n)
 {
     return QString::number(n);
@@ -28,11 +25,6 @@ QString share(qint32 count, qint32 total)
     return formatShare(double(count) / double(total) * 100.0);
 }
 
-QDateTime setting(const QString &key)
-{
-    return variantToDateTime(GetParamValue(key));
-}
-
 // The label of the first entry of list whose id is kind; empty when none is.
 QString tableLabel(const TableList &list, qint32 kind)
 {
@@ -42,12 +34,20 @@ QString tableLabel(const TableList &list, qint32 kind)
     return {};
 }
 
-QString tableText()
+} // namespace
+
+ResultsReport::ResultsReport(const CalcResults &results, const Settings &settings,
+                             const TableInfo &tables)
+    : m_results(results)
+    , m_settings(settings)
+    , m_tables(tables)
+{}
+
+QString ResultsReport::tableText() const
 {
-    QString text =
-        tableLabel(TableInfoList(1), GetParamValue(QStringLiteral("TableKind1")).toInt());
-    for (const TableEntry &e : TableInfoList(2)) {
-        if (e.tableId() == GetParamValue(QStringLiteral("TableKind2")).toInt()) {
+    QString text = tableLabel(m_tables.choices(1), m_settings.tableKind(1));
+    for (const TableEntry &e : m_tables.choices(2)) {
+        if (e.tableId() == m_settings.tableKind(2)) {
             text = text.isEmpty() ? e.tableString() : text + u'，' + e.tableString();
             break;
         }
@@ -55,22 +55,17 @@ QString tableText()
     return text;
 }
 
-enum class LineKind { Text, Dates, Empty, HanClass };
-
-struct ReportLine
-{
-    LineKind kind;
-    QString text; // a han class line without its indent
-};
-
 // The lines both the report and the printout are made of. Raises
 // DivisionByZero when no game was counted.
-QList<ReportLine> reportLines()
+QList<ResultsReport::Line> ResultsReport::build() const
 {
+    const auto value = [this](qint16 kind, qint32 index = 0) {
+        return m_results.value(kind, index).toInt();
+    };
     const qint32 games = value(calc::GameCount);
     if (games == 0)
         raise(ErrorKind::DivisionByZero);
-    QList<ReportLine> out;
+    QList<Line> out;
     auto add = [&](const QString &text) {
         out.append({LineKind::Text, text});
     };
@@ -78,15 +73,13 @@ QList<ReportLine> reportLines()
         out.append({LineKind::Empty, {}});
     };
 
-    add(QStringLiteral("ユーザー名： ") + GetParamValue(QStringLiteral("UserName")).toString());
-    if (GetParamValue(QStringLiteral("SpecifyDate")).toBool()) {
+    add(QStringLiteral("ユーザー名： ") + m_settings.userName());
+    if (m_settings.specifyDate()) {
         out.append(
-            {LineKind::Dates, QStringLiteral("計算日付： ")
-                                  + formatDateYmd(setting(QStringLiteral("StartDate")).date())
-                                  + u' ' + formatTimeHn(setting(QStringLiteral("StartTime")).time())
-                                  + QStringLiteral(" ～ ")
-                                  + formatDateYmd(setting(QStringLiteral("EndDate")).date()) + u' '
-                                  + formatTimeHn(setting(QStringLiteral("EndTime")).time())});
+            {LineKind::Dates, QStringLiteral("計算日付： ") + formatDateYmd(m_settings.startDate())
+                                  + u' ' + formatTimeHn(m_settings.startTime())
+                                  + QStringLiteral(" ～ ") + formatDateYmd(m_settings.endDate())
+                                  + u' ' + formatTimeHn(m_settings.endTime())});
     } else {
         out.append({LineKind::Dates, QStringLiteral("計算日付： 指定なし")});
     }
@@ -140,9 +133,9 @@ QList<ReportLine> reportLines()
 
     const qint32 wins = value(calc::WinHanCount);
     add(QStringLiteral("総あがり数： ") + plain(wins));
-    const qint16 yakuLast = GetTableInfoValue(0).value<qint16>();
+    const qint16 yakuLast = m_tables.yakuLast();
     for (qint16 i = 0; i <= yakuLast; ++i) {
-        QString name = trimSpaces(GetTableInfoValue(1, i).toString()).toString();
+        QString name = trimSpaces(m_tables.yakuString(i)).toString();
         if (name.size() < 5)
             name += QString(5 - name.size(), u'　');
         const qint32 count = value(calc::WinByHan, i);
@@ -153,30 +146,26 @@ QList<ReportLine> reportLines()
     return out;
 }
 
-} // namespace
-
-QStringList resultsReportLines()
+QStringList ResultsReport::lines() const
 {
     QStringList lines;
-    for (const ReportLine &l : reportLines())
+    for (const Line &l : build())
         lines.append(l.kind == LineKind::HanClass ? u'　' + l.text : l.text);
     return lines;
 }
 
-QList<PrintLine> resultsPrintLines()
+QList<PrintLine> ResultsReport::printLines() const
 {
     QList<PrintLine> lines;
-    for (const ReportLine &l : reportLines()) {
+    for (const Line &l : build()) {
         switch (l.kind) {
         case LineKind::Text:
             lines.append({l.text, false});
             break;
         case LineKind::Dates: {
             // Both ends of the range, whether or not the range is used.
-            const QDateTime start(setting(QStringLiteral("StartDate")).date(),
-                                  setting(QStringLiteral("StartTime")).time(), Qt::UTC);
-            const QDateTime end(setting(QStringLiteral("EndDate")).date(),
-                                setting(QStringLiteral("EndTime")).time(), Qt::UTC);
+            const QDateTime start(m_settings.startDate(), m_settings.startTime(), Qt::UTC);
+            const QDateTime end(m_settings.endDate(), m_settings.endTime(), Qt::UTC);
             lines.append({QStringLiteral("計算日付： ") + formatDateTimeYmdHn(start), false});
             lines.append({QStringLiteral("　　　　　 ～ ") + formatDateTimeYmdHn(end), false});
             break;
@@ -192,22 +181,23 @@ QList<PrintLine> resultsPrintLines()
     return lines;
 }
 
-QByteArray resultsReportBytes()
+QByteArray ResultsReport::bytes() const
 {
     QByteArray out;
-    for (const QString &line : resultsReportLines())
+    for (const QString &line : lines())
         out += cp932::encodeLossy(line) + "\r\n";
     return out;
 }
 
-bool saveResultsFile(const QString &path, const RetryPrompt &prompt, const QStringList &protect)
+bool ResultsReport::save(const QString &path, const RetryPrompt &prompt,
+                         const QStringList &protect) const
 {
     // The report is made completely before anything is written, and the old
     // file is replaced only by a complete new one; Retry starts over.
     for (;;) {
         QByteArray data;
         try {
-            data = resultsReportBytes();
+            data = bytes();
         } catch (const Error &e) {
             if (!prompt || !prompt(Error(e.kind(), path)))
                 return false;

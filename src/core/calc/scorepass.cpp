@@ -10,8 +10,9 @@
 //    CP932 form (cp932::encodesUniquely); otherwise the pass falls back to
 //    Plain. Fast decodes only the lines whose numbers or dates it needs.
 
+#include "core/calc/scorepass.h"
+
 #include "core/calc/calcresults.h"
-#include "core/calc/calcresults_p.h"
 
 #include "core/common/convert.h"
 #include "core/common/cp932.h"
@@ -24,6 +25,7 @@
 
 #include <array>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #if defined(__SSE2__)
@@ -33,18 +35,6 @@
 namespace norva {
 
 namespace {
-
-ScorePassMode &passModeForTests()
-{
-    static ScorePassMode mode = ScorePassMode::Auto;
-    return mode;
-}
-
-ScorePassMode &lastPassMode()
-{
-    static ScorePassMode mode = ScorePassMode::Plain;
-    return mode;
-}
 
 // "contains" as the log's texts are compared: an empty text is found in every
 // non-empty line and in nothing else.
@@ -80,21 +70,21 @@ struct HeaderRules
     QDate startDate, endDate;
     QTime startTime, endTime;
 
-    static HeaderRules fromSettings()
+    static HeaderRules from(const PassSettings &settings, const TableInfo &tables)
     {
         HeaderRules r;
-        r.markerLength = toInt16(double(GetTableInfoValue(2).toString().size()));
-        for (const TableEntry &e : TableStringList(1))
+        r.markerLength = toInt16(double(tables.startLine().size()));
+        for (const TableEntry &e : tables.recognition(1))
             r.group1.append({e.tableString(), e.tableId()});
-        for (const TableEntry &e : TableStringList(2))
+        for (const TableEntry &e : tables.recognition(2))
             r.group2.append({e.tableString(), e.tableId()});
-        r.kind1 = variantToInt16(GetParamValue(QStringLiteral("TableKind1")));
-        r.kind2 = variantToInt16(GetParamValue(QStringLiteral("TableKind2")));
-        r.specifyDate = GetParamValue(QStringLiteral("SpecifyDate")).toBool();
-        r.startDate = variantToDateTime(GetParamValue(QStringLiteral("StartDate"))).date();
-        r.endDate = variantToDateTime(GetParamValue(QStringLiteral("EndDate"))).date();
-        r.startTime = variantToDateTime(GetParamValue(QStringLiteral("StartTime"))).time();
-        r.endTime = variantToDateTime(GetParamValue(QStringLiteral("EndTime"))).time();
+        r.kind1 = settings.tableKind1;
+        r.kind2 = settings.tableKind2;
+        r.specifyDate = settings.specifyDate;
+        r.startDate = settings.startDate;
+        r.endDate = settings.endDate;
+        r.startTime = settings.startTime;
+        r.endTime = settings.endTime;
         return r;
     }
 
@@ -225,21 +215,21 @@ struct PassSetup
     // line (from its second character), "name R" in a rating line.
     QString handNeedle, resultNeedle, ratingNeedle;
 
-    static PassSetup fromSettings()
+    static PassSetup from(const PassSettings &settings, const TableInfo &tables)
     {
         PassSetup s;
-        s.user = GetParamValue(QStringLiteral("UserName")).toString();
+        s.user = settings.userName;
         s.userLength = toInt16(double(s.user.size()));
-        s.startLine = GetTableInfoValue(2).toString();
-        s.finishLine = GetTableInfoValue(3).toString();
-        s.rLine = GetTableInfoValue(4).toString();
-        s.checkLine = variantToInt32(GetParamValue(QStringLiteral("CheckLine")));
-        s.header = HeaderRules::fromSettings();
+        s.startLine = tables.startLine();
+        s.finishLine = tables.finishLine();
+        s.rLine = tables.rLine();
+        s.checkLine = settings.checkLine;
+        s.header = HeaderRules::from(settings, tables);
         s.needles = {QStringLiteral("ツモ"), QStringLiteral("ロン"), QStringLiteral("流局"),
                      QStringLiteral("チョンボ")};
-        s.yakuLast = GetTableInfoValue(0).value<qint16>();
+        s.yakuLast = tables.yakuLast();
         for (qint16 i = 0; i <= s.yakuLast; ++i)
-            s.needles.append(GetTableInfoValue(1, i).toString());
+            s.needles.append(tables.yakuString(i));
         s.handNeedle = u' ' + s.user + u' ';
         s.resultNeedle = QStringLiteral("位 ") + s.user + u' ';
         s.ratingNeedle = s.user + QStringLiteral(" R");
@@ -479,8 +469,8 @@ private:
 
 // The pass over the lines, the same for both ways of comparing.
 template<typename Lines>
-void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHooks &hooks,
-             qint32 &lineCount)
+void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &results,
+             const PassHooks &hooks, qint32 &lineCount)
 {
     bool inGame = false;
     qint16 handState = 0;
@@ -527,9 +517,9 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHoo
             if (!lines.startsWithWind()) {
                 GameResult r;
                 if (lines.result(r))
-                    RecordGame(r.rank, r.score, rating);
+                    results.recordGame(r.rank, r.score, rating);
             } else {
-                detail::addToCounter(calc::HandCount);
+                results.addToCounter(calc::HandCount);
                 handState = lines.handState();
             }
             continue;
@@ -538,76 +528,98 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, const PassHoo
         if (handState == 1) {
             const bool tsumo = lines.contains(Tsumo);
             if (tsumo || lines.contains(Ron)) {
-                detail::addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
+                results.addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
                 for (qint16 i = 0; i <= s.yakuLast; ++i) {
                     if (lines.contains(Yaku0 + i)) {
-                        detail::addWinByHan(i);
+                        results.addWinByHan(i);
                         break;
                     }
                 }
             } else if (lines.contains(Draw)) {
-                detail::addToCounter(calc::DrawPlus);
+                results.addToCounter(calc::DrawPlus);
             } else if (lines.contains(Chombo)) {
-                detail::addToCounter(calc::OtherChombo);
+                results.addToCounter(calc::OtherChombo);
             } else {
-                detail::addToCounter(calc::OtherResult);
+                results.addToCounter(calc::OtherResult);
             }
         } else if (lines.contains(Tsumo)) {
-            detail::addToCounter(calc::OtherTsumo);
+            results.addToCounter(calc::OtherTsumo);
         } else if (lines.contains(Ron)) {
-            detail::addToCounter(calc::OtherRon);
+            results.addToCounter(calc::OtherRon);
         } else if (lines.contains(Draw)) {
-            detail::addToCounter(handState == -1 ? calc::DrawMinus : calc::OtherResult);
+            results.addToCounter(handState == -1 ? calc::DrawMinus : calc::OtherResult);
         } else if (lines.contains(Chombo)) {
-            detail::addToCounter(calc::OwnChombo);
+            results.addToCounter(calc::OwnChombo);
         } else {
-            detail::addToCounter(calc::OtherResult);
+            results.addToCounter(calc::OtherResult);
         }
         handState = 0;
     }
-    CloseRankRuns();
+    results.closeRankRuns();
 }
 
 } // namespace
 
-bool CheckGameHeader(QStringView line)
+PassSettings PassSettings::from(const Settings &settings)
 {
-    return HeaderRules::fromSettings().accepts(line);
+    PassSettings p;
+    p.scoreFile = settings.scoreFile();
+    p.userName = settings.userName();
+    p.specifyDate = settings.specifyDate();
+    p.startDate = settings.startDate();
+    p.endDate = settings.endDate();
+    p.startTime = settings.startTime();
+    p.endTime = settings.endTime();
+    p.tableKind1 = settings.tableKind(1);
+    p.tableKind2 = settings.tableKind(2);
+    p.checkLine = settings.checkLine();
+    return p;
 }
 
-bool CheckRatingLine(qint32 &rating, QStringView line)
+bool checkGameHeader(QStringView line, const PassSettings &settings, const TableInfo &tables)
 {
-    const QString user = GetParamValue(QStringLiteral("UserName")).toString();
-    return ratingOf(line, user + QStringLiteral(" R"), rating);
+    return HeaderRules::from(settings, tables).accepts(line);
 }
 
-void setScorePassModeForTests(ScorePassMode mode)
+bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
 {
-    passModeForTests() = mode;
+    return ratingOf(line, userName + QStringLiteral(" R"), rating);
 }
 
-ScorePassMode lastScorePassMode()
+qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
 {
-    return lastPassMode();
+    try {
+        const qint64 n = countLines(path, cancel);
+        if (n > std::numeric_limits<qint32>::max())
+            return 0;
+        return qint32(n);
+    } catch (const Error &) {
+        return 0;
+    }
 }
 
-bool CalcScoreFile(const PassHooks &hooks)
+ScorePass::ScorePass(PassSettings settings, const TableInfo &tables)
+    : m_settings(std::move(settings))
+    , m_tables(tables)
+{}
+
+bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
 {
     qint32 lineCount = 0;
     try {
-        LineReader reader(GetParamValue(QStringLiteral("ScoreFile")).toString(), 1 << 20,
-                          LineReader::DefaultMaxLineLength, hooks.cancel);
-        ClearCalcValues();
-        const PassSetup setup = PassSetup::fromSettings();
+        LineReader reader(m_settings.scoreFile, 1 << 20, LineReader::DefaultMaxLineLength,
+                          hooks.cancel);
+        results.clear();
+        const PassSetup setup = PassSetup::from(m_settings, m_tables);
         std::optional<FastLines> fast =
-            passModeForTests() != ScorePassMode::Plain ? FastLines::create(setup) : std::nullopt;
+            m_mode != ScorePassMode::Plain ? FastLines::create(setup) : std::nullopt;
         if (fast) {
-            lastPassMode() = ScorePassMode::Fast;
-            runPass(reader, setup, *fast, hooks, lineCount);
+            m_modeUsed = ScorePassMode::Fast;
+            runPass(reader, setup, *fast, results, hooks, lineCount);
         } else {
-            lastPassMode() = ScorePassMode::Plain;
+            m_modeUsed = ScorePassMode::Plain;
             PlainLines plain(setup);
-            runPass(reader, setup, plain, hooks, lineCount);
+            runPass(reader, setup, plain, results, hooks, lineCount);
         }
         return true;
     } catch (const Error &e) {

@@ -28,6 +28,23 @@ void checkCancel(const CancelFlag *cancel)
 
 namespace fileops {
 
+bool hasAttributes(const QString &path, qint32 mask)
+{
+    const FileStatus fs = status(path);
+    if (fs.type == FileType::Missing)
+        return false;
+    qint32 attrs = 0;
+    if (!fs.writable)
+        attrs |= 1;
+    if (fs.hidden)
+        attrs |= 2;
+    if (fs.type == FileType::Directory)
+        attrs |= 16;
+    else if (fs.type == FileType::Regular)
+        attrs |= 32;
+    return (attrs & mask) == mask;
+}
+
 // ------------------------------------------------------------------ names
 
 namespace {
@@ -384,6 +401,11 @@ bool isStandardOutput(const QString &path)
            && out.st_dev == named.st_dev && out.st_ino == named.st_ino;
 }
 
+bool standardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
 struct InputFile::Native
 {
     int fd = -1;
@@ -568,6 +590,11 @@ FileStatus status(const QString &path)
 }
 
 bool isStandardOutput(const QString &)
+{
+    return false;
+}
+
+bool standardErrorIsTerminal()
 {
     return false;
 }

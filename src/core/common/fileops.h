@@ -61,9 +61,17 @@ struct FileStatus
 };
 FileStatus status(const QString &path);
 
+// True when path exists and carries every attribute bit of mask: 1 read-only,
+// 2 hidden, 4 system, 16 directory, 32 archive (every regular file). Mask 0 is
+// the existence test. Never raises.
+bool hasAttributes(const QString &path, qint32 mask);
+
 // True when path names the very file that this process's standard output
 // goes to (/dev/stdout, or the file it was redirected to).
 bool isStandardOutput(const QString &path);
+
+// True when the process's standard error goes to a terminal.
+bool standardErrorIsTerminal();
 
 // A regular file opened for reading.
 class InputFile

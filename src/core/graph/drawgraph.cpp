@@ -220,7 +220,7 @@ private:
 } // namespace
 
 void drawGraph(GraphState &state, DrawTarget &target, qint32 width, qint32 height, bool screen,
-               const std::function<void()> &processEvents, const GraphSource &source)
+               const GraphSource &source, const std::function<void()> &processEvents)
 {
     if (!state.drawReady)
         return;

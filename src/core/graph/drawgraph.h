@@ -8,7 +8,7 @@
 
 namespace norva {
 
-// Draws the selected graphs of the last calculation over whatever the target
+// Draws the selected graphs of source's figures over whatever the target
 // already shows (the caller clears the picture or starts the page): the axis,
 // when printing (screen false) the legend below the plot, then the han bars and
 // the score, rank, rating and running total graphs in that order. width and
@@ -22,7 +22,6 @@ namespace norva {
 // Errors raised by the target or the source end the drawing and reach the
 // caller (an Error of kind Overflow when a count or coordinate leaves its width).
 void drawGraph(GraphState &state, DrawTarget &target, qint32 width, qint32 height, bool screen,
-               const std::function<void()> &processEvents = {},
-               const GraphSource &source = calcGraphSource());
+               const GraphSource &source, const std::function<void()> &processEvents = {});
 
 } // namespace norva

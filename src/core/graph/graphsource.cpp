@@ -4,27 +4,14 @@
 
 namespace norva {
 
-namespace {
-
-class CalcGraphSource final : public GraphSource
+CalcValue ResultsGraphSource::calcValue(qint16 kind, qint32 index) const
 {
-public:
-    CalcValue calcValue(qint16 kind, qint32 index) const override
-    {
-        return GetCalcValue(kind, index);
-    }
-    QVariant tableInfoValue(qint16 kind, qint32 index) const override
-    {
-        return GetTableInfoValue(kind, index);
-    }
-};
+    return m_results.value(kind, index);
+}
 
-} // namespace
-
-const GraphSource &calcGraphSource()
+QVariant ResultsGraphSource::tableInfoValue(qint16 kind, qint32 index) const
 {
-    static const CalcGraphSource source;
-    return source;
+    return m_tables.value(kind, index);
 }
 
 } // namespace norva

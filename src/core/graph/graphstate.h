@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/graph/drawtarget.h"
+#include "core/settings/settings.h"
 
 namespace norva {
 
@@ -21,13 +22,17 @@ struct GraphState
 
     // The colours start as the settings' defaults; the window reads the
     // settings over them when it is loaded.
-    Color foreColor = makeColor(0, 0, 0);
-    Color backColor = makeColor(255, 255, 255);
-    Color scoreColor = makeColor(255, 0, 0);
-    Color rankColor = makeColor(255, 128, 64);
-    Color hanColor = makeColor(0, 128, 0);
-    Color ratingColor = makeColor(0, 128, 255);
-    Color totalColor = makeColor(128, 0, 128);
+    GraphState();
+    // The seven colours as settings holds them.
+    void readColors(const Settings &settings);
+
+    Color foreColor;
+    Color backColor;
+    Color scoreColor;
+    Color rankColor;
+    Color hanColor;
+    Color ratingColor;
+    Color totalColor;
 
     // The graphs drawn.
     qint16 shownGraphs = AllGraphs;

@@ -5,13 +5,10 @@
 #include "core/common/datetime.h"
 #include "core/common/error.h"
 #include "core/common/fileops.h"
-#include "core/common/paths.h"
-
-#include "norva_version.h"
+#include "core/common/locations.h"
 
 #include <QStringDecoder>
 
-#include <array>
 #include <cstdlib>
 #include <limits>
 
@@ -29,94 +26,76 @@ enum class Write {
     Time,          // always, as "h:n"
 };
 
-struct Entry
+// What a setting's default is.
+enum class Default {
+    Fixed,        // number or text below
+    FirstOfMonth, // the first day of the current month
+    Today,
+    Midnight,  // the time 0:00
+    ScoreFile, // the score log the program was given
+};
+
+// What the reader makes of a value it has read.
+enum class Limit {
+    None,
+    Positive,   // the number without its sign
+    UpTo31,     // outside 0..31 the value is 31
+    AtLeast100, // below 100 the value is 100
+    NineChars,  // a colour of any other length is not taken
+};
+
+struct KeyInfo
 {
-    const char16_t *key;
+    const char16_t *name;
     Type type;
     Write write;
-    QVariant value;
+    Default def;
+    qint32 number;        // the fixed default of a number or a flag
+    const char16_t *text; // the fixed default of a text
+    Limit limit;
 };
 
-QVariant int16Value(qint16 v)
-{
-    return QVariant::fromValue<qint16>(v);
-}
-
-// The settings in the order of the file.
-struct Store
-{
-    std::array<Entry, 25> entries{{
-        {u"MainWidth", Type::Int32, Write::Always, {}},
-        {u"MainHeight", Type::Int32, Write::Always, {}},
-        {u"VisibleWindow", Type::Int16, Write::UnlessDefault, {}},
-        {u"MainToolbar", Type::Bool, Write::UnlessDefault, {}},
-        {u"ScoreFile", Type::Text, Write::Always, {}},
-        {u"UserName", Type::Text, Write::Always, {}},
-        {u"SpecifyDate", Type::Bool, Write::UnlessDefault, {}},
-        {u"StartDate", Type::DateTime, Write::Date, {}},
-        {u"StartTime", Type::DateTime, Write::Time, {}},
-        {u"EndDate", Type::DateTime, Write::Date, {}},
-        {u"EndTime", Type::DateTime, Write::Time, {}},
-        {u"TableKind1", Type::Int16, Write::UnlessDefault, {}},
-        {u"TableKind2", Type::Int16, Write::UnlessDefault, {}},
-        {u"AutoCalc", Type::Bool, Write::UnlessDefault, {}},
-        {u"CheckLine", Type::Int32, Write::UnlessDefault, {}},
-        {u"GraphWidth", Type::Int32, Write::Always, {}},
-        {u"GraphHeight", Type::Int32, Write::Always, {}},
-        {u"GraphDisp", Type::Int16, Write::UnlessDefault, {}},
-        {u"GraphFore", Type::Colour, Write::UnlessDefault, {}},
-        {u"GraphBack", Type::Colour, Write::UnlessDefault, {}},
-        {u"GraphPoint", Type::Colour, Write::UnlessDefault, {}},
-        {u"GraphRank", Type::Colour, Write::UnlessDefault, {}},
-        {u"GraphPart", Type::Colour, Write::UnlessDefault, {}},
-        {u"GraphFlowR", Type::Colour, Write::UnlessDefault, {}},
-        {u"GraphFlowPnt", Type::Colour, Write::UnlessDefault, {}},
-    }};
-
-    Entry *find(QStringView key, Qt::CaseSensitivity cs)
-    {
-        for (Entry &e : entries)
-            if (key.compare(QStringView(e.key), cs) == 0)
-                return &e;
-        return nullptr;
-    }
-    Entry &at(const char16_t *key) { return *find(QStringView(key), Qt::CaseSensitive); }
+// Every setting, in the order of the file and of Settings::Key.
+constexpr KeyInfo Keys[Settings::KeyCount] = {
+    {u"MainWidth", Type::Int32, Write::Always, Default::Fixed, 7500, nullptr, Limit::Positive},
+    {u"MainHeight", Type::Int32, Write::Always, Default::Fixed, 6500, nullptr, Limit::Positive},
+    {u"VisibleWindow", Type::Int16, Write::UnlessDefault, Default::Fixed, 31, nullptr,
+     Limit::UpTo31},
+    {u"MainToolbar", Type::Bool, Write::UnlessDefault, Default::Fixed, 1, nullptr, Limit::None},
+    {u"ScoreFile", Type::Text, Write::Always, Default::ScoreFile, 0, nullptr, Limit::None},
+    {u"UserName", Type::Text, Write::Always, Default::Fixed, 0, u"", Limit::None},
+    {u"SpecifyDate", Type::Bool, Write::UnlessDefault, Default::Fixed, 1, nullptr, Limit::None},
+    {u"StartDate", Type::DateTime, Write::Date, Default::FirstOfMonth, 0, nullptr, Limit::None},
+    {u"StartTime", Type::DateTime, Write::Time, Default::Midnight, 0, nullptr, Limit::None},
+    {u"EndDate", Type::DateTime, Write::Date, Default::Today, 0, nullptr, Limit::None},
+    {u"EndTime", Type::DateTime, Write::Time, Default::Midnight, 0, nullptr, Limit::None},
+    {u"TableKind1", Type::Int16, Write::UnlessDefault, Default::Fixed, 773, nullptr, Limit::None},
+    {u"TableKind2", Type::Int16, Write::UnlessDefault, Default::Fixed, 773, nullptr, Limit::None},
+    {u"AutoCalc", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
+    {u"CheckLine", Type::Int32, Write::UnlessDefault, Default::Fixed, 100, nullptr,
+     Limit::AtLeast100},
+    {u"GraphWidth", Type::Int32, Write::Always, Default::Fixed, 5205, nullptr, Limit::Positive},
+    {u"GraphHeight", Type::Int32, Write::Always, Default::Fixed, 3200, nullptr, Limit::Positive},
+    {u"GraphDisp", Type::Int16, Write::UnlessDefault, Default::Fixed, 31, nullptr, Limit::UpTo31},
+    {u"GraphFore", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"000000000",
+     Limit::NineChars},
+    {u"GraphBack", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"255255255",
+     Limit::NineChars},
+    {u"GraphPoint", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"255000000",
+     Limit::NineChars},
+    {u"GraphRank", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"255128064",
+     Limit::NineChars},
+    {u"GraphPart", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"000128000",
+     Limit::NineChars},
+    {u"GraphFlowR", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"000128255",
+     Limit::NineChars},
+    {u"GraphFlowPnt", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"128000128",
+     Limit::NineChars},
 };
 
-Store &store()
+const KeyInfo &info(Settings::Key key)
 {
-    static Store s;
-    return s;
-}
-
-// The defaults that a conditional line is compared with.
-QVariant defaultOf(QStringView key)
-{
-    if (key == u"VisibleWindow" || key == u"GraphDisp")
-        return int16Value(31);
-    if (key == u"MainToolbar" || key == u"SpecifyDate")
-        return true;
-    if (key == u"AutoCalc")
-        return false;
-    if (key == u"TableKind1" || key == u"TableKind2")
-        return int16Value(773);
-    if (key == u"CheckLine")
-        return qint32(100);
-    if (key == u"GraphFore")
-        return QStringLiteral("000000000");
-    if (key == u"GraphBack")
-        return QStringLiteral("255255255");
-    if (key == u"GraphPoint")
-        return QStringLiteral("255000000");
-    if (key == u"GraphRank")
-        return QStringLiteral("255128064");
-    if (key == u"GraphPart")
-        return QStringLiteral("000128000");
-    if (key == u"GraphFlowR")
-        return QStringLiteral("000128255");
-    if (key == u"GraphFlowPnt")
-        return QStringLiteral("128000128");
-    return {};
+    return Keys[size_t(key)];
 }
 
 QVariant convertTo(Type type, const QVariant &value)
@@ -128,7 +107,7 @@ QVariant convertTo(Type type, const QVariant &value)
     case Type::Bool:
         return variantToBool(value);
     case Type::Int16:
-        return int16Value(variantToInt16(value));
+        return QVariant::fromValue<qint16>(variantToInt16(value));
     case Type::Int32:
         return variantToInt32(value);
     case Type::DateTime:
@@ -137,30 +116,30 @@ QVariant convertTo(Type type, const QVariant &value)
     return {};
 }
 
-QString valueText(const Entry &e)
-{
-    switch (e.write) {
-    case Write::Date:
-        return formatDateYmd(e.value.toDateTime().date());
-    case Write::Time:
-        return formatTimeHn(e.value.toDateTime().time());
-    default:
-        break;
-    }
-    switch (e.type) {
-    case Type::Bool:
-        return e.value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case Type::Int16:
-    case Type::Int32:
-        return QString::number(e.value.toInt());
-    default:
-        return e.value.toString();
-    }
-}
-
 bool isTextType(Type t)
 {
     return t == Type::Text || t == Type::Colour;
+}
+
+QString valueText(const KeyInfo &k, const QVariant &value)
+{
+    switch (k.write) {
+    case Write::Date:
+        return formatDateYmd(value.toDateTime().date());
+    case Write::Time:
+        return formatTimeHn(value.toDateTime().time());
+    default:
+        break;
+    }
+    switch (k.type) {
+    case Type::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case Type::Int16:
+    case Type::Int32:
+        return QString::number(value.toInt());
+    default:
+        return value.toString();
+    }
 }
 
 // A text that the plain file cannot hold as it stands: a line end would start a
@@ -209,62 +188,113 @@ QString unescapeWide(QStringView text)
 
 const QByteArray Bom("\xEF\xBB\xBF");
 
-// How the settings file was last read.
-struct ReadState
-{
-    QString path;
-    ParamFileState state = ParamFileState::Missing;
-    bool backedUp = false;
-};
+} // namespace
 
-ReadState &readState()
+Settings::Settings(QString defaultScoreFile)
+    : m_defaultScoreFile(std::move(defaultScoreFile))
 {
-    static ReadState s;
-    return s;
+    setDefaults();
 }
 
-void readLine(QStringView line, bool wide)
+QString Settings::keyName(Key key)
+{
+    return QString::fromUtf16(info(key).name);
+}
+
+std::optional<Settings::Key> Settings::keyNamed(QStringView name, Qt::CaseSensitivity cs)
+{
+    for (int k = 0; k < KeyCount; ++k)
+        if (name.compare(QStringView(Keys[k].name), cs) == 0)
+            return Key(k);
+    return std::nullopt;
+}
+
+QVariant Settings::defaultValue(Key key) const
+{
+    const KeyInfo &k = info(key);
+    const QDate today = QDate::currentDate();
+    switch (k.def) {
+    case Default::FirstOfMonth:
+        return makeDateTime(QDate(today.year(), today.month(), 1));
+    case Default::Today:
+        return makeDateTime(today);
+    case Default::Midnight:
+        return makeDateTime(zeroDate());
+    case Default::ScoreFile:
+        return m_defaultScoreFile;
+    case Default::Fixed:
+        break;
+    }
+    switch (k.type) {
+    case Type::Text:
+    case Type::Colour:
+        return QString::fromUtf16(k.text);
+    case Type::Bool:
+        return k.number != 0;
+    case Type::Int16:
+        return QVariant::fromValue<qint16>(qint16(k.number));
+    case Type::Int32:
+        return k.number;
+    case Type::DateTime:
+        break;
+    }
+    return {};
+}
+
+void Settings::setDefaults()
+{
+    for (int k = 0; k < KeyCount; ++k)
+        m_values[size_t(k)] = defaultValue(Key(k));
+}
+
+void Settings::setValue(Key key, const QVariant &value)
+{
+    m_values[size_t(key)] = convertTo(info(key).type, value); // raises before anything changes
+}
+
+void Settings::readLine(QStringView line, bool wide)
 {
     line = trimLeadingSpaces(line);
     const qsizetype eq = line.indexOf(u'=');
     if (eq <= 0)
         return;
-    Entry *e = store().find(trimSpaces(line.left(eq)), Qt::CaseInsensitive);
-    if (!e)
+    const std::optional<Key> key = keyNamed(trimSpaces(line.left(eq)), Qt::CaseInsensitive);
+    if (!key)
         return;
+    const KeyInfo &k = info(*key);
+    QVariant &value = m_values[size_t(*key)];
     const QStringView raw = line.mid(eq + 1);
-    const QString key = QString::fromUtf16(e->key);
     try {
-        switch (e->type) {
+        switch (k.type) {
         case Type::Int32: {
             const qint32 v = variantToInt32(raw.toString());
-            if (key == u"CheckLine") {
-                e->value = v;
+            if (k.limit != Limit::Positive) {
+                value = v;
             } else {
                 if (v == std::numeric_limits<qint32>::min())
                     raise(ErrorKind::Overflow);
-                e->value = std::abs(v);
+                value = std::abs(v);
             }
             break;
         }
         case Type::Int16:
-            e->value = int16Value(variantToInt16(raw.toString()));
+            value = QVariant::fromValue<qint16>(variantToInt16(raw.toString()));
             break;
         case Type::Bool:
-            e->value = variantToBool(raw.toString());
+            value = variantToBool(raw.toString());
             break;
         case Type::Text: {
             const QStringView t = trimSpaces(raw);
-            e->value = wide ? unescapeWide(t) : t.toString();
+            value = wide ? unescapeWide(t) : t.toString();
             break;
         }
         case Type::DateTime:
-            e->value = variantToDateTime(trimSpaces(raw).toString());
+            value = variantToDateTime(trimSpaces(raw).toString());
             break;
         case Type::Colour: {
             const QString t = wide ? unescapeWide(trimSpaces(raw)) : trimSpaces(raw).toString();
-            if (t.size() == 9)
-                e->value = t;
+            if (k.limit != Limit::NineChars || t.size() == 9)
+                value = t;
             break;
         }
         }
@@ -272,65 +302,22 @@ void readLine(QStringView line, bool wide)
         // A value that cannot be converted leaves the setting as it was.
     }
     // Limits applied whether or not the conversion succeeded.
-    if (key == u"VisibleWindow" || key == u"GraphDisp") {
-        const int v = e->value.toInt();
+    if (k.limit == Limit::UpTo31) {
+        const int v = value.toInt();
         if (v < 0 || v > 31)
-            e->value = int16Value(31);
-    } else if (key == u"CheckLine") {
-        if (e->value.toInt() < 100)
-            e->value = qint32(100);
+            value = QVariant::fromValue<qint16>(31);
+    } else if (k.limit == Limit::AtLeast100) {
+        if (value.toInt() < 100)
+            value = qint32(100);
     }
 }
 
-} // namespace
-
-QString productName()
+bool Settings::load(const QString &path, std::optional<ErrorKind> *why)
 {
-    return QStringLiteral(NORVA_PRODUCT_NAME);
-}
-
-QString paramFilePath()
-{
-    return besideExecutable(productName() + QStringLiteral(".ini"));
-}
-
-void setParamDefaults()
-{
-    Store &s = store();
-    const QDate today = QDate::currentDate();
-    s.at(u"MainWidth").value = qint32(7500);
-    s.at(u"MainHeight").value = qint32(6500);
-    s.at(u"VisibleWindow").value = int16Value(31);
-    s.at(u"MainToolbar").value = true;
-    s.at(u"SpecifyDate").value = true;
-    s.at(u"StartDate").value = makeDateTime(QDate(today.year(), today.month(), 1));
-    s.at(u"EndDate").value = makeDateTime(today);
-    s.at(u"ScoreFile").value = besideExecutable(QStringLiteral("MjScore.txt"));
-    s.at(u"TableKind1").value = int16Value(773);
-    s.at(u"TableKind2").value = int16Value(773);
-    s.at(u"AutoCalc").value = false;
-    s.at(u"CheckLine").value = qint32(100);
-    s.at(u"GraphWidth").value = qint32(5205);
-    s.at(u"GraphHeight").value = qint32(3200);
-    s.at(u"GraphDisp").value = int16Value(31);
-    for (const char16_t *k : {u"GraphFore", u"GraphBack", u"GraphPoint", u"GraphRank", u"GraphPart",
-                              u"GraphFlowR", u"GraphFlowPnt"})
-        s.at(k).value = defaultOf(QStringView(k));
-    s.at(u"UserName").value = QString();
-    s.at(u"StartTime").value = makeDateTime(zeroDate());
-    s.at(u"EndTime").value = makeDateTime(zeroDate());
-}
-
-bool LoadParamFile()
-{
-    return LoadParamFile(paramFilePath(), nullptr);
-}
-
-bool LoadParamFile(const QString &path, std::optional<ErrorKind> *why)
-{
-    setParamDefaults();
-    ReadState &state = readState();
-    state = ReadState{path, ParamFileState::Clean, false};
+    setDefaults();
+    m_loadedPath = path;
+    m_fileState = FileState::Clean;
+    m_backedUp = false;
     if (why)
         why->reset();
     try {
@@ -347,17 +334,17 @@ bool LoadParamFile(const QString &path, std::optional<ErrorKind> *why)
             // them), and a byte that is no character of the form comes back
             // as U+FFFD: the file was not written by this program.
             if (line.contains('\0'))
-                state.state = ParamFileState::Unclean;
+                m_fileState = FileState::Unclean;
             QString text;
             if (wide) {
                 QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
                 text = utf8(line);
                 if (utf8.hasError())
-                    state.state = ParamFileState::Unclean;
+                    m_fileState = FileState::Unclean;
             } else {
                 text = cp932::decode(line);
                 if (text.contains(QChar::ReplacementCharacter))
-                    state.state = ParamFileState::Unclean;
+                    m_fileState = FileState::Unclean;
             }
             readLine(text, wide);
         }
@@ -366,41 +353,39 @@ bool LoadParamFile(const QString &path, std::optional<ErrorKind> *why)
             *why = e.kind();
         // A file of ours that could not be read to its end; nothing there
         // (or a pipe, a folder, which is never written over) is no loss.
-        state.state = fileops::status(path).type == fileops::FileType::Regular
-                          ? ParamFileState::Unclean
-                          : ParamFileState::Missing;
+        m_fileState = fileops::status(path).type == fileops::FileType::Regular ? FileState::Unclean
+                                                                               : FileState::Missing;
         return false;
     }
     return true;
 }
 
-ParamFileState paramFileState()
+QString Settings::backupPath(const QString &path)
 {
-    return readState().state;
+    return path + QStringLiteral(".bak");
 }
 
-QString paramBackupPath()
+QByteArray Settings::fileBytes() const
 {
-    return paramFilePath() + QStringLiteral(".bak");
-}
-
-QByteArray paramFileBytes()
-{
-    Store &s = store();
     QStringList lines;
+    QList<bool> textLine; // whether the line holds a text value
     lines << u'[' + productName() + u']' << QString();
+    textLine << false << false;
     bool wide = false;
-    for (const Entry &e : s.entries) {
-        if (e.write == Write::UnlessDefault) {
-            const QVariant def = defaultOf(QStringView(e.key));
-            const bool same = e.type == Type::Bool ? e.value.toBool() == def.toBool()
-                              : isTextType(e.type) ? e.value.toString() == def.toString()
-                                                   : e.value.toInt() == def.toInt();
+    for (int key = 0; key < KeyCount; ++key) {
+        const KeyInfo &k = Keys[key];
+        const QVariant &v = m_values[size_t(key)];
+        if (k.write == Write::UnlessDefault) {
+            const QVariant def = defaultValue(Key(key));
+            const bool same = k.type == Type::Bool ? v.toBool() == def.toBool()
+                              : isTextType(k.type) ? v.toString() == def.toString()
+                                                   : v.toInt() == def.toInt();
             if (same)
                 continue;
         }
-        lines << QString::fromUtf16(e.key) + u'=' + valueText(e);
-        if (isTextType(e.type) && needsWideForm(e.value.toString()))
+        lines << QString::fromUtf16(k.name) + u'=' + valueText(k, v);
+        textLine << isTextType(k.type);
+        if (isTextType(k.type) && needsWideForm(v.toString()))
             wide = true;
     }
     QByteArray out;
@@ -410,11 +395,10 @@ QByteArray paramFileBytes()
         return out;
     }
     out = Bom;
-    for (const QString &l : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &l = lines[i];
         const qsizetype eq = l.indexOf(u'=');
-        const Entry *e =
-            eq > 0 ? store().find(QStringView(l).left(eq), Qt::CaseSensitive) : nullptr;
-        if (e && isTextType(e->type))
+        if (textLine[i])
             out += (l.left(eq + 1) + escapeWide(l.mid(eq + 1))).toUtf8();
         else
             out += l.toUtf8();
@@ -423,53 +407,20 @@ QByteArray paramFileBytes()
     return out;
 }
 
-bool SaveParamFile(const RetryPrompt &prompt)
+bool Settings::save(const QString &path, const RetryPrompt &prompt)
 {
-    const QString path = paramFilePath();
-    ReadState &state = readState();
     // A file that could not be read cleanly is kept, once, before it is
     // written over with what could be made of it.
-    while (state.state == ParamFileState::Unclean && !state.backedUp && state.path == path) {
+    while (m_fileState == FileState::Unclean && !m_backedUp && m_loadedPath == path) {
         try {
-            fileops::keepBackup(path, paramBackupPath());
-            state.backedUp = true;
+            fileops::keepBackup(path, backupPath(path));
+            m_backedUp = true;
         } catch (const Error &e) {
             if (!prompt || !prompt(e))
                 return false;
         }
     }
-    return writeFileSafely(path, paramFileBytes(), prompt);
-}
-
-QVariant GetParamValue(const QString &key)
-{
-    const Entry *e = store().find(key, Qt::CaseSensitive);
-    return e ? e->value : QVariant();
-}
-
-void SetParamValue(const QString &key, const QVariant &value)
-{
-    Entry *e = store().find(key, Qt::CaseSensitive);
-    if (!e)
-        return;
-    e->value = convertTo(e->type, value); // raises before anything changes
-}
-
-bool IsFileAttr(const QString &path, qint32 mask)
-{
-    const fileops::FileStatus fs = fileops::status(path);
-    if (fs.type == fileops::FileType::Missing)
-        return false;
-    qint32 attrs = 0;
-    if (!fs.writable)
-        attrs |= 1;
-    if (fs.hidden)
-        attrs |= 2;
-    if (fs.type == fileops::FileType::Directory)
-        attrs |= 16;
-    else if (fs.type == fileops::FileType::Regular)
-        attrs |= 32;
-    return (attrs & mask) == mask;
+    return writeFileSafely(path, fileBytes(), prompt);
 }
 
 } // namespace norva

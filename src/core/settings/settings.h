@@ -3,60 +3,136 @@
 #include "core/common/error.h"
 #include "core/common/textfile.h"
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 #include <QVariant>
 
+#include <array>
 #include <optional>
 
-// The settings store: the program's 25 named settings, their defaults and the
-// settings file "norva.ini" beside the executable.
 namespace norva {
 
-// Sets every default, then reads the settings file over them. False when the
-// file could not be opened (the defaults stand). Never raises.
-bool LoadParamFile();
-// The same with the settings file at path (the command-line program's --ini);
-// why receives the failure when the file could not be read to its end.
-bool LoadParamFile(const QString &path, std::optional<ErrorKind> *why = nullptr);
+// The program's 25 settings, their defaults and the settings file
+// "norva.ini". Every key is described once, in a table in settings.cpp: its
+// name in the file, its type, its default, its limits and how it is written.
+class Settings
+{
+public:
+    // In the order of the file.
+    enum Key {
+        MainWidth,
+        MainHeight,
+        VisibleWindow,
+        MainToolbar,
+        ScoreFile,
+        UserName,
+        SpecifyDate,
+        StartDate,
+        StartTime,
+        EndDate,
+        EndTime,
+        TableKind1,
+        TableKind2,
+        AutoCalc,
+        CheckLine,
+        GraphWidth,
+        GraphHeight,
+        GraphDisp,
+        GraphFore,
+        GraphBack,
+        GraphPoint,
+        GraphRank,
+        GraphPart,
+        GraphFlowR,
+        GraphFlowPnt,
+    };
+    static constexpr int KeyCount = GraphFlowPnt + 1;
 
-// How the settings file was last read: Missing (nothing there to read, or
-// something that is never written over), Clean, or Unclean: a file of the
-// program's name that could not be read to its end or holds bytes that are
-// no text of its form (another encoding, NUL). The first SaveParamFile over an
-// unclean file keeps it as paramBackupPath() first.
-enum class ParamFileState { Missing, Clean, Unclean };
-ParamFileState paramFileState();
-QString paramBackupPath();
+    // The bits of VisibleWindow: which child windows were open at exit.
+    enum WindowBit : qint16 {
+        UserWindowBit = 1,
+        RankWindowBit = 2,
+        StageWindowBit = 4,
+        WinWindowBit = 8,
+        GraphWindowBit = 16,
+    };
 
-// Writes the settings file anew from the values in memory. The old file is
-// replaced only by a completely written new one (see also paramFileState()).
-// On a failure prompt chooses between Retry (true) and Cancel (false); Cancel
-// keeps the old file and returns false. Never raises.
-bool SaveParamFile(const RetryPrompt &prompt = {});
+    // How the settings file was last read: Missing (nothing there to read, or
+    // something that is never written over), Clean, or Unclean: a file that
+    // could not be read to its end or holds bytes that are no text of its form
+    // (another encoding, NUL). The first save over an unclean file keeps it as
+    // backupPath() first.
+    enum class FileState { Missing, Clean, Unclean };
 
-// The value of the setting named key (exact letter case): QString, bool, qint16
-// (QMetaType::Short), qint32 (QMetaType::Int) or QDateTime. An unknown key gives
-// an invalid (empty) QVariant.
-QVariant GetParamValue(const QString &key);
+    // defaultScoreFile is the default of ScoreFile.
+    explicit Settings(QString defaultScoreFile = {});
 
-// Stores value into the setting named key, converted to its type (fractions
-// rounded halves to even). An unknown key is ignored. A value that cannot be
-// converted raises TypeMismatch or Overflow and leaves the setting unchanged.
-void SetParamValue(const QString &key, const QVariant &value);
+    // Every setting back to its default.
+    void setDefaults();
 
-// True when path exists and carries every attribute bit of mask: 1 read-only,
-// 2 hidden, 4 system, 16 directory, 32 archive (every regular file). Mask 0 is
-// the existence test. Never raises.
-bool IsFileAttr(const QString &path, qint32 mask);
+    // The name of key in the settings file ("MainWidth").
+    static QString keyName(Key key);
+    // The key of that name (in any letter case when cs says so).
+    static std::optional<Key> keyNamed(QStringView name,
+                                       Qt::CaseSensitivity cs = Qt::CaseSensitive);
+    // The default of key, as value() gives it.
+    QVariant defaultValue(Key key) const;
 
-// The settings file's full path, and the text SaveParamFile writes.
-QString paramFilePath();
-QByteArray paramFileBytes();
+    // The value of key: QString, bool, qint16 (QMetaType::Short), qint32
+    // (QMetaType::Int) or QDateTime.
+    QVariant value(Key key) const { return m_values[size_t(key)]; }
+    // Stores value into key, converted to the key's type (fractions rounded
+    // halves to even). A value that cannot be converted raises TypeMismatch or
+    // Overflow and leaves the setting unchanged.
+    void setValue(Key key, const QVariant &value);
 
-// Resets every setting to its start-up default (as LoadParamFile does first).
-void setParamDefaults();
+    qint32 mainWidth() const { return value(MainWidth).toInt(); }
+    qint32 mainHeight() const { return value(MainHeight).toInt(); }
+    qint16 visibleWindow() const { return value(VisibleWindow).value<qint16>(); }
+    bool mainToolbar() const { return value(MainToolbar).toBool(); }
+    QString scoreFile() const { return value(ScoreFile).toString(); }
+    QString userName() const { return value(UserName).toString(); }
+    bool specifyDate() const { return value(SpecifyDate).toBool(); }
+    QDate startDate() const { return value(StartDate).toDateTime().date(); }
+    QTime startTime() const { return value(StartTime).toDateTime().time(); }
+    QDate endDate() const { return value(EndDate).toDateTime().date(); }
+    QTime endTime() const { return value(EndTime).toDateTime().time(); }
+    // The chosen table kinds of group 1 or 2 (TableKind1, TableKind2).
+    qint16 tableKind(int group) const { return value(tableKindKey(group)).value<qint16>(); }
+    static Key tableKindKey(int group) { return group == 1 ? TableKind1 : TableKind2; }
+    bool autoCalc() const { return value(AutoCalc).toBool(); }
+    qint32 checkLine() const { return value(CheckLine).toInt(); }
+    qint32 graphWidth() const { return value(GraphWidth).toInt(); }
+    qint32 graphHeight() const { return value(GraphHeight).toInt(); }
+    qint16 graphDisp() const { return value(GraphDisp).value<qint16>(); }
+    // A graph colour as the file holds it ("255000000"); key is one of
+    // GraphFore .. GraphFlowPnt.
+    QString graphColor(Key key) const { return value(key).toString(); }
 
-// The product name that names the settings and table definitions files.
-QString productName();
+    // Sets every default, then reads the file at path over them. False when
+    // the file could not be read to its end (why, if given, says why); what
+    // was read stands. Never raises.
+    bool load(const QString &path, std::optional<ErrorKind> *why = nullptr);
+    FileState fileState() const { return m_fileState; }
+    static QString backupPath(const QString &path);
+
+    // Writes the settings file at path anew: the old file is replaced only by
+    // a completely written new one (an unclean one is kept first, see
+    // FileState). On a failure prompt chooses between Retry (true) and Cancel
+    // (false); Cancel keeps the old file and returns false. Never raises.
+    bool save(const QString &path, const RetryPrompt &prompt = {});
+    // The text save() writes.
+    QByteArray fileBytes() const;
+
+private:
+    void readLine(QStringView line, bool wide);
+
+    QString m_defaultScoreFile;
+    std::array<QVariant, KeyCount> m_values;
+    QString m_loadedPath;
+    FileState m_fileState = FileState::Missing;
+    bool m_backedUp = false;
+};
 
 } // namespace norva

@@ -3,32 +3,13 @@
 #include "core/common/convert.h"
 #include "core/common/cp932.h"
 #include "core/common/error.h"
-#include "core/common/paths.h"
 #include "core/common/textfile.h"
-#include "core/settings/settings.h"
 
 #include <array>
 
 namespace norva {
 
 namespace {
-
-struct Tables
-{
-    std::array<TableList, 3> infoLists;
-    std::array<TableList, 3> stringLists;
-    std::array<QString, 9> yakuStrings;
-    qint16 yakuLast = -1;
-    QString startLine = QStringLiteral("===== ");
-    QString finishLine = QStringLiteral("----- ");
-    QString rLine = QStringLiteral("  持点");
-};
-
-Tables &tables()
-{
-    static Tables t;
-    return t;
-}
 
 void appendEntry(TableList &list, QStringView value)
 {
@@ -45,9 +26,16 @@ void appendEntry(TableList &list, QStringView value)
     list.append(info);
 }
 
-void readLine(QStringView line)
+} // namespace
+
+TableInfo::TableInfo()
+    : m_startLine(QStringLiteral("===== "))
+    , m_finishLine(QStringLiteral("----- "))
+    , m_rLine(QStringLiteral("  持点"))
+{}
+
+void TableInfo::readLine(QStringView line)
 {
-    Tables &t = tables();
     line = trimLeadingSpaces(line);
     const qsizetype eq = line.indexOf(u'=');
     if (eq < 0)
@@ -58,61 +46,29 @@ void readLine(QStringView line)
         return key.compare(name, Qt::CaseInsensitive) == 0;
     };
     if (is(u"TableInfo1"))
-        appendEntry(t.infoLists[1], value);
+        appendEntry(m_choices[1], value);
     else if (is(u"TableInfo2"))
-        appendEntry(t.infoLists[2], value);
+        appendEntry(m_choices[2], value);
     else if (is(u"TableString1"))
-        appendEntry(t.stringLists[1], value);
+        appendEntry(m_recognition[1], value);
     else if (is(u"TableString2"))
-        appendEntry(t.stringLists[2], value);
+        appendEntry(m_recognition[2], value);
     else if (is(u"YakuString")) {
-        if (t.yakuLast < 8) {
-            ++t.yakuLast;
-            t.yakuStrings[size_t(t.yakuLast)] = value.toString();
+        if (m_yakuLast < 8) {
+            ++m_yakuLast;
+            m_yakuStrings[size_t(m_yakuLast)] = value.toString();
         }
     } else if (is(u"StartLine"))
-        t.startLine = value.toString();
+        m_startLine = value.toString();
     else if (is(u"FinishLine"))
-        t.finishLine = value.toString();
+        m_finishLine = value.toString();
     else if (is(u"RLine"))
-        t.rLine = value.toString();
+        m_rLine = value.toString();
 }
 
-} // namespace
-
-QString tableInfoFilePath()
+bool TableInfo::load(const QString &path)
 {
-    return besideExecutable(productName() + QStringLiteral(".dat"));
-}
-
-bool LoadTableInfo()
-{
-    return LoadTableInfo(tableInfoFilePath());
-}
-
-bool LoadTableInfo(const QString &path)
-{
-    Tables &t = tables();
-    for (int i = 0; i < 3; ++i) {
-        t.infoLists[size_t(i)].clear();
-        t.stringLists[size_t(i)].clear();
-    }
-    return ReadTableInfoFile(path);
-}
-
-bool ReadTableInfoFile()
-{
-    return ReadTableInfoFile(tableInfoFilePath());
-}
-
-bool ReadTableInfoFile(const QString &path)
-{
-    Tables &t = tables();
-    t.yakuLast = -1;
-    t.yakuStrings.fill(QString());
-    t.startLine = QStringLiteral("===== ");
-    t.finishLine = QStringLiteral("----- ");
-    t.rLine = QStringLiteral("  持点");
+    *this = TableInfo();
     try {
         LineReader reader(path, 64 * 1024);
         QByteArrayView line;
@@ -128,39 +84,38 @@ bool ReadTableInfoFile(const QString &path)
     return true;
 }
 
-QVariant GetTableInfoValue(qint16 kind, qint32 index)
+QVariant TableInfo::value(qint16 kind, qint32 index) const
 {
-    const Tables &t = tables();
     switch (kind) {
     case 0:
-        return QVariant::fromValue<qint16>(t.yakuLast);
+        return QVariant::fromValue<qint16>(m_yakuLast);
     case 1:
         if (index < 0 || index > 8)
             raise(ErrorKind::SubscriptOutOfRange);
-        return t.yakuStrings[size_t(index)];
+        return m_yakuStrings[size_t(index)];
     case 2:
-        return t.startLine;
+        return m_startLine;
     case 3:
-        return t.finishLine;
+        return m_finishLine;
     case 4:
-        return t.rLine;
+        return m_rLine;
     default:
         return {};
     }
 }
 
-const TableList &TableInfoList(int n)
+const TableList &TableInfo::choices(int group) const
 {
-    if (n < 0 || n > 2)
+    if (group < 0 || group > 2)
         raise(ErrorKind::SubscriptOutOfRange);
-    return tables().infoLists[size_t(n)];
+    return m_choices[size_t(group)];
 }
 
-const TableList &TableStringList(int n)
+const TableList &TableInfo::recognition(int group) const
 {
-    if (n < 0 || n > 2)
+    if (group < 0 || group > 2)
         raise(ErrorKind::SubscriptOutOfRange);
-    return tables().stringLists[size_t(n)];
+    return m_recognition[size_t(group)];
 }
 
 QVariant TableEntry::value(const QString &key) const

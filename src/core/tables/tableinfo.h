@@ -4,11 +4,9 @@
 #include <QString>
 #include <QVariant>
 
-// The table definitions: how the score log's lines are recognised, which table
-// kinds exist and which han classes are counted. Read once from "norva.dat"
-// beside the executable; read-only afterwards.
-namespace norva {
+#include <array>
 
+namespace norva {
 // One entry of the table definitions: an id (used as bit values) and a text,
 // the label of a choice or the text recognised in a game header.
 class TableEntry
@@ -34,27 +32,48 @@ private:
 
 using TableList = QList<TableEntry>;
 
-// Creates the six empty lists and reads the file. False when the file could not
-// be opened (the caller tells the user; the tables keep their defaults).
-bool LoadTableInfo();
-// Resets the han classes and markers to their defaults and reads the file into
-// the lists. False when the file could not be opened.
-bool ReadTableInfoFile();
-// The same with the table definitions file at path (the command-line
-// program's --dat).
-bool LoadTableInfo(const QString &path);
-bool ReadTableInfoFile(const QString &path);
+// The table definitions, read from "norva.dat": how the score log's lines are
+// recognised, which table kinds the user chooses from and which han classes
+// are counted. Read-only once loaded.
+class TableInfo
+{
+public:
+    // The markers' defaults, no table kinds and no han classes.
+    TableInfo();
 
-// kind 0: YakuLast (qint16, -1..8); 1: YakuStrings(index) (index 0..8, else
-// SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine; any
-// other kind an empty QVariant.
-QVariant GetTableInfoValue(qint16 kind, qint32 index = 0);
+    // Empties the lists, restores the defaults and reads the file at path.
+    // False when the file could not be read (the caller tells the user; what
+    // was read stands).
+    bool load(const QString &path);
 
-// The choice lists (0..2, only 1 and 2 are ever filled).
-const TableList &TableInfoList(int n);
-// The recognition lists (0..2, only 1 and 2 are ever filled).
-const TableList &TableStringList(int n);
+    // kind 0: YakuLast (qint16, -1..8); 1: the han class at index (0..8, else
+    // SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine;
+    // any other kind an empty QVariant.
+    QVariant value(qint16 kind, qint32 index = 0) const;
+    // The last han class (-1 without any) and each class's text.
+    qint16 yakuLast() const { return m_yakuLast; }
+    QString yakuString(qint32 index) const { return value(1, index).toString(); }
+    const QString &startLine() const { return m_startLine; }
+    const QString &finishLine() const { return m_finishLine; }
+    const QString &rLine() const { return m_rLine; }
 
-QString tableInfoFilePath();
+    // The table kinds of group 1 or 2 that the user chooses from (TableInfo1,
+    // TableInfo2), and the texts that recognise them in a game header
+    // (TableString1, TableString2). Group 0 is always empty; another group
+    // raises SubscriptOutOfRange.
+    const TableList &choices(int group) const;
+    const TableList &recognition(int group) const;
+
+private:
+    void readLine(QStringView line);
+
+    std::array<TableList, 3> m_choices;
+    std::array<TableList, 3> m_recognition;
+    std::array<QString, 9> m_yakuStrings;
+    qint16 m_yakuLast = -1;
+    QString m_startLine;
+    QString m_finishLine;
+    QString m_rLine;
+};
 
 } // namespace norva

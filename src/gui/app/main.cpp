@@ -1,3 +1,4 @@
+#include "core/calc/session.h"
 #include "gui/app/startup.h"
 #include "gui/windows/mainwindow.h"
 
@@ -15,11 +16,13 @@ int main(int argc, char *argv[])
     if (qtJapanese.load(QStringLiteral("qtbase_ja"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
-    if (!norva::startProgram()) {
-        delete norva::MainWindow::instance();
+    norva::Session session(norva::FileLocations::ofProgram());
+    QPointer<norva::MainWindow> window;
+    if (!norva::startProgram(session, window)) {
+        delete window.data();
         return 0;
     }
     const int rc = QApplication::exec();
-    delete norva::MainWindow::instance();
+    delete window.data();
     return rc;
 }

@@ -1,17 +1,14 @@
 #include "gui/app/startup.h"
 
+#include "core/calc/session.h"
 #include "core/common/exitsignals.h"
+#include "core/common/messages.h"
 #include "gui/widgets/icons.h"
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/mainwindow.h"
 
-#include "core/common/messages.h"
-#include "core/settings/settings.h"
-#include "core/tables/tableinfo.h"
-
 #include <QApplication>
 #include <QFont>
-#include <QPointer>
 
 namespace norva {
 
@@ -21,33 +18,35 @@ void installFontSubstitutions()
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
 }
 
-bool startProgram()
+bool startProgram(Session &session, QPointer<MainWindow> &window, const GraphSource *graphs)
 {
     installFontSubstitutions();
     QApplication::setWindowIcon(programIcon());
-    // From the start: a signal that arrives before the event loop runs is
-    // handled as soon as it does.
-    installExitSignalHandlers([] {
-        if (MainWindow *m = MainWindow::instance())
-            m->closeFromSignal();
+
+    window = new MainWindow(session, graphs);
+    // Before anything can show a box: a signal that arrives before the event
+    // loop runs is handled as soon as it does.
+    installExitSignalHandlers([main = window] {
+        if (main)
+            main->closeFromSignal();
         else
             QCoreApplication::quit();
     });
 
-    const QPointer<MainWindow> main = new MainWindow;
-    LoadParamFile();
-    if (paramFileState() == ParamFileState::Unclean)
+    const QPointer<MainWindow> main = window;
+    session.loadSettings();
+    if (session.settings().fileState() == Settings::FileState::Unclean)
         showMessage(main, QMessageBox::Warning, msg::titleConfirm(),
-                    msg::settingsReadUncleanly(paramFilePath(), paramBackupPath()));
-    if (main && !LoadTableInfo())
-        showError(main, msg::tableFileReadFailed() + msg::crlf() + tableInfoFilePath());
+                    msg::settingsReadUncleanly(session.files().settingsFile,
+                                               Settings::backupPath(session.files().settingsFile)));
+    if (main && !session.loadTables())
+        showError(main, msg::tableFileReadFailed() + msg::crlf() + session.files().tablesFile);
     // A signal that arrived while the message was up ends the program here.
     if (main && main->closeRequested())
         main->close();
     if (!main || main->hasExited())
         return false;
-    main->setSizeTwips(GetParamValue(QStringLiteral("MainWidth")).toLongLong(),
-                       GetParamValue(QStringLiteral("MainHeight")).toLongLong());
+    main->setSizeTwips(session.settings().mainWidth(), session.settings().mainHeight());
     main->load();
     if (!main || main->hasExited())
         return false;

@@ -53,7 +53,7 @@ void printGraph(QPainter &painter, GraphState &state, qint32 width, qint32 heigh
         imagePainter.setWindow(area);
         PainterTarget target(imagePainter);
         target.setPixelScale(qRound(deviceDpi * factor / PrintedPixelDpi));
-        drawGraph(state, target, width, height, false, processEvents, source);
+        drawGraph(state, target, width, height, false, source, processEvents);
     }
 
     // The paper shows through where nothing was drawn.
@@ -99,14 +99,9 @@ bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<Prin
     return painter.end() && ok;
 }
 
-bool printResultsAndGraph(QPrinter &printer, GraphState &state, const GraphSource &source)
+bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<PrintLine> &lines,
+                          const GraphSource &source)
 {
-    QList<PrintLine> lines;
-    try {
-        lines = resultsPrintLines();
-    } catch (const std::exception &) {
-        // The column stays empty; the graph is still printed.
-    }
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize screenPixels = screen ? screen->size() : QSize(1024, 768);
     return printResultsAndGraph(printer, state, lines, source, screenPixels,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/calc/calcresults.h"
+#include "core/calc/resultsreport.h"
 #include "core/graph/graphsource.h"
 #include "core/graph/graphstate.h"
 
@@ -26,11 +26,10 @@ bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<Prin
                           const GraphSource &source, QSize screenPixels,
                           const std::function<void()> &processEvents = {});
 
-// The same with the last calculation's results column, the primary screen's
-// size and the window events processed between the graphs; the graph is drawn
-// from source (the last calculation unless a test supplies its own figures).
-bool printResultsAndGraph(QPrinter &printer, GraphState &state,
-                          const GraphSource &source = calcGraphSource());
+// The same on the primary screen's size, with the window events processed
+// between the graphs.
+bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<PrintLine> &lines,
+                          const GraphSource &source);
 
 // Draws the graph into the area (0, 0)-(width, height) of the painter's units,
 // plus the legend below it when printing. The graph is drawn into an image

@@ -1,7 +1,5 @@
 #include "gui/widgets/childwindow.h"
 
-#include "core/common/convert.h"
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -9,16 +7,7 @@
 #include <QMenu>
 #include <QWidget>
 
-#include <algorithm>
-#include <climits>
-
 namespace norva {
-
-int twipsToPixels(qint64 twips)
-{
-    const double px = roundHalfEven(double(twips) / TwipsPerPixel);
-    return int(std::clamp(px, 0.0, double(QWIDGETSIZE_MAX)));
-}
 
 // The client widget of a child window: tells its window object about closing
 // and resizing.
@@ -45,38 +34,22 @@ private:
     ChildWindow *m_owner;
 };
 
-namespace {
-
-QPointer<QMdiArea> &area()
-{
-    static QPointer<QMdiArea> a;
-    return a;
-}
-
-} // namespace
-
-ChildWindow::ChildWindow(QString windowName, QString caption)
-    : m_formName(std::move(windowName))
+ChildWindow::ChildWindow(QMdiArea *area, QString windowName, QString caption)
+    : m_area(area)
+    , m_windowName(std::move(windowName))
     , m_caption(std::move(caption))
 {}
 
-// The widgets belong to the main window; the object may outlive them (it lives
-// until the program ends), so it never deletes them itself.
-ChildWindow::~ChildWindow() = default;
-
-void ChildWindow::setMdiArea(QMdiArea *a)
+// The widgets belong to the main window's client area, which deletes them;
+// the object never deletes them itself.
+ChildWindow::~ChildWindow()
 {
-    area() = a;
-}
-
-QMdiArea *ChildWindow::mdiArea()
-{
-    return area();
+    QObject::disconnect(m_destroyedConnection);
 }
 
 void ChildWindow::show()
 {
-    QMdiArea *host = area();
+    QMdiArea *host = m_area;
     if (m_subWindow) {
         if (m_subWindow->isMinimized())
             m_subWindow->showNormal();
@@ -91,16 +64,17 @@ void ChildWindow::show()
 
     auto *form = new ChildWindowWidget(this);
     auto *sub = new QMdiSubWindow;
-    sub->setObjectName(m_formName);
+    sub->setObjectName(m_windowName);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWidget(form);
     sub->setWindowTitle(m_caption);
     host->addSubWindow(sub);
-    m_form = form;
+    m_client = form;
     m_subWindow = sub;
     // A window destroyed without being closed (its main window deleted) is no
     // longer open: its controls are gone with it.
-    QObject::connect(sub, &QObject::destroyed, sub, [this, sub] {
+    QObject::disconnect(m_destroyedConnection);
+    m_destroyedConnection = QObject::connect(sub, &QObject::destroyed, sub, [this, sub] {
         if (m_current == sub)
             destroyed();
     });
@@ -152,7 +126,7 @@ void ChildWindow::closing()
     // before they are deleted.
     m_current = nullptr;
     m_subWindow = nullptr;
-    m_form = nullptr;
+    m_client = nullptr;
 }
 
 void ChildWindow::resized()
@@ -166,23 +140,21 @@ void ChildWindow::destroyed()
     m_current = nullptr;
     m_loaded = false;
     m_subWindow = nullptr;
-    m_form = nullptr;
+    m_client = nullptr;
 }
 
 qint64 ChildWindow::outerWidth() const
 {
     if (!m_subWindow)
         return 0;
-    const int px = m_subWindow->width();
-    return px == m_setPixels.width() ? m_setTwips.width() : pixelsToTwips(px);
+    return m_twips.width(m_subWindow->width());
 }
 
 qint64 ChildWindow::outerHeight() const
 {
     if (!m_subWindow)
         return 0;
-    const int px = m_subWindow->height();
-    return px == m_setPixels.height() ? m_setTwips.height() : pixelsToTwips(px);
+    return m_twips.height(m_subWindow->height());
 }
 
 void ChildWindow::setOuterSize(qint64 widthTwips, qint64 heightTwips)
@@ -191,13 +163,7 @@ void ChildWindow::setOuterSize(qint64 widthTwips, qint64 heightTwips)
         return;
     m_subWindow->resize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
     // What the window really took (a minimum size may have enlarged it).
-    m_setPixels = m_subWindow->size();
-    m_setTwips = QSize(int(std::clamp<qint64>(widthTwips, 0, INT_MAX)),
-                       int(std::clamp<qint64>(heightTwips, 0, INT_MAX)));
-    if (m_setPixels.width() != twipsToPixels(widthTwips))
-        m_setTwips.setWidth(int(pixelsToTwips(m_setPixels.width())));
-    if (m_setPixels.height() != twipsToPixels(heightTwips))
-        m_setTwips.setHeight(int(pixelsToTwips(m_setPixels.height())));
+    m_twips.set(widthTwips, heightTwips, m_subWindow->size());
 }
 
 bool ChildWindow::isMinimized() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/widgets/fixedlayout.h"
+
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QSize>
@@ -9,23 +11,14 @@ class QMdiArea;
 
 namespace norva {
 
-// Window sizes and positions are kept in twips; the screen has a fixed 15
-// twips per pixel.
-constexpr int TwipsPerPixel = 15;
-int twipsToPixels(qint64 twips);
-inline qint64 pixelsToTwips(int pixels)
-{
-    return qint64(pixels) * TwipsPerPixel;
-}
-
-// One child window of the main window. The object exists once for the life of
-// the program and keeps its state; its widget exists only while the window is
-// open: it is created inside the main window's client area when the window is
+// One child window of the main window. The main window keeps the object for
+// its whole life, and the object keeps its state; its widget exists only while
+// the window is open: it is created inside the main window's client area when the window is
 // shown (onLoad runs) and destroyed when it is closed (onUnload runs
 // first), also when the main window closes.
 //
 // A window derives from ChildWindow, passes its name and caption, builds its
-// controls on form() in onLoad and forgets them in onUnload.
+// controls on client() in onLoad and forgets them in onUnload.
 class ChildWindow
 {
 public:
@@ -33,8 +26,8 @@ public:
     ChildWindow(const ChildWindow &) = delete;
     ChildWindow &operator=(const ChildWindow &) = delete;
 
-    // The form name ("frmRank"): the object name of the child window.
-    const QString &windowName() const { return m_formName; }
+    // The object name of the child window ("frmRank").
+    const QString &windowName() const { return m_windowName; }
     // The window title as designed.
     const QString &caption() const { return m_caption; }
 
@@ -51,7 +44,7 @@ public:
     // The open window, or null.
     QMdiSubWindow *subWindow() const { return m_subWindow; }
     // The client widget that holds the window's controls, or null.
-    QWidget *form() const { return m_form; }
+    QWidget *client() const { return m_client; }
 
     // The outer size (frame and title bar included) in twips; 0 while closed.
     // A size set in twips reads back unchanged until the window is resized,
@@ -62,12 +55,10 @@ public:
     bool isMinimized() const;
     bool isMaximized() const;
 
-    // The client area that child windows open in. The main window sets it.
-    static void setMdiArea(QMdiArea *area);
-    static QMdiArea *mdiArea();
-
 protected:
-    ChildWindow(QString windowName, QString caption);
+    // The window opens in area, the main window's client area, which outlives
+    // this object's windows.
+    ChildWindow(QMdiArea *area, QString windowName, QString caption);
 
     // Runs once the window exists, before it is first shown.
     virtual void onLoad() {}
@@ -82,15 +73,16 @@ private:
     void resized();
     void destroyed();
 
-    QString m_formName;
+    QPointer<QMdiArea> m_area;
+    QString m_windowName;
     QString m_caption;
     bool m_loaded = false;
     bool m_unloading = false;
     const QObject *m_current = nullptr; // the open window, compared only
     QPointer<QMdiSubWindow> m_subWindow;
-    QPointer<QWidget> m_form;
-    QSize m_setTwips;
-    QSize m_setPixels;
+    QPointer<QWidget> m_client;
+    TwipsSize m_twips;
+    QMetaObject::Connection m_destroyedConnection;
 };
 
 } // namespace norva

@@ -1,11 +1,42 @@
 #include "gui/widgets/fixedlayout.h"
 
-#include "gui/widgets/childwindow.h"
+#include "core/common/convert.h"
 
 #include <QLabel>
 #include <QVariant>
+#include <QWidget>
+
+#include <algorithm>
+#include <climits>
 
 namespace norva {
+
+int twipsToPixels(qint64 twips)
+{
+    const double px = roundHalfEven(double(twips) / TwipsPerPixel);
+    return int(std::clamp(px, 0.0, double(QWIDGETSIZE_MAX)));
+}
+
+void TwipsSize::set(qint64 widthTwips, qint64 heightTwips, QSize pixelsTaken)
+{
+    m_pixels = pixelsTaken;
+    m_twips = QSize(int(std::clamp<qint64>(widthTwips, 0, INT_MAX)),
+                    int(std::clamp<qint64>(heightTwips, 0, INT_MAX)));
+    if (m_pixels.width() != twipsToPixels(widthTwips))
+        m_twips.setWidth(int(pixelsToTwips(m_pixels.width())));
+    if (m_pixels.height() != twipsToPixels(heightTwips))
+        m_twips.setHeight(int(pixelsToTwips(m_pixels.height())));
+}
+
+qint64 TwipsSize::width(int pixels) const
+{
+    return pixels == m_pixels.width() ? m_twips.width() : pixelsToTwips(pixels);
+}
+
+qint64 TwipsSize::height(int pixels) const
+{
+    return pixels == m_pixels.height() ? m_twips.height() : pixelsToTwips(pixels);
+}
 
 QRect twipsRect(int left, int top, int width, int height)
 {

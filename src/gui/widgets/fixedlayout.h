@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QLabel;
@@ -10,6 +11,33 @@ class QWidget;
 // Helpers for laying controls out as the windows were designed: positions in
 // twips, control names, arrays of controls.
 namespace norva {
+
+// Window sizes and positions are kept in twips; the screen has a fixed 15
+// twips per pixel.
+constexpr int TwipsPerPixel = 15;
+int twipsToPixels(qint64 twips);
+inline qint64 pixelsToTwips(int pixels)
+{
+    return qint64(pixels) * TwipsPerPixel;
+}
+
+// A window's size as it was set in twips. The screen shows it to the nearest
+// pixel, but until the window is resized the size reads back in twips exactly
+// as it was set.
+class TwipsSize
+{
+public:
+    // The size set, and the pixels the window took for it (a minimum or the
+    // screen may have changed them).
+    void set(qint64 widthTwips, qint64 heightTwips, QSize pixelsTaken);
+    // The width and height in twips of a window now this many pixels large.
+    qint64 width(int pixels) const;
+    qint64 height(int pixels) const;
+
+private:
+    QSize m_twips;
+    QSize m_pixels;
+};
 
 // A rectangle given in twips, in pixels.
 QRect twipsRect(int left, int top, int width, int height);

@@ -1,6 +1,5 @@
 #include "gui/windows/graphwindow.h"
 
-#include "core/graph/colorstring.h"
 #include "core/graph/drawgraph.h"
 #include "gui/print/paintertarget.h"
 #include "gui/print/printpage.h"
@@ -36,17 +35,6 @@ constexpr int PictureWidthMargin = 250;
 constexpr int PictureHeightMargin = 580;
 // A window no taller than this keeps its picture height.
 constexpr int MinResizeHeight = 1000;
-
-const GraphSource *&sourceForTests()
-{
-    static const GraphSource *s = nullptr;
-    return s;
-}
-
-const GraphSource &graphSource()
-{
-    return sourceForTests() ? *sourceForTests() : calcGraphSource();
-}
 
 // A size in twips as a 16-bit value: the remembered window size cannot hold
 // more, so a larger size is held at the largest one.
@@ -88,20 +76,11 @@ void GraphPicture::paintEvent(QPaintEvent *event)
 
 // ------------------------------------------------------------------ window
 
-GraphWindow &GraphWindow::instance()
-{
-    static GraphWindow form;
-    return form;
-}
-
-GraphWindow::GraphWindow()
-    : ChildWindow(QStringLiteral("frmGraph"), QStringLiteral("グラフ表示"))
+GraphWindow::GraphWindow(QMdiArea *area, Settings &settings, const GraphSource &source)
+    : ChildWindow(area, QStringLiteral("frmGraph"), QStringLiteral("グラフ表示"))
+    , m_settings(settings)
+    , m_source(source)
 {}
-
-void GraphWindow::setGraphSourceForTests(const GraphSource *source)
-{
-    sourceForTests() = source;
-}
 
 QCheckBox *GraphWindow::graphToggle(int index) const
 {
@@ -110,7 +89,7 @@ QCheckBox *GraphWindow::graphToggle(int index) const
 
 void GraphWindow::onLoad()
 {
-    QWidget *client = form();
+    QWidget *pane = client();
     m_state.drawReady = false;
     m_drawQueued = false;
     if (QMdiSubWindow *sub = subWindow())
@@ -122,13 +101,13 @@ void GraphWindow::onLoad()
     QFont toggleFont(QStringLiteral("ＭＳ ゴシック"));
     toggleFont.setPointSizeF(9);
     toggleFont.setBold(true);
-    m_picture = new GraphPicture(m_image, client);
+    m_picture = new GraphPicture(m_image, pane);
     m_picture->setObjectName(QStringLiteral("picGameRpt"));
     m_picture->setGeometry(twipsToPixels(PictureLeft), twipsToPixels(PictureTop),
                            twipsToPixels(1935), twipsToPixels(1095));
     QWidget *previous = m_picture;
     for (int i = 0; i < 5; ++i) {
-        auto *chk = new QCheckBox(QString::fromUtf16(captions[i]), client);
+        auto *chk = new QCheckBox(QString::fromUtf16(captions[i]), pane);
         chk->setObjectName(QStringLiteral("chkSelectGraph(%1)").arg(i));
         chk->setProperty("index", i);
         chk->setFont(toggleFont);
@@ -144,13 +123,13 @@ void GraphWindow::onLoad()
         m_graphToggles[size_t(i)] = chk;
     }
 
-    m_graphWidth = size16(GetParamValue(QStringLiteral("GraphWidth")).toLongLong());
-    m_graphHeight = size16(GetParamValue(QStringLiteral("GraphHeight")).toLongLong());
+    m_graphWidth = size16(m_settings.graphWidth());
+    m_graphHeight = size16(m_settings.graphHeight());
     setOuterSize(m_graphWidth, m_graphHeight);
 
     // Clearing a toggle adds its bit through the click handler; taking the
     // bit off again keeps the mask as stored.
-    m_state.shownGraphs = variantToInt16(GetParamValue(QStringLiteral("GraphDisp")));
+    m_state.shownGraphs = m_settings.graphDisp();
     for (int i = 0; i < 5; ++i) {
         if (m_state.shownGraphs & GraphBits[i]) {
             m_graphToggles[size_t(i)]->setChecked(false);
@@ -158,26 +137,17 @@ void GraphWindow::onLoad()
         }
     }
 
-    const auto color = [](const char16_t *key) {
-        return colorFromString(GetParamValue(QString::fromUtf16(key)).toString());
-    };
     const auto paint = [this](int i, Color c) {
         QCheckBox *chk = m_graphToggles[size_t(i)];
         QPalette pal = chk->palette();
         pal.setColor(QPalette::Window, qcolor(c));
         chk->setPalette(pal);
     };
-    m_state.foreColor = color(u"GraphFore");
-    m_state.backColor = color(u"GraphBack");
-    m_state.scoreColor = color(u"GraphPoint");
+    m_state.readColors(m_settings);
     paint(0, m_state.scoreColor);
-    m_state.rankColor = color(u"GraphRank");
     paint(1, m_state.rankColor);
-    m_state.hanColor = color(u"GraphPart");
     paint(2, m_state.hanColor);
-    m_state.ratingColor = color(u"GraphFlowR");
     paint(3, m_state.ratingColor);
-    m_state.totalColor = color(u"GraphFlowPnt");
     paint(4, m_state.totalColor);
     for (int i = 0; i < 5; ++i)
         setCaptionColor(i);
@@ -190,11 +160,11 @@ void GraphWindow::onLoad()
 
 void GraphWindow::onResize()
 {
-    QWidget *client = form();
-    if (!client || !m_picture)
+    const QWidget *pane = client();
+    if (!pane || !m_picture)
         return;
-    const qint64 cw = pixelsToTwips(client->width());
-    const qint64 ch = pixelsToTwips(client->height());
+    const qint64 cw = pixelsToTwips(pane->width());
+    const qint64 ch = pixelsToTwips(pane->height());
     if (!isMinimized()) {
         QRect r = m_picture->geometry();
         if (outerHeight() > MinResizeHeight)
@@ -280,16 +250,13 @@ void GraphWindow::drawOnce()
     const QPointer<GraphPicture> picture = m_picture;
     try {
         PainterTarget target(m_image);
-        drawGraph(
-            m_state, target, qint32(pixelsToTwips(size.width())),
-            qint32(pixelsToTwips(size.height())), true,
-            [picture] {
-                // Show what is drawn so far, and let the user go on meanwhile.
-                if (picture)
-                    picture->update();
-                QCoreApplication::processEvents();
-            },
-            graphSource());
+        drawGraph(m_state, target, qint32(pixelsToTwips(size.width())),
+                  qint32(pixelsToTwips(size.height())), true, m_source, [picture] {
+                      // Show what is drawn so far, and let the user go on meanwhile.
+                      if (picture)
+                          picture->update();
+                      QCoreApplication::processEvents();
+                  });
     } catch (const std::exception &) {
         // What was drawn before the failure stays; the next request draws anew.
     }
@@ -298,18 +265,18 @@ void GraphWindow::drawOnce()
         picture->update();
 }
 
-bool GraphWindow::print(QPrinter &printer)
+bool GraphWindow::print(QPrinter &printer, const QList<PrintLine> &lines)
 {
-    return printResultsAndGraph(printer, m_state, graphSource());
+    return printResultsAndGraph(printer, m_state, lines, m_source);
 }
 
 void GraphWindow::storeSettings()
 {
     if (m_graphWidth == 0)
         return;
-    SetParamValue(QStringLiteral("GraphWidth"), QVariant::fromValue<qint16>(m_graphWidth));
-    SetParamValue(QStringLiteral("GraphHeight"), QVariant::fromValue<qint16>(m_graphHeight));
-    SetParamValue(QStringLiteral("GraphDisp"), QVariant::fromValue<qint16>(m_state.shownGraphs));
+    m_settings.setValue(Settings::GraphWidth, qint32(m_graphWidth));
+    m_settings.setValue(Settings::GraphHeight, qint32(m_graphHeight));
+    m_settings.setValue(Settings::GraphDisp, QVariant::fromValue<qint16>(m_state.shownGraphs));
 }
 
 } // namespace norva

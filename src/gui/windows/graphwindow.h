@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/calc/resultsreport.h"
 #include "core/graph/graphsource.h"
 #include "core/graph/graphstate.h"
 #include "gui/widgets/childwindow.h"
@@ -38,7 +39,9 @@ private:
 class GraphWindow final : public ChildWindow
 {
 public:
-    static GraphWindow &instance();
+    // The window opens in area; it reads and stores its settings in settings
+    // and draws the figures of source. Both outlive it.
+    GraphWindow(QMdiArea *area, Settings &settings, const GraphSource &source);
 
     // True while the window is open. Asking never opens it.
     bool isShown() const { return m_shown && isOpen(); }
@@ -46,17 +49,20 @@ public:
     // graphs over it. A request that arrives while a drawing runs (a resize,
     // a toggle, a calculation) is carried out once that drawing has ended.
     void redraw();
-    // Prints the results column and the graph on one page of printer, which
-    // the caller has set up, and ends the document. Without a loaded graph
-    // window since start-up the page carries the results only. False when
-    // the page could not be printed completely; nothing is shown to the user.
-    bool print(QPrinter &printer);
+    // Prints the results column lines and the graph on one page of printer,
+    // which the caller has set up, and ends the document. Without a loaded
+    // graph window since start-up the page carries the results only. False
+    // when the page could not be printed completely; nothing is shown to the
+    // user.
+    bool print(QPrinter &printer, const QList<PrintLine> &lines);
     // Stores the window's size and selection as settings (nothing before the
     // window has ever been loaded).
     void storeSettings();
 
     // The drawing state shared by the screen and the printer.
     GraphState &state() { return m_state; }
+    // The window's size in twips as it is remembered (GraphWidth,
+    // GraphHeight): a 16-bit value, a larger size held at the largest one.
     qint16 graphWidth() const { return m_graphWidth; }
     qint16 graphHeight() const { return m_graphHeight; }
     // The picture as last drawn.
@@ -64,21 +70,18 @@ public:
     // The toggle of a graph (0..4) while the window is open, else null.
     QCheckBox *graphToggle(int index) const;
 
-    // Test hook: the figures the graphs are drawn from (null: the last
-    // calculation).
-    static void setGraphSourceForTests(const GraphSource *source);
-
 protected:
     void onLoad() override;
     void onResize() override;
     void onUnload() override;
 
 private:
-    GraphWindow();
     void toggleGraph(int index);
     void setCaptionColor(int index);
     void drawOnce();
 
+    Settings &m_settings;
+    const GraphSource &m_source;
     GraphState m_state;
     qint16 m_graphWidth = 0;
     qint16 m_graphHeight = 0;

@@ -1,15 +1,17 @@
 #include "gui/windows/mainwindow.h"
 
 #include "core/calc/calcresults.h"
+#include "core/calc/calculation.h"
+#include "core/calc/session.h"
 #include "core/common/convert.h"
 #include "core/common/error.h"
 #include "core/common/exitsignals.h"
 #include "core/common/fileops.h"
 #include "core/common/messages.h"
-#include "core/common/paths.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
 #include "gui/widgets/childwindow.h"
+#include "gui/widgets/dialogrunner.h"
 #include "gui/widgets/icons.h"
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/aboutdialog.h"
@@ -54,8 +56,6 @@ namespace norva {
 
 namespace {
 
-MainWindow *g_main = nullptr;
-
 using Handler = void (MainWindow::*)();
 
 struct MenuItem
@@ -81,6 +81,61 @@ struct ButtonDef
     bool separatorAfter;
 };
 
+// The toolbar's buttons, in order, by key.
+constexpr ButtonDef Buttons[] = {
+    {u"ScoreFileOpen", u"スコアファイル指定", &MainWindow::openScoreFile, false},
+    {u"ResultsSave", u"結果保存", &MainWindow::saveReport, false},
+    {u"Printer", u"印刷", &MainWindow::print, false},
+    {u"Exit", u"終了", &MainWindow::quit, true},
+    {u"NvCalc", u"結果計算", &MainWindow::calculate, true},
+    {u"UserWindow", u"計算情報表示", &MainWindow::showUserWindow, false},
+    {u"RankWindow", u"順位表示", &MainWindow::showRankWindow, false},
+    {u"StageWindow", u"局表示", &MainWindow::showStageWindow, false},
+    {u"WinWindow", u"役表示", &MainWindow::showWinWindow, false},
+    {u"GraphWindow", u"グラフ表示", &MainWindow::showGraphWindow, true},
+    {u"Customize", u"オプション設定", &MainWindow::showOptions, true},
+    {u"AboutNorva", u"バージョン情報", &MainWindow::showAbout, false},
+};
+
+// The hourglass for the length of a run, whatever way the run ends.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// The status window of a calculation, shown once the run knows that the log
+// is longer than one progress step.
+class StatusProgress final : public CalcProgress
+{
+public:
+    explicit StatusProgress(QWidget *owner)
+        : m_owner(owner)
+    {}
+
+    void begin(qint32 lines, qint32 checkLine) override
+    {
+        m_window = std::make_unique<StatusWindow>(m_owner);
+        m_window->show();
+        // The bar's maximum only scales the bar: a log too long for it is
+        // left to the pass, which reports it in its own words.
+        const double steps = double(lines) / double(checkLine);
+        m_window->begin(toInt16(std::min(steps, double(std::numeric_limits<qint16>::max()))),
+                        msg::calcInProgress());
+    }
+    void step(qint16 value) override
+    {
+        if (m_window)
+            m_window->setProgress(value);
+    }
+    void close() { m_window.reset(); }
+
+private:
+    QWidget *m_owner;
+    std::unique_ptr<StatusWindow> m_window;
+};
+
 QString str(const char16_t *s)
 {
     return QString::fromUtf16(s);
@@ -88,11 +143,18 @@ QString str(const char16_t *s)
 
 } // namespace
 
-MainWindow::MainWindow()
-    : m_mdiArea(new QMdiArea(this))
+MainWindow::MainWindow(Session &session, const GraphSource *graphs)
+    : m_session(session)
+    , m_dialogs(&DialogRunner::interactive())
+    , m_graphSource(session.results(), session.tables())
+    , m_mdiArea(new QMdiArea(this))
+    , m_userWindow(std::make_unique<UserWindow>(m_mdiArea, session.settings(), session.tables()))
+    , m_rankWindow(std::make_unique<RankWindow>(m_mdiArea, session.results()))
+    , m_stageWindow(std::make_unique<StageWindow>(m_mdiArea, session.results()))
+    , m_winWindow(std::make_unique<WinWindow>(m_mdiArea, session.results(), session.tables()))
+    , m_graphWindow(std::make_unique<GraphWindow>(m_mdiArea, session.settings(),
+                                                  graphs ? *graphs : m_graphSource))
 {
-    Q_ASSERT(!g_main);
-    g_main = this;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Kelvo結果計算"));
     setWindowIcon(programIcon());
@@ -107,22 +169,12 @@ MainWindow::MainWindow()
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
-    ChildWindow::setMdiArea(m_mdiArea);
 
     createMenus();
     createToolBar();
 }
 
-MainWindow::~MainWindow()
-{
-    if (g_main == this)
-        g_main = nullptr;
-}
-
-MainWindow *MainWindow::instance()
-{
-    return g_main;
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::createMenus()
 {
@@ -204,21 +256,6 @@ void MainWindow::createMenus()
 
 void MainWindow::createToolBar()
 {
-    const ButtonDef buttons[] = {
-        {u"ScoreFileOpen", u"スコアファイル指定", &MainWindow::openScoreFile, false},
-        {u"ResultsSave", u"結果保存", &MainWindow::saveReport, false},
-        {u"Printer", u"印刷", &MainWindow::print, false},
-        {u"Exit", u"終了", &MainWindow::quit, true},
-        {u"NvCalc", u"結果計算", &MainWindow::calculate, true},
-        {u"UserWindow", u"計算情報表示", &MainWindow::showUserWindow, false},
-        {u"RankWindow", u"順位表示", &MainWindow::showRankWindow, false},
-        {u"StageWindow", u"局表示", &MainWindow::showStageWindow, false},
-        {u"WinWindow", u"役表示", &MainWindow::showWinWindow, false},
-        {u"GraphWindow", u"グラフ表示", &MainWindow::showGraphWindow, true},
-        {u"Customize", u"オプション設定", &MainWindow::showOptions, true},
-        {u"AboutNorva", u"バージョン情報", &MainWindow::showAbout, false},
-    };
-
     m_toolBar = addToolBar(QStringLiteral("tbToolBar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
@@ -226,7 +263,7 @@ void MainWindow::createToolBar()
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->toggleViewAction()->setVisible(false);
     int separator = 0;
-    for (const ButtonDef &b : buttons) {
+    for (const ButtonDef &b : Buttons) {
         const QString key = str(b.key);
         QAction *button = m_toolBar->addAction(toolbarIcon(key), str(b.tooltip));
         button->setObjectName(key);
@@ -241,26 +278,7 @@ void MainWindow::createToolBar()
 
 void MainWindow::runToolbarButton(const QString &key)
 {
-    struct Dispatch
-    {
-        const char16_t *key;
-        Handler handler;
-    };
-    static const Dispatch table[] = {
-        {u"ScoreFileOpen", &MainWindow::openScoreFile},
-        {u"ResultsSave", &MainWindow::saveReport},
-        {u"Printer", &MainWindow::print},
-        {u"Exit", &MainWindow::quit},
-        {u"NvCalc", &MainWindow::calculate},
-        {u"UserWindow", &MainWindow::showUserWindow},
-        {u"RankWindow", &MainWindow::showRankWindow},
-        {u"StageWindow", &MainWindow::showStageWindow},
-        {u"WinWindow", &MainWindow::showWinWindow},
-        {u"GraphWindow", &MainWindow::showGraphWindow},
-        {u"Customize", &MainWindow::showOptions},
-        {u"AboutNorva", &MainWindow::showAbout},
-    };
-    for (const Dispatch &d : table) {
+    for (const ButtonDef &d : Buttons) {
         if (key == QStringView(d.key)) {
             // A disabled button runs nothing, however it is reached.
             if (QAction *b = toolbarButton(key); b && !b->isEnabled())
@@ -279,23 +297,17 @@ void MainWindow::setSizeTwips(qint64 widthTwips, qint64 heightTwips)
     if (const QScreen *s = screen())
         size = size.boundedTo(s->availableSize());
     resize(size.expandedTo(QSize(1, 1)));
-    m_setPixels = this->size();
-    m_setTwips = QSize(m_setPixels.width() == twipsToPixels(widthTwips)
-                           ? int(widthTwips)
-                           : int(pixelsToTwips(m_setPixels.width())),
-                       m_setPixels.height() == twipsToPixels(heightTwips)
-                           ? int(heightTwips)
-                           : int(pixelsToTwips(m_setPixels.height())));
+    m_twips.set(widthTwips, heightTwips, this->size());
 }
 
 qint64 MainWindow::widthTwips() const
 {
-    return width() == m_setPixels.width() ? m_setTwips.width() : pixelsToTwips(width());
+    return m_twips.width(width());
 }
 
 qint64 MainWindow::heightTwips() const
 {
-    return height() == m_setPixels.height() ? m_setTwips.height() : pixelsToTwips(height());
+    return m_twips.height(height());
 }
 
 void MainWindow::enableResultCommands(bool enabled)
@@ -310,24 +322,25 @@ void MainWindow::enableResultCommands(bool enabled)
 
 void MainWindow::load()
 {
-    const int mask = GetParamValue(QStringLiteral("VisibleWindow")).toInt();
+    const Settings &settings = m_session.settings();
+    const int mask = settings.visibleWindow();
     m_formLoaded = true;
     enableResultCommands(false);
-    if (!GetParamValue(QStringLiteral("MainToolbar")).toBool())
+    if (!settings.mainToolbar())
         toggleToolBar();
-    if (GetParamValue(QStringLiteral("AutoCalc")).toBool())
+    if (settings.autoCalc())
         calculate();
     // The calculation settings window opens last and so ends up in front.
-    if (mask & 16)
-        GraphWindow::instance().show();
-    if (mask & 8)
-        WinWindow::instance().show();
-    if (mask & 4)
-        StageWindow::instance().show();
-    if (mask & 2)
-        RankWindow::instance().show();
-    if (mask & 1)
-        UserWindow::instance().show();
+    if (mask & Settings::GraphWindowBit)
+        m_graphWindow->show();
+    if (mask & Settings::WinWindowBit)
+        m_winWindow->show();
+    if (mask & Settings::StageWindowBit)
+        m_stageWindow->show();
+    if (mask & Settings::RankWindowBit)
+        m_rankWindow->show();
+    if (mask & Settings::UserWindowBit)
+        m_userWindow->show();
 }
 
 void MainWindow::recordOpenWindows()
@@ -338,23 +351,20 @@ void MainWindow::recordOpenWindows()
         return;
     // Taken before any child window unloads: afterwards all of them say closed.
     qint16 mask = 0;
-    if (UserWindow::instance().isOpen())
-        mask |= 1;
-    if (RankWindow::instance().isOpen())
-        mask |= 2;
-    if (StageWindow::instance().isOpen())
-        mask |= 4;
-    if (WinWindow::instance().isOpen())
-        mask |= 8;
-    if (GraphWindow::instance().isShown())
-        mask |= 16;
-    try {
-        SetParamValue(QStringLiteral("VisibleWindow"), QVariant::fromValue<qint16>(mask));
-    } catch (const Error &) {
-    }
+    if (m_userWindow->isOpen())
+        mask |= Settings::UserWindowBit;
+    if (m_rankWindow->isOpen())
+        mask |= Settings::RankWindowBit;
+    if (m_stageWindow->isOpen())
+        mask |= Settings::StageWindowBit;
+    if (m_winWindow->isOpen())
+        mask |= Settings::WinWindowBit;
+    if (m_graphWindow->isShown())
+        mask |= Settings::GraphWindowBit;
+    m_session.settings().setValue(Settings::VisibleWindow, QVariant::fromValue<qint16>(mask));
 }
 
-void MainWindow::unloadChildWindows()
+void MainWindow::closeChildWindows()
 {
     for (QMdiSubWindow *sub : m_mdiArea->subWindowList())
         sub->close();
@@ -367,16 +377,18 @@ void MainWindow::saveOnExit()
     const Qt::WindowStates state = windowState();
     if (m_formLoaded
         && !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        Settings &settings = m_session.settings();
         try {
-            SetParamValue(QStringLiteral("MainWidth"), widthTwips());
+            settings.setValue(Settings::MainWidth, widthTwips());
         } catch (const Error &) {
         }
         try {
-            SetParamValue(QStringLiteral("MainHeight"), heightTwips());
+            settings.setValue(Settings::MainHeight, heightTwips());
         } catch (const Error &) {
         }
     }
-    SaveParamFile(retryCancelPrompt(this, msg::settingsWriteFailed(), paramFilePath()));
+    m_session.saveSettings(
+        retryCancelPrompt(this, msg::settingsWriteFailed(), m_session.files().settingsFile));
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -385,7 +397,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (!m_exited) {
         m_exited = true;
         recordOpenWindows();
-        unloadChildWindows();
+        closeChildWindows();
         saveOnExit();
     }
     event->accept();
@@ -422,8 +434,6 @@ void MainWindow::quit()
     close();
 }
 
-// ------------------------------------------------------------- Edit menu
-
 // ------------------------------------------------------------- View menu
 
 void MainWindow::toggleToolBar()
@@ -431,40 +441,37 @@ void MainWindow::toggleToolBar()
     const bool show = m_toolBar->isHidden();
     m_toolBar->setVisible(show);
     m_menuActions.value(QStringLiteral("mnuViewToolbar"))->setChecked(show);
-    try {
-        SetParamValue(QStringLiteral("MainToolbar"), show);
-    } catch (const Error &) {
-    }
+    m_session.settings().setValue(Settings::MainToolbar, show);
 }
 
 void MainWindow::showUserWindow()
 {
-    UserWindow::instance().show();
+    m_userWindow->show();
 }
 
 void MainWindow::showRankWindow()
 {
-    RankWindow::instance().show();
+    m_rankWindow->show();
 }
 
 void MainWindow::showStageWindow()
 {
-    StageWindow::instance().show();
+    m_stageWindow->show();
 }
 
 void MainWindow::showWinWindow()
 {
-    WinWindow::instance().show();
+    m_winWindow->show();
 }
 
 void MainWindow::showGraphWindow()
 {
-    GraphWindow::instance().show();
+    m_graphWindow->show();
 }
 
 void MainWindow::showOptions()
 {
-    OptionsDialog::showModal(this);
+    OptionsDialog::showModal(m_session.settings(), m_graphWindow.get(), *m_dialogs, this);
 }
 
 // ----------------------------------------------------------- Window menu
@@ -605,7 +612,7 @@ void MainWindow::tile(Qt::Orientation orientation)
 
 void MainWindow::showManual()
 {
-    const QString path = besideExecutable(QStringLiteral("Readme.txt"));
+    const QString path = m_session.files().manualFile;
     const QFileInfo fi(path);
     if (fi.isFile() && !fi.isHidden()) {
         // The viewer reports its own troubles; the program does not wait for it.
@@ -626,24 +633,6 @@ void MainWindow::showAbout()
 
 namespace {
 
-MainWindow::PrintDialogHook &printDialogHook()
-{
-    static MainWindow::PrintDialogHook hook;
-    return hook;
-}
-
-MainWindow::PageSetupDialogHook &pageSetupDialogHook()
-{
-    static MainWindow::PageSetupDialogHook hook;
-    return hook;
-}
-
-MainWindow::SaveDialogHook &saveDialogHook()
-{
-    static MainWindow::SaveDialogHook hook;
-    return hook;
-}
-
 QString overwriteQuestion(const QString &path)
 {
     return path + msg::crlf() + QStringLiteral("このファイルはすでに存在します。") + msg::crlf()
@@ -651,21 +640,6 @@ QString overwriteQuestion(const QString &path)
 }
 
 } // namespace
-
-void MainWindow::setPrintDialogForTests(PrintDialogHook hook)
-{
-    printDialogHook() = std::move(hook);
-}
-
-void MainWindow::setPageSetupDialogForTests(PageSetupDialogHook hook)
-{
-    pageSetupDialogHook() = std::move(hook);
-}
-
-void MainWindow::setSaveDialogForTests(SaveDialogHook hook)
-{
-    saveDialogHook() = std::move(hook);
-}
 
 QPrinter &MainWindow::printer()
 {
@@ -676,10 +650,9 @@ QPrinter &MainWindow::printer()
 
 QStringList MainWindow::runFiles() const
 {
-    QStringList files{GetParamValue(QStringLiteral("ScoreFile")).toString(), paramFilePath(),
-                      tableInfoFilePath()};
-    if (UserWindow::instance().isOpen())
-        files << UserWindow::instance().fileNameEdit()->text();
+    QStringList files = m_session.runFiles();
+    if (m_userWindow->isOpen())
+        files << m_userWindow->fileNameEdit()->text();
     return files;
 }
 
@@ -727,15 +700,11 @@ QString MainWindow::askReportPath()
         // The folder of the last report saved, at first the score log's.
         QString folder = m_lastSaveFolder;
         if (folder.isEmpty())
-            folder =
-                QFileInfo(GetParamValue(QStringLiteral("ScoreFile")).toString()).absolutePath();
+            folder = QFileInfo(m_session.settings().scoreFile()).absolutePath();
         if (QFileInfo(folder).isDir())
             dialog->setDirectory(folder);
 
-        if (saveDialogHook())
-            path = saveDialogHook()(*dialog);
-        else if (dialog->exec() == QDialog::Accepted && dialog)
-            path = dialog->selectedFiles().value(0);
+        path = m_dialogs->chooseFile(*dialog);
         delete dialog.data();
     } catch (const std::exception &) {
         return QString();
@@ -754,13 +723,14 @@ void MainWindow::saveReport()
             return;
     } while (refuseTarget(path));
 
-    if (IsFileAttr(path, 0)
+    if (fileops::hasAttributes(path, 0)
         && showMessage(this, QMessageBox::Question, productName(), overwriteQuestion(path),
                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                != QMessageBox::Yes)
         return;
     m_lastSaveFolder = QFileInfo(path).absolutePath();
-    saveResultsFile(path, retryCancelPrompt(this, msg::fileWriteFailed(), path), runFiles());
+    m_session.report().save(path, retryCancelPrompt(this, msg::fileWriteFailed(), path),
+                            runFiles());
 }
 
 void MainWindow::pageSetup()
@@ -769,10 +739,7 @@ void MainWindow::pageSetup()
         QPointer<QPageSetupDialog> dialog = new QPageSetupDialog(&printer(), this);
         dialog->setObjectName(QStringLiteral("dlgCommonDialog"));
         // Accepted settings go to the printer; a cancel changes nothing.
-        if (pageSetupDialogHook())
-            pageSetupDialogHook()(*dialog);
-        else
-            dialog->exec();
+        m_dialogs->run(*dialog);
         delete dialog.data();
     } catch (const std::exception &) {
     }
@@ -795,8 +762,7 @@ void MainWindow::print()
                               QPrinterInfo::availablePrinterNames().isEmpty());
             // The dialog leaves the printer, the number of copies and the other
             // choices of the user in the printer.
-            const bool accepted = printDialogHook() ? printDialogHook()(*dialog)
-                                                    : dialog->exec() == QDialog::Accepted;
+            const bool accepted = m_dialogs->run(*dialog);
             delete dialog.data();
             if (!accepted || hasExited())
                 return;
@@ -805,15 +771,21 @@ void MainWindow::print()
 
         // The page is laid out like the screen, wider than high.
         page.setPageOrientation(QPageLayout::Landscape);
+        QList<PrintLine> lines;
+        try {
+            lines = m_session.report().printLines();
+        } catch (const Error &) {
+            // The column stays empty; the graph is still printed.
+        }
         if (file.isEmpty()) {
-            GraphWindow::instance().print(page);
+            m_graphWindow->print(page, lines);
             return;
         }
         // A file is printed beside its place and takes it only when complete.
         try {
             fileops::writeWholeThrough(file, runFiles(), [&](const QString &name) {
                 page.setOutputFileName(name);
-                const bool printed = GraphWindow::instance().print(page);
+                const bool printed = m_graphWindow->print(page, lines);
                 page.setOutputFileName(file);
                 return printed;
             });
@@ -831,106 +803,64 @@ void MainWindow::print()
 // settings window, checks the score log and the table definitions, runs the
 // pass with the status window and refreshes the open result windows.
 
-namespace {
-
-// The hourglass for the length of a run, whatever way the run ends.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-} // namespace
-
 void MainWindow::calculate()
 {
-    // A signal to quit waits for the end of the run (closeFromSignal).
+    // A signal to quit waits for the end of the run (closeFromSignal), which
+    // comes at once: the run watches the signal's flag.
     const QScopedValueRollback<bool> calculating(m_calculating, true);
     std::optional<BusyCursor> busy;
+    StatusProgress progress(this);
     try {
-        UserWindow &user = UserWindow::instance();
-        if (user.isOpen())
-            user.takeOver();
+        if (m_userWindow->isOpen())
+            m_userWindow->takeOver();
 
-        const QString scoreFile = GetParamValue(QStringLiteral("ScoreFile")).toString();
-        if (!IsFileAttr(scoreFile, 0)) {
-            ClearCalcValues();
-            showError(this, msg::scoreFileNotFound() + msg::crlf() + scoreFile);
-            if (user.isOpen())
-                user.focusFileName();
+        busy.emplace();
+        const CalcOutcome outcome =
+            runCalculation(m_session.settings(), m_session.tables(), m_session.results(), &progress,
+                           exitRequestedFlag());
+        busy.reset(); // no hourglass over a message box
+        switch (outcome.status) {
+        case CalcOutcome::Status::ScoreFileMissing:
+            showError(this,
+                      msg::scoreFileNotFound() + msg::crlf() + m_session.settings().scoreFile());
+            if (m_userWindow->isOpen())
+                m_userWindow->focusFileName();
             enableResultCommands(false);
             return;
-        }
-        if (TableStringList(1).isEmpty() || TableStringList(2).isEmpty()) {
-            ClearCalcValues();
+        case CalcOutcome::Status::NoTableKinds:
             showError(this, msg::selectTableKinds());
             enableResultCommands(false);
             return;
-        }
-
-        busy.emplace();
-        // An exit signal stops the run where it is: counting or reading.
-        const CancelFlag *cancel = exitRequestedFlag();
-        const qint32 lines = CountScoreFileLines(cancel);
-        const qint32 checkLine = GetParamValue(QStringLiteral("CheckLine")).toInt();
-        if (lines > checkLine) {
-            StatusWindow &status = StatusWindow::instance();
-            status.show();
-            // The bar's maximum only scales the bar: a log too long for it is
-            // left to the pass, which reports it in its own words.
-            const double steps = double(lines) / double(checkLine);
-            status.begin(toInt16(std::min(steps, double(std::numeric_limits<qint16>::max()))),
-                         msg::calcInProgress());
-        }
-
-        PassHooks hooks;
-        hooks.cancel = cancel;
-        hooks.statusChange = [](qint16 value) {
-            StatusWindow::instance().setProgress(value);
-        };
-        bool cancelled = false;
-        hooks.reportError = [this, &busy, &cancelled](const Error &error, qint64) {
-            if (error.kind() == ErrorKind::Cancelled) {
-                cancelled = true;
-                return;
-            }
-            busy.reset(); // no hourglass over a message box
-            showMessage(this, QMessageBox::Critical, msg::titleCalcError(), error.description());
-        };
-        const bool ok = CalcScoreFile(hooks);
-        if (cancelled) {
+        case CalcOutcome::Status::Cancelled:
             // The program is on its way out: what the pass gathered is
             // neither shown nor kept.
-            ClearCalcValues();
             enableResultCommands(false);
-            StatusWindow::unload();
             return;
-        }
-
-        if (!ok || GetCalcValue(0).toInt() < 1) {
-            ClearCalcValues();
-            busy.reset();
+        case CalcOutcome::Status::NoValidData:
+            if (outcome.passError)
+                showMessage(this, QMessageBox::Critical, msg::titleCalcError(),
+                            outcome.passError->description());
             showMessage(this, QMessageBox::Warning, msg::titleConfirm(), msg::noValidData());
             enableResultCommands(false);
-        } else {
+            break;
+        case CalcOutcome::Status::Counted:
             enableResultCommands(true);
+            break;
         }
 
-        if (RankWindow::instance().isOpen())
-            RankWindow::instance().refresh();
-        if (StageWindow::instance().isOpen())
-            StageWindow::instance().refresh();
-        if (WinWindow::instance().isOpen())
-            WinWindow::instance().refresh();
-        if (GraphWindow::instance().isShown())
-            GraphWindow::instance().redraw();
-
-        StatusWindow::unload();
+        if (m_rankWindow->isOpen())
+            m_rankWindow->refresh();
+        if (m_stageWindow->isOpen())
+            m_stageWindow->refresh();
+        if (m_winWindow->isOpen())
+            m_winWindow->refresh();
+        if (m_graphWindow->isShown())
+            m_graphWindow->redraw();
+        progress.close();
     } catch (const Error &) {
         busy.reset();
         showError(this, msg::calcFailed() + msg::crlf() + msg::checkSettings());
-        StatusWindow::unload();
+        progress.close();
         enableResultCommands(false);
     }
 }
@@ -941,26 +871,15 @@ void MainWindow::calculate()
 
 namespace {
 
-FileDialogHook &hook()
-{
-    static FileDialogHook h;
-    return h;
-}
-
 QString allFilesFilter()
 {
     return QStringLiteral("すべてのファイル (*.*)");
 }
 
-// The folder the dialog opens in: that of the path in the settings window, or
-// of the stored score log.
-QString startFolder()
+// The folder the open dialog starts in for path, the score log as typed or
+// stored.
+QString startFolder(const QString &path)
 {
-    QString path;
-    if (QLineEdit *box = UserWindow::instance().fileNameEdit())
-        path = box->text();
-    else
-        path = GetParamValue(QStringLiteral("ScoreFile")).toString();
     const QFileInfo fi(path);
     if (fi.isDir())
         return fi.absoluteFilePath();
@@ -977,42 +896,33 @@ QStringList scoreFileFilters()
             QStringLiteral("テキストファイル (*.txt)"), allFilesFilter()};
 }
 
-void setScoreFileDialogForTests(FileDialogHook h)
-{
-    hook() = std::move(h);
-}
-
 void MainWindow::openScoreFile()
 {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setWindowTitle(QStringLiteral("開く"));
-    dialog.setNameFilters(scoreFileFilters());
-    dialog.selectNameFilter(scoreFileFilters().first());
-    if (const QString folder = startFolder(); !folder.isEmpty())
-        dialog.setDirectory(folder);
+    // On the heap, as the main window may be told to close while it is up.
+    QPointer<QFileDialog> dialog = new QFileDialog(this);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setWindowTitle(QStringLiteral("開く"));
+    dialog->setNameFilters(scoreFileFilters());
+    dialog->selectNameFilter(scoreFileFilters().first());
+    // That of the path in the settings window, or of the stored score log.
+    const QLineEdit *box = m_userWindow->fileNameEdit();
+    if (const QString folder = startFolder(box ? box->text() : m_session.settings().scoreFile());
+        !folder.isEmpty())
+        dialog->setDirectory(folder);
     // "*.*" means every file, also one without a dot in its name.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &f) {
-        if (f != allFilesFilter())
-            return;
-        if (auto *model = dialog.findChild<QFileSystemModel *>())
-            model->setNameFilters({QStringLiteral("*")});
-    });
-
-    QString path;
-    if (hook()) {
-        path = hook()(dialog);
-    } else {
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        const QStringList chosen = dialog.selectedFiles();
-        if (!chosen.isEmpty())
-            path = chosen.first();
-    }
-    if (path.isEmpty())
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
+                     [d = dialog.data()](const QString &f) {
+                         if (f != allFilesFilter())
+                             return;
+                         if (auto *model = d->findChild<QFileSystemModel *>())
+                             model->setNameFilters({QStringLiteral("*")});
+                     });
+    const QString path = m_dialogs->chooseFile(*dialog);
+    delete dialog.data();
+    if (path.isEmpty() || hasExited())
         return;
-    UserWindow::instance().setFileName(QDir::toNativeSeparators(path));
+    m_userWindow->setFileName(QDir::toNativeSeparators(path));
 }
 
 } // namespace norva

@@ -1,52 +1,64 @@
 #pragma once
 
+#include "core/graph/graphsource.h"
+#include "gui/widgets/fixedlayout.h"
+
 #include <QMainWindow>
 #include <QMap>
 
-#include <functional>
 #include <memory>
 
 class QAction;
-class QFileDialog;
 class QMdiArea;
 class QMenu;
-class QPageSetupDialog;
-class QPrintDialog;
 class QPrinter;
 class QToolBar;
 
 namespace norva {
 
+class DialogRunner;
+class GraphWindow;
+class RankWindow;
+class Session;
+class StageWindow;
+class UserWindow;
+class WinWindow;
+
 // The name filters of the score log's open dialog; the first is selected.
 QStringList scoreFileFilters();
 
-// Test hook: runs in place of the open dialog of File > Score file. It sees
-// the dialog as it was set up and returns the chosen path, or an empty text
-// for Cancel. An empty hook brings the real dialog back.
-using FileDialogHook = std::function<QString(QFileDialog &dialog)>;
-void setScoreFileDialogForTests(FileDialogHook hook);
-
-class ChildWindow;
-
 // The main window: a frame whose client area holds the child windows, with the
-// program's menus and toolbar. Closing it, by whatever way, runs one exit path:
-// recordOpenWindows, the child windows unloaded, saveOnExit.
+// program's menus and toolbar. It works on one session (settings, table
+// definitions, results) and keeps its child windows. Closing it, by whatever
+// way, runs one exit path: recordOpenWindows, the child windows closed,
+// saveOnExit.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    MainWindow();
+    // session outlives the window. The graph window draws graphs, the
+    // figures of the session's results unless given.
+    explicit MainWindow(Session &session, const GraphSource *graphs = nullptr);
     ~MainWindow() override;
 
-    // The one main window while it exists, else null.
-    static MainWindow *instance();
+    Session &session() const { return m_session; }
+    // Where the file, printer, page and colour dialogs are run: the user, or
+    // a test that answers them. runner outlives the window.
+    void setDialogRunner(DialogRunner &runner) { m_dialogs = &runner; }
 
     QMdiArea *mdiArea() const { return m_mdiArea; }
     QToolBar *toolBar() const { return m_toolBar; }
     // A menu item or toolbar button by its object name, or null.
     QAction *menuAction(const QString &name) const { return m_menuActions.value(name); }
     QAction *toolbarButton(const QString &key) const { return m_toolbarButtons.value(key); }
+
+    // The child windows, open or not.
+    UserWindow &userWindow() const { return *m_userWindow; }
+    RankWindow &rankWindow() const { return *m_rankWindow; }
+    StageWindow &stageWindow() const { return *m_stageWindow; }
+    WinWindow &winWindow() const { return *m_winWindow; }
+    GraphWindow &graphWindow() const { return *m_graphWindow; }
 
     // The window's size in twips. A size set in twips reads back unchanged
     // until the window is resized, although the screen shows it to the
@@ -97,33 +109,22 @@ public:
     void showAbout();
 
     // Closes the window as a signal asks: open modal dialogs are dismissed
-    // first, then the normal exit path runs. During a calculation the window
-    // closes only once the calculation has ended (its message boxes are
-    // dismissed as they come up), so that its results are complete and no
-    // window it refreshes goes away under it.
+    // first, then the normal exit path runs. A calculation under way stops at
+    // once (it watches the signal's flag); the window closes once it has
+    // returned.
     void closeFromSignal();
 
     // The printer that page setup prepares and the print command prints on;
     // it keeps its settings for the rest of the session.
     QPrinter &printer();
 
-    // Test hooks: each stands in for a dialog of the File menu. It receives
-    // the dialog as the command set it up and answers for the user: true for
-    // OK (the print and page setup hooks may change the printer), or the
-    // chosen path (empty for Cancel).
-    using PrintDialogHook = std::function<bool(QPrintDialog &)>;
-    using PageSetupDialogHook = std::function<bool(QPageSetupDialog &)>;
-    using SaveDialogHook = std::function<QString(QFileDialog &)>;
-    static void setPrintDialogForTests(PrintDialogHook hook);
-    static void setPageSetupDialogForTests(PageSetupDialogHook hook);
-    static void setSaveDialogForTests(SaveDialogHook hook);
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     // The files of this run that no report or printout may replace: the score
-    // log, the settings and the table definitions.
+    // log (stored, and as typed in the settings window), the settings and the
+    // table definitions.
     QStringList runFiles() const;
     // True, after telling the user, when path may not be written: one of the
     // run's files, or no regular file.
@@ -137,16 +138,23 @@ private:
     // area; returns the height their rows take.
     int lineUpIcons();
     void tile(Qt::Orientation orientation);
-    void unloadChildWindows();
+    void closeChildWindows();
 
+    Session &m_session;
+    DialogRunner *m_dialogs;
+    ResultsGraphSource m_graphSource;
     QMdiArea *m_mdiArea;
+    std::unique_ptr<UserWindow> m_userWindow;
+    std::unique_ptr<RankWindow> m_rankWindow;
+    std::unique_ptr<StageWindow> m_stageWindow;
+    std::unique_ptr<WinWindow> m_winWindow;
+    std::unique_ptr<GraphWindow> m_graphWindow;
     QToolBar *m_toolBar = nullptr;
     QMenu *m_windowMenu = nullptr;
     QList<QAction *> m_windowListActions;
     QMap<QString, QAction *> m_menuActions;
     QMap<QString, QAction *> m_toolbarButtons;
-    QSize m_setTwips;
-    QSize m_setPixels;
+    TwipsSize m_twips;
     std::unique_ptr<QPrinter> m_printer;
     QString m_lastSaveFolder;
     bool m_exited = false;

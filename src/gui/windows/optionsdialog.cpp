@@ -7,6 +7,8 @@
 #include "core/common/error.h"
 #include "core/settings/settings.h"
 #include "gui/widgets/childwindow.h"
+#include "gui/widgets/dialogrunner.h"
+#include "gui/widgets/fixedlayout.h"
 #include "gui/widgets/icons.h"
 
 #include <QCheckBox>
@@ -28,26 +30,15 @@ namespace {
 // The setting and the label of each colour button.
 struct ColorDef
 {
-    const char16_t *key;
+    Settings::Key key;
     const char16_t *label;
 };
 constexpr ColorDef Colors[7] = {
-    {u"GraphFore", u"前景"},    {u"GraphBack", u"背景"}, {u"GraphPoint", u"得点"},
-    {u"GraphRank", u"順位"},    {u"GraphPart", u"翻別"}, {u"GraphFlowR", u"Ｒ値"},
-    {u"GraphFlowPnt", u"合計"},
+    {Settings::GraphFore, u"前景"},    {Settings::GraphBack, u"背景"},
+    {Settings::GraphPoint, u"得点"},   {Settings::GraphRank, u"順位"},
+    {Settings::GraphPart, u"翻別"},    {Settings::GraphFlowR, u"Ｒ値"},
+    {Settings::GraphFlowPnt, u"合計"},
 };
-
-OptionsDialog::ColorDialogHook &colorDialogHook()
-{
-    static OptionsDialog::ColorDialogHook hook;
-    return hook;
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
-}
 
 } // namespace
 
@@ -84,8 +75,12 @@ void ColorButton::paintEvent(QPaintEvent *event)
 
 // ------------------------------------------------------------------ dialog
 
-OptionsDialog::OptionsDialog(QWidget *parent)
+OptionsDialog::OptionsDialog(Settings &settings, GraphWindow *graph, DialogRunner &dialogs,
+                             QWidget *parent)
     : QDialog(parent)
+    , m_settings(settings)
+    , m_graph(graph)
+    , m_dialogs(dialogs)
     , m_saveButton(new QPushButton(QStringLiteral("設定(&S)"), this))
     , m_closeButton(new QPushButton(QStringLiteral("中止(&C)"), this))
     , m_autoCalcCheck(new QCheckBox(QStringLiteral("起動時に計算"), this))
@@ -164,19 +159,14 @@ void OptionsDialog::onLoad()
     for (int i = 0; i < 7; ++i) {
         try {
             m_colorButtons[size_t(i)]->setColor(
-                colorFromString(GetParamValue(QString::fromUtf16(Colors[i].key)).toString()));
+                colorFromString(m_settings.graphColor(Colors[i].key)));
         } catch (const std::exception &) {
         }
     }
     try {
-        m_autoCalcCheck->setChecked(GetParamValue(QStringLiteral("AutoCalc")).toBool());
+        m_autoCalcCheck->setChecked(m_settings.autoCalc());
     } catch (const std::exception &) {
     }
-}
-
-void OptionsDialog::setColorDialogForTests(ColorDialogHook hook)
-{
-    colorDialogHook() = std::move(hook);
 }
 
 void OptionsDialog::chooseColor(int index)
@@ -184,10 +174,9 @@ void OptionsDialog::chooseColor(int index)
     // On the heap, as the dialog's owner may go while it is up.
     QPointer<QColorDialog> dialog = new QColorDialog(this);
     dialog->setObjectName(QStringLiteral("dlgCommonDialog"));
-    const bool chosen =
-        colorDialogHook() ? colorDialogHook()(*dialog) : dialog->exec() == QDialog::Accepted;
+    const bool chosen = m_dialogs.run(*dialog);
     if (dialog && chosen) {
-        const QColor c = colorDialogHook() ? dialog->currentColor() : dialog->selectedColor();
+        const QColor c = dialog->currentColor();
         if (c.isValid())
             m_colorButtons[size_t(index)]->setColor(makeColor(c.red(), c.green(), c.blue()));
     }
@@ -203,17 +192,17 @@ void OptionsDialog::saveOptions()
 {
     for (int i = 0; i < 7; ++i) {
         try {
-            SetParamValue(QString::fromUtf16(Colors[i].key), colorString(i));
+            m_settings.setValue(Colors[i].key, colorString(i));
         } catch (const std::exception &) {
         }
     }
     try {
-        SetParamValue(QStringLiteral("AutoCalc"), m_autoCalcCheck->isChecked());
+        m_settings.setValue(Settings::AutoCalc, m_autoCalcCheck->isChecked());
     } catch (const std::exception &) {
     }
     try {
-        GraphWindow &graph = GraphWindow::instance();
-        if (graph.isShown()) {
+        if (m_graph && m_graph->isShown()) {
+            GraphWindow &graph = *m_graph;
             // Colours are read when the window loads: close it (its size and
             // selection are stored) and open it again where it stood.
             QMdiSubWindow *sub = graph.subWindow();
@@ -242,9 +231,10 @@ void OptionsDialog::closeWithoutSaving()
     reject();
 }
 
-void OptionsDialog::showModal(QWidget *parent)
+void OptionsDialog::showModal(Settings &settings, GraphWindow *graph, DialogRunner &dialogs,
+                              QWidget *parent)
 {
-    QPointer<OptionsDialog> dialog = new OptionsDialog(parent);
+    QPointer<OptionsDialog> dialog = new OptionsDialog(settings, graph, dialogs, parent);
     dialog->exec();
     delete dialog.data();
 }

@@ -6,7 +6,6 @@
 #include <QPushButton>
 
 #include <array>
-#include <functional>
 
 class QCheckBox;
 class QColorDialog;
@@ -14,6 +13,10 @@ class QGroupBox;
 class QLabel;
 
 namespace norva {
+
+class DialogRunner;
+class GraphWindow;
+class Settings;
 
 // A push button without caption whose face shows a colour.
 class ColorButton final : public QPushButton
@@ -40,10 +43,14 @@ class OptionsDialog final : public QDialog
     Q_OBJECT
 
 public:
-    explicit OptionsDialog(QWidget *parent = nullptr);
+    // The dialog edits settings; saving reopens graph when it is open, so
+    // that it takes the new colours. The colour dialog runs through dialogs.
+    OptionsDialog(Settings &settings, GraphWindow *graph, DialogRunner &dialogs,
+                  QWidget *parent = nullptr);
 
     // Shows a new dialog modally over parent until it is closed.
-    static void showModal(QWidget *parent);
+    static void showModal(Settings &settings, GraphWindow *graph, DialogRunner &dialogs,
+                          QWidget *parent);
 
     void chooseColor(int index);
     void saveAndClose();
@@ -58,15 +65,12 @@ public:
     ColorButton *colorButton(int index) const { return m_colorButtons[size_t(index)]; }
     QCheckBox *autoCalcCheck() const { return m_autoCalcCheck; }
 
-    // Test hook: answers the colour dialog instead of showing it. The hook
-    // sets the dialog's current colour and returns true for OK, false for
-    // Cancel.
-    using ColorDialogHook = std::function<bool(QColorDialog &)>;
-    static void setColorDialogForTests(ColorDialogHook hook);
-
 private:
     void onLoad();
 
+    Settings &m_settings;
+    GraphWindow *m_graph;
+    DialogRunner &m_dialogs;
     QPushButton *m_saveButton;
     QPushButton *m_closeButton;
     QCheckBox *m_autoCalcCheck;

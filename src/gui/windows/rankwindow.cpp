@@ -9,19 +9,14 @@
 
 namespace norva {
 
-RankWindow &RankWindow::instance()
-{
-    static RankWindow form;
-    return form;
-}
-
-RankWindow::RankWindow()
-    : ChildWindow(QStringLiteral("frmRank"), QStringLiteral("順位"))
+RankWindow::RankWindow(QMdiArea *area, const CalcResults &results)
+    : ChildWindow(area, QStringLiteral("frmRank"), QStringLiteral("順位"))
+    , m_results(results)
 {}
 
 void RankWindow::onLoad()
 {
-    QWidget *f = form();
+    QWidget *f = client();
     f->setFont(formFont());
     using enum LabelStyle;
     addLabel(f, QStringLiteral("lblAllNumTitle"), -1, Title, QStringLiteral("試合数"), 240, 120,
@@ -61,17 +56,17 @@ void RankWindow::onLoad()
 
 void RankWindow::refresh()
 {
-    if (!form())
+    if (!client())
         return;
-    const qint32 games = GetCalcValue(calc::GameCount).toInt();
+    const qint32 games = m_results.value(calc::GameCount).toInt();
     if (games > 0) {
         const double n = games;
-        const qint32 total = GetCalcValue(calc::ScoreTotal).toInt();
+        const qint32 total = m_results.value(calc::ScoreTotal).toInt();
         m_games->setText(QString::number(games));
         m_scoreTotal->setText(QString::number(total));
-        m_highScore->setText(QString::number(GetCalcValue(calc::ScoreMax).toInt()));
-        m_lowScore->setText(QString::number(GetCalcValue(calc::ScoreMin).toInt()));
-        m_averageRank->setText(formatAverage(GetCalcValue(calc::RankTotal).toInt() / n));
+        m_highScore->setText(QString::number(m_results.value(calc::ScoreMax).toInt()));
+        m_lowScore->setText(QString::number(m_results.value(calc::ScoreMin).toInt()));
+        m_averageRank->setText(formatAverage(m_results.value(calc::RankTotal).toInt() / n));
         m_averageScore->setText(formatAverage(total / n));
     } else {
         for (QLabel *l : {m_games.data(), m_scoreTotal.data(), m_highScore.data(),
@@ -81,12 +76,12 @@ void RankWindow::refresh()
 
     for (int i = 0; i < 4; ++i) {
         const QString rank = fullWidthDigit(i + 1) + u'位';
-        const qint32 n = GetCalcValue(calc::GameCount).toInt();
+        const qint32 n = m_results.value(calc::GameCount).toInt();
         if (n > 0) {
-            const qint32 count = GetCalcValue(calc::RankCount, i).toInt();
+            const qint32 count = m_results.value(calc::RankCount, i).toInt();
             setTitleText(m_rankTitles[i], rank + u'(' + sharePercent(count, n) + u"%)");
             m_rankCounts[i]->setText(QString::number(count));
-            m_rankRuns[i]->setText(QString::number(GetCalcValue(calc::RankRunMax, i).toInt()));
+            m_rankRuns[i]->setText(QString::number(m_results.value(calc::RankRunMax, i).toInt()));
         } else {
             setTitleText(m_rankTitles[i], rank);
             m_rankCounts[i]->clear();

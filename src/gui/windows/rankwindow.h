@@ -10,11 +10,14 @@ class QLabel;
 
 namespace norva {
 
+class CalcResults;
+
 // The rank and score record of the last calculation.
 class RankWindow final : public ChildWindow
 {
 public:
-    static RankWindow &instance();
+    // The window opens in area and shows results; they outlive it.
+    RankWindow(QMdiArea *area, const CalcResults &results);
 
     // Shows the current results: games, scores, average rank and, per final
     // rank, its count, share and longest run. Without games every value is
@@ -26,7 +29,7 @@ protected:
     void onLoad() override;
 
 private:
-    RankWindow();
+    const CalcResults &m_results;
 
     QPointer<QLabel> m_games, m_scoreTotal, m_averageRank;
     QPointer<QLabel> m_highScore, m_lowScore, m_averageScore;

@@ -40,19 +40,14 @@ QString str(const char16_t *s)
 
 } // namespace
 
-StageWindow &StageWindow::instance()
-{
-    static StageWindow form;
-    return form;
-}
-
-StageWindow::StageWindow()
-    : ChildWindow(QStringLiteral("frmStage"), QStringLiteral("局"))
+StageWindow::StageWindow(QMdiArea *area, const CalcResults &results)
+    : ChildWindow(area, QStringLiteral("frmStage"), QStringLiteral("局"))
+    , m_results(results)
 {}
 
 void StageWindow::onLoad()
 {
-    QWidget *f = form();
+    QWidget *f = client();
     f->setFont(formFont());
     using enum LabelStyle;
     addLabel(f, QStringLiteral("lblStageNumTitle"), -1, Title, QStringLiteral("総局数"), 240, 120,
@@ -73,18 +68,18 @@ void StageWindow::onLoad()
 
 void StageWindow::refresh()
 {
-    if (!form())
+    if (!client())
         return;
-    const qint32 hands = GetCalcValue(calc::HandCount).toInt();
+    const qint32 hands = m_results.value(calc::HandCount).toInt();
     if (hands > 0) {
         m_hands->setText(QString::number(hands));
         for (size_t i = 0; i < std::size(cells); ++i) {
-            const qint32 count = GetCalcValue(cells[i].kind).toInt();
+            const qint32 count = m_results.value(cells[i].kind).toInt();
             setTitleText(m_titles[i],
                          str(cells[i].caption) + u'(' + sharePercent(count, hands) + u"%)");
         }
         for (size_t i = 0; i < std::size(cells); ++i)
-            m_values[i]->setText(QString::number(GetCalcValue(cells[i].kind).toInt()));
+            m_values[i]->setText(QString::number(m_results.value(cells[i].kind).toInt()));
     } else {
         m_hands->clear();
         for (size_t i = 0; i < std::size(cells); ++i)

@@ -10,11 +10,14 @@ class QLabel;
 
 namespace norva {
 
+class CalcResults;
+
 // How the hands of the counted games ended, seen from the user.
 class StageWindow final : public ChildWindow
 {
 public:
-    static StageWindow &instance();
+    // The window opens in area and shows results; they outlive it.
+    StageWindow(QMdiArea *area, const CalcResults &results);
 
     // Shows the current results: the number of hands and, for the user's own
     // wins and chombos, the others' and the draws, each count with its share
@@ -27,7 +30,7 @@ protected:
     void onLoad() override;
 
 private:
-    StageWindow();
+    const CalcResults &m_results;
 
     QPointer<QLabel> m_hands;
     // The nine cells in the order they are always written.

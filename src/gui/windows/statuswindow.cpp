@@ -1,7 +1,6 @@
 #include "gui/windows/statuswindow.h"
 
-#include "gui/widgets/childwindow.h"
-#include "gui/windows/mainwindow.h"
+#include "gui/widgets/fixedlayout.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,12 +13,6 @@
 namespace norva {
 
 namespace {
-
-QPointer<StatusWindow> &current()
-{
-    static QPointer<StatusWindow> w;
-    return w;
-}
 
 // The progress bar, which notes when it was last painted.
 class StatusBar final : public QProgressBar
@@ -41,30 +34,7 @@ private:
     QElapsedTimer &m_lastPaint;
 };
 
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
-}
-
 } // namespace
-
-StatusWindow &StatusWindow::instance()
-{
-    if (!current())
-        current() = new StatusWindow(MainWindow::instance());
-    return *current();
-}
-
-bool StatusWindow::isOpen()
-{
-    return !current().isNull();
-}
-
-void StatusWindow::unload()
-{
-    delete current().data();
-}
 
 StatusWindow::StatusWindow(QWidget *parent)
     : QDialog(parent)

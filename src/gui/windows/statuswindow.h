@@ -16,12 +16,10 @@ class StatusWindow final : public QDialog
     Q_OBJECT
 
 public:
-    // The one status window, created (owned by the main window) on first use.
-    static StatusWindow &instance();
-    // True while the window exists.
-    static bool isOpen();
-    // Destroys the window; the next use starts a fresh one.
-    static void unload();
+    // A new window over parent (the main window), not yet shown; a
+    // calculation makes one for its run.
+    explicit StatusWindow(QWidget *parent);
+    ~StatusWindow() override;
 
     // Sets the message, then the bar's value to 0 and its maximum to maximum.
     void begin(qint16 maximum, const QString &message);
@@ -36,9 +34,7 @@ public:
     QProgressBar *progressBar() const { return m_progressBar; }
 
 private:
-    explicit StatusWindow(QWidget *parent);
     void waitUntilExposed();
-    ~StatusWindow() override;
 
     // About thirty paintings a second at most.
     static constexpr qint64 MinPaintIntervalMs = 33;

@@ -5,7 +5,7 @@
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
 #include "gui/widgets/fixedlayout.h"
-#include "gui/windows/mainwindow.h"
+#include "gui/widgets/textboxes.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -33,128 +33,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// How high a table kind box reaches with its list open, in pixels.
-constexpr int DropDownHeight = 1000;
-
-// True when key is the shortcut of an enabled command of the main window.
-bool isMainWindowShortcut(const QKeyEvent *key)
-{
-    MainWindow *main = MainWindow::instance();
-    if (!main)
-        return false;
-    const QKeySequence pressed(key->keyCombination());
-    for (const QAction *a : main->findChildren<QAction *>())
-        if (a->isEnabled() && a->shortcutContext() == Qt::WindowShortcut
-            && a->shortcuts().contains(pressed))
-            return true;
-    return false;
-}
-
-// A text box whose whole text is selected whenever it gets the focus. The main
-// window's shortcuts come before the box's own editing keys, so that Ctrl+A and
-// Ctrl+U run their commands here as anywhere else.
-class FormTextBox : public QLineEdit
-{
-public:
-    using QLineEdit::QLineEdit;
-
-protected:
-    bool event(QEvent *event) override
-    {
-        if (event->type() == QEvent::ShortcutOverride
-            && isMainWindowShortcut(static_cast<QKeyEvent *>(event))) {
-            event->ignore();
-            return true;
-        }
-        return QLineEdit::event(event);
-    }
-    void focusInEvent(QFocusEvent *event) override
-    {
-        QLineEdit::focusInEvent(event);
-        selectAll();
-    }
-};
-
-// A date or time box: digits only, typed or pasted; editing keys still work.
-class DigitBox final : public FormTextBox
-{
-public:
-    DigitBox(int maxLength, QWidget *parent)
-        : FormTextBox(parent)
-    {
-        setMaxLength(maxLength);
-        setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    }
-};
-
-// The first local file of a dropped file list, if there is one.
-std::optional<QString> droppedFile(const QMimeData *data)
-{
-    if (!data || !data->hasUrls())
-        return std::nullopt;
-    for (const QUrl &url : data->urls())
-        if (url.isLocalFile())
-            return QDir::toNativeSeparators(url.toLocalFile());
-    return std::nullopt;
-}
-
-// The score file box: takes the path of a file dropped on it from the file
-// manager. Other dragged data is refused.
-class FileNameBox final : public FormTextBox
-{
-public:
-    explicit FileNameBox(QWidget *parent)
-        : FormTextBox(parent)
-    {
-        setAcceptDrops(true);
-    }
-
-protected:
-    void dragEnterEvent(QDragEnterEvent *event) override
-    {
-        if (droppedFile(event->mimeData()))
-            event->acceptProposedAction();
-        else
-            event->ignore();
-    }
-    void dragMoveEvent(QDragMoveEvent *event) override
-    {
-        if (droppedFile(event->mimeData()))
-            event->acceptProposedAction();
-        else
-            event->ignore();
-    }
-    void dropEvent(QDropEvent *event) override
-    {
-        if (const std::optional<QString> path = droppedFile(event->mimeData())) {
-            setText(*path);
-            event->acceptProposedAction();
-        } else {
-            event->ignore();
-        }
-    }
-};
-
-// A table kind box whose open list reaches down to DropDownHeight pixels from
-// the top of the box, so that long lists need no scrolling.
-class TableInfoBox final : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-
-    void showPopup() override
-    {
-        const int row = count() > 0 ? view()->sizeHintForRow(0) : 0;
-        if (row > 0)
-            setMaxVisibleItems(qMax(1, (DropDownHeight - height()) / row));
-        QComboBox::showPopup();
-        QWidget *popup = view()->window();
-        if (popup != window() && popup->height() > DropDownHeight - height())
-            popup->resize(popup->width(), DropDownHeight - height());
-    }
-};
-
 QString number4(int year)
 {
     return QStringLiteral("%1").arg(year, 4, 10, QChar(u'0'));
@@ -171,14 +49,10 @@ void attempt(const std::function<void()> &step)
 
 } // namespace
 
-UserWindow &UserWindow::instance()
-{
-    static UserWindow form;
-    return form;
-}
-
-UserWindow::UserWindow()
-    : ChildWindow(QStringLiteral("frmUser"), QStringLiteral("計算情報"))
+UserWindow::UserWindow(QMdiArea *area, Settings &settings, const TableInfo &tables)
+    : ChildWindow(area, QStringLiteral("frmUser"), QStringLiteral("計算情報"))
+    , m_settings(settings)
+    , m_tables(tables)
 {}
 
 QLineEdit *UserWindow::fileNameEdit() const
@@ -203,7 +77,7 @@ QComboBox *UserWindow::tableKindBox(int i) const
 
 void UserWindow::onLoad()
 {
-    QWidget *f = form();
+    QWidget *f = client();
     f->setFont(formFont());
     using enum LabelStyle;
     QList<QWidget *> tabOrder;
@@ -275,7 +149,7 @@ void UserWindow::onLoad()
     }
 
     for (int i = 1; i <= 2; ++i) {
-        auto *box = new TableInfoBox(f);
+        auto *box = new LongListBox(f);
         setControlName(box, QStringLiteral("cmbTableInfo"), i);
         box->setGeometry(twipsRect(i == 1 ? 240 : 2640, 2520, 2175, 300));
         m_tableKindBoxes[i - 1] = box;
@@ -289,15 +163,15 @@ void UserWindow::onLoad()
 
     setOuterSize(5295, 3390);
 
-    m_fileNameEdit->setText(GetParamValue(QStringLiteral("ScoreFile")).toString());
-    m_userNameEdit->setText(GetParamValue(QStringLiteral("UserName")).toString());
-    if (!GetParamValue(QStringLiteral("SpecifyDate")).toBool())
+    m_fileNameEdit->setText(m_settings.scoreFile());
+    m_userNameEdit->setText(m_settings.userName());
+    if (!m_settings.specifyDate())
         m_allDatesCheck->setChecked(true);
 
-    const QDate startDate = GetParamValue(QStringLiteral("StartDate")).toDateTime().date();
-    const QTime startTime = GetParamValue(QStringLiteral("StartTime")).toDateTime().time();
-    const QDate endDate = GetParamValue(QStringLiteral("EndDate")).toDateTime().date();
-    const QTime endTime = GetParamValue(QStringLiteral("EndTime")).toDateTime().time();
+    const QDate startDate = m_settings.startDate();
+    const QTime startTime = m_settings.startTime();
+    const QDate endDate = m_settings.endDate();
+    const QTime endTime = m_settings.endTime();
     m_startDate[0]->setText(number4(startDate.year()));
     m_startDate[1]->setText(QString::number(startDate.month()));
     m_startDate[2]->setText(QString::number(startDate.day()));
@@ -311,15 +185,14 @@ void UserWindow::onLoad()
 
     for (int i = 1; i <= 2; ++i) {
         QComboBox *box = m_tableKindBoxes[i - 1];
-        const TableList &list = TableInfoList(i);
+        const TableList &list = m_tables.choices(i);
         if (list.isEmpty()) {
             box->addItem(QStringLiteral("情報がありません"));
             box->setCurrentIndex(0);
             box->setEnabled(false);
             continue;
         }
-        const qint32 stored =
-            GetParamValue(QStringLiteral("TableKind") + QString::number(i)).toInt();
+        const qint32 stored = m_settings.tableKind(i);
         int selected = 0;
         for (qsizetype k = 0; k < list.size(); ++k) {
             box->addItem(list[k].tableString(), list[k].tableId());
@@ -373,7 +246,7 @@ QString UserWindow::endTimeText() const
 
 qint32 UserWindow::chosenTableId(int i) const
 {
-    const TableList &list = TableInfoList(i);
+    const TableList &list = m_tables.choices(i);
     const int index = m_tableKindBoxes[i - 1]->currentIndex();
     if (index < 0 || index >= list.size())
         raise(ErrorKind::SubscriptOutOfRange);
@@ -382,41 +255,39 @@ qint32 UserWindow::chosenTableId(int i) const
 
 void UserWindow::storeFields()
 {
-    if (!form())
+    if (!client())
         return;
-    attempt([&] { SetParamValue(QStringLiteral("ScoreFile"), m_fileNameEdit->text()); });
-    attempt([&] { SetParamValue(QStringLiteral("UserName"), m_userNameEdit->text()); });
-    attempt([&] { SetParamValue(QStringLiteral("SpecifyDate"), !m_allDatesCheck->isChecked()); });
-    attempt([&] { SetParamValue(QStringLiteral("StartDate"), startDateText()); });
-    attempt([&] { SetParamValue(QStringLiteral("StartTime"), startTimeText()); });
-    attempt([&] { SetParamValue(QStringLiteral("EndDate"), endDateText()); });
-    attempt([&] { SetParamValue(QStringLiteral("EndTime"), endTimeText()); });
+    attempt([&] { m_settings.setValue(Settings::ScoreFile, m_fileNameEdit->text()); });
+    attempt([&] { m_settings.setValue(Settings::UserName, m_userNameEdit->text()); });
+    attempt([&] { m_settings.setValue(Settings::SpecifyDate, !m_allDatesCheck->isChecked()); });
+    attempt([&] { m_settings.setValue(Settings::StartDate, startDateText()); });
+    attempt([&] { m_settings.setValue(Settings::StartTime, startTimeText()); });
+    attempt([&] { m_settings.setValue(Settings::EndDate, endDateText()); });
+    attempt([&] { m_settings.setValue(Settings::EndTime, endTimeText()); });
     for (int i = 1; i <= 2; ++i) {
         if (m_tableKindBoxes[i - 1]->isEnabled())
-            attempt([&] {
-                SetParamValue(QStringLiteral("TableKind") + QString::number(i), chosenTableId(i));
-            });
+            attempt([&] { m_settings.setValue(Settings::tableKindKey(i), chosenTableId(i)); });
     }
 }
 
 void UserWindow::takeOver()
 {
-    if (!form())
+    if (!client())
         return;
-    SetParamValue(QStringLiteral("ScoreFile"), m_fileNameEdit->text());
-    SetParamValue(QStringLiteral("UserName"), trimSpaces(m_userNameEdit->text()).toString());
+    m_settings.setValue(Settings::ScoreFile, m_fileNameEdit->text());
+    m_settings.setValue(Settings::UserName, trimSpaces(m_userNameEdit->text()).toString());
     if (m_allDatesCheck->isChecked()) {
-        SetParamValue(QStringLiteral("SpecifyDate"), false);
+        m_settings.setValue(Settings::SpecifyDate, false);
     } else {
-        SetParamValue(QStringLiteral("SpecifyDate"), true);
-        SetParamValue(QStringLiteral("StartDate"), startDateText());
-        SetParamValue(QStringLiteral("StartTime"), startTimeText());
-        SetParamValue(QStringLiteral("EndDate"), endDateText());
-        SetParamValue(QStringLiteral("EndTime"), endTimeText());
+        m_settings.setValue(Settings::SpecifyDate, true);
+        m_settings.setValue(Settings::StartDate, startDateText());
+        m_settings.setValue(Settings::StartTime, startTimeText());
+        m_settings.setValue(Settings::EndDate, endDateText());
+        m_settings.setValue(Settings::EndTime, endTimeText());
     }
     for (int i = 1; i <= 2; ++i) {
         if (m_tableKindBoxes[i - 1]->isEnabled())
-            SetParamValue(QStringLiteral("TableKind") + QString::number(i), chosenTableId(i));
+            m_settings.setValue(Settings::tableKindKey(i), chosenTableId(i));
     }
 }
 

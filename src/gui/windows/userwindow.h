@@ -13,11 +13,16 @@ class QLineEdit;
 
 namespace norva {
 
+class Settings;
+class TableInfo;
+
 // The calculation settings window: whose record to compute and from which data.
 class UserWindow final : public ChildWindow
 {
 public:
-    static UserWindow &instance();
+    // The window opens in area; it shows and stores settings and offers the
+    // table kinds of tables. Both outlive it.
+    UserWindow(QMdiArea *area, Settings &settings, const TableInfo &tables);
 
     // Writes the window's fields to the settings store, each one that the
     // store accepts: a date or time that is none keeps its old value, without
@@ -48,8 +53,6 @@ protected:
     void onUnload() override;
 
 private:
-    UserWindow();
-
     // The check box's rule: a checked box switches the date and time boxes off.
     void updateDateBoxes();
     // The joined texts of the date and time boxes, as the settings store takes
@@ -61,6 +64,8 @@ private:
     // The TableId chosen in the enabled box of group i.
     qint32 chosenTableId(int i) const;
 
+    Settings &m_settings;
+    const TableInfo &m_tables;
     QPointer<QLineEdit> m_fileNameEdit;
     QPointer<QLineEdit> m_userNameEdit;
     QPointer<QCheckBox> m_allDatesCheck;

@@ -11,19 +11,15 @@
 
 namespace norva {
 
-WinWindow &WinWindow::instance()
-{
-    static WinWindow form;
-    return form;
-}
-
-WinWindow::WinWindow()
-    : ChildWindow(QStringLiteral("frmWin"), QStringLiteral("役"))
+WinWindow::WinWindow(QMdiArea *area, const CalcResults &results, const TableInfo &tables)
+    : ChildWindow(area, QStringLiteral("frmWin"), QStringLiteral("役"))
+    , m_results(results)
+    , m_tables(tables)
 {}
 
 void WinWindow::onLoad()
 {
-    QWidget *f = form();
+    QWidget *f = client();
     f->setFont(formFont());
     using enum LabelStyle;
     addLabel(f, QStringLiteral("lblWinNumTitle"), -1, Title, QStringLiteral("総あがり数"), 240, 120,
@@ -45,21 +41,21 @@ void WinWindow::onLoad()
 
 void WinWindow::refresh()
 {
-    if (!form())
+    if (!client())
         return;
-    const qint32 wins = GetCalcValue(calc::WinHanCount).toInt();
+    const qint32 wins = m_results.value(calc::WinHanCount).toInt();
     if (wins > 0)
         m_wins->setText(QString::number(wins));
     else
         m_wins->clear();
 
     // The table definitions never name more than the nine cells.
-    const qint16 last = variantToInt16(GetTableInfoValue(0));
+    const qint16 last = m_tables.yakuLast();
     for (qint16 i = 0; i <= last; ++i) {
-        const QString name = trimSpaces(GetTableInfoValue(1, i).toString()).toString();
-        const qint32 classified = GetCalcValue(calc::WinHanCount).toInt();
+        const QString name = trimSpaces(m_tables.yakuString(i)).toString();
+        const qint32 classified = m_results.value(calc::WinHanCount).toInt();
         if (classified > 0) {
-            const qint32 count = GetCalcValue(calc::WinByHan, i).toInt();
+            const qint32 count = m_results.value(calc::WinByHan, i).toInt();
             setTitleText(m_classTitles[i], name + u'(' + sharePercent(count, classified) + u"%)");
             m_classCounts[i]->setText(QString::number(count));
         } else {

@@ -10,11 +10,15 @@ class QLabel;
 
 namespace norva {
 
+class CalcResults;
+class TableInfo;
+
 // The user's own wins by han class.
 class WinWindow final : public ChildWindow
 {
 public:
-    static WinWindow &instance();
+    // The window opens in area and shows results with the han classes of tables; both outlive it.
+    WinWindow(QMdiArea *area, const CalcResults &results, const TableInfo &tables);
 
     // Shows the number of classified wins and, for every han class of the
     // table definitions, its name with its share and its count (the bare name
@@ -27,7 +31,8 @@ protected:
     void onLoad() override;
 
 private:
-    WinWindow();
+    const CalcResults &m_results;
+    const TableInfo &m_tables;
 
     QPointer<QLabel> m_wins;
     std::array<QPointer<QLabel>, 9> m_classTitles, m_classCounts;

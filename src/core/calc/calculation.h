@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/calc/scorepass.h"
+#include "core/common/error.h"
+#include "core/common/fileops.h"
+
+#include <optional>
+
+namespace norva {
+
+class CalcResults;
+class Settings;
+class TableInfo;
+
+// What a calculation run shows of its progress. The program shows a status
+// window; the command-line program a bar on the terminal.
+class CalcProgress
+{
+public:
+    virtual ~CalcProgress() = default;
+    // Whether the run should count the log's lines first to scale the
+    // progress (a read of the whole log).
+    virtual bool wantsLineCount() const { return true; }
+    // The log has more lines than checkLine, the lines of one step: the
+    // progress starts. Not called for a shorter log.
+    virtual void begin(qint32 lines, qint32 checkLine) = 0;
+    // Every checkLine lines: the line number divided by checkLine.
+    virtual void step(qint16 value) = 0;
+};
+
+// How a calculation run ended.
+struct CalcOutcome
+{
+    enum class Status {
+        Counted,          // games were counted: the results stand
+        ScoreFileMissing, // no score log where the settings say
+        NoTableKinds,     // the table definitions name no table kind to count
+        NoValidData,      // no game counted, or the pass failed
+        Cancelled,        // told to stop (an exit signal): nothing kept
+    };
+    Status status = Status::NoValidData;
+    // The failure that ended the pass (the status is then NoValidData), and
+    // the line it was read on (0 when the log could not be opened).
+    std::optional<Error> passError;
+    qint64 passErrorLine = 0;
+};
+
+// The calculation: checks that the score log exists and that table kinds are
+// defined, counts the log's lines when progress asks for it, runs the score
+// log pass and keeps its results only when it counted games; in every other
+// case results are cleared. Raises only what reading the settings for the
+// pass raises.
+CalcOutcome runCalculation(const Settings &settings, const TableInfo &tables, CalcResults &results,
+                           CalcProgress *progress = nullptr, const CancelFlag *cancel = nullptr,
+                           ScorePassMode mode = ScorePassMode::Auto);
+
+} // namespace norva

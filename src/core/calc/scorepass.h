@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/common/error.h"
+#include "core/common/fileops.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <QTime>
+
+#include <functional>
+
+namespace norva {
+
+class CalcResults;
+class Settings;
+class TableInfo;
+
+// The settings a pass reads, taken once before it starts.
+struct PassSettings
+{
+    QString scoreFile;
+    QString userName;
+    bool specifyDate = true;
+    QDate startDate;
+    QDate endDate;
+    QTime startTime;
+    QTime endTime;
+    qint16 tableKind1 = 773;
+    qint16 tableKind2 = 773;
+    qint32 checkLine = 100;
+
+    static PassSettings from(const Settings &settings);
+};
+
+// What the pass reports on its way, and what stops it.
+struct PassHooks
+{
+    // Every CheckLine lines: the line number divided by CheckLine.
+    std::function<void(qint16 step)> statusChange;
+    // The failure that ended the pass, with the number of the line it was read
+    // on (0 when the log could not be opened).
+    std::function<void(const Error &error, qint64 line)> reportError;
+    // Once set, the pass ends with Cancelled at its next progress step or
+    // read of the log, whichever comes first.
+    const CancelFlag *cancel = nullptr;
+};
+
+// How the pass compares lines: Fast compares CP932 bytes and decodes only the
+// lines it must; Plain decodes every line. Auto takes Fast whenever every text
+// it searches for has exactly one CP932 form.
+enum class ScorePassMode { Auto, Fast, Plain };
+
+// One read of the score log that picks the user's games and fills the results.
+class ScorePass
+{
+public:
+    ScorePass(PassSettings settings, const TableInfo &tables);
+
+    void setMode(ScorePassMode mode) { m_mode = mode; }
+    // The way the last run compared its lines (Fast or Plain).
+    ScorePassMode modeUsed() const { return m_modeUsed; }
+
+    // Clears results and reads the score log once, read-only, into them. True
+    // on success; on any failure reportError is called and the result is
+    // false (results keep what was gathered).
+    bool run(CalcResults &results, const PassHooks &hooks = {});
+
+private:
+    PassSettings m_settings;
+    const TableInfo &m_tables;
+    ScorePassMode m_mode = ScorePassMode::Auto;
+    ScorePassMode m_modeUsed = ScorePassMode::Plain;
+};
+
+// The game header test: true when the game of this header line (which begins
+// with StartLine) is to be counted under the table kinds, SpecifyDate and the
+// date range of settings. Raises InvalidArgument for a line shorter than twice
+// StartLine, TypeMismatch for a game date that cannot be read (no "開始"
+// included) and Overflow for a group sum beyond 16 bits.
+bool checkGameHeader(QStringView line, const PassSettings &settings, const TableInfo &tables);
+
+// The rating line test: true when the line carries userName followed by " R";
+// rating then takes the number after it (Overflow beyond 32 bits). The name
+// must start the line or follow "]" or a space, so that another player whose
+// name ends with the user's is not taken for the user.
+bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName);
+
+// The lines of the score log at path (0 on any failure, also when cancel is set).
+qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel = nullptr);
+
+} // namespace norva

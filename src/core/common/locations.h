@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+namespace norva {
+
+// The product name that names the settings and table definitions files and
+// heads the settings file.
+QString productName();
+
+// Joins a folder and a file name: a separator only when the folder does not
+// already end in one.
+QString joinPath(const QString &folder, const QString &fileName);
+
+// Where the program's files live. One place decides; nothing else builds
+// these paths.
+struct FileLocations
+{
+    // The folder of the running executable.
+    QString programDir;
+    // The settings file (norva.ini), read at start-up and written at exit.
+    QString settingsFile;
+    // The table definitions (norva.dat).
+    QString tablesFile;
+    // The score log the settings name until the user chooses one.
+    QString defaultScoreFile;
+    // The manual that Help > 説明 opens.
+    QString manualFile;
+
+    // Every file beside the executable in folder dir.
+    static FileLocations portable(const QString &dir);
+    // The locations of the running program.
+    static FileLocations ofProgram();
+};
+
+// The folder of the running executable.
+QString executableDir();
+
+} // namespace norva

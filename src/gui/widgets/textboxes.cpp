@@ -1,0 +1,116 @@
+#include "gui/widgets/textboxes.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QRegularExpressionValidator>
+#include <QUrl>
+
+#include <optional>
+
+namespace norva {
+
+namespace {
+
+// How high a long list box reaches with its list open, in pixels.
+constexpr int DropDownHeight = 1000;
+
+// True when key is the shortcut of an enabled command of the window that
+// holds widget.
+bool isWindowShortcut(const QWidget *widget, const QKeyEvent *key)
+{
+    const QWidget *window = widget->window();
+    const QKeySequence pressed(key->keyCombination());
+    for (const QAction *a : window->findChildren<QAction *>())
+        if (a->isEnabled() && a->shortcutContext() == Qt::WindowShortcut
+            && a->shortcuts().contains(pressed))
+            return true;
+    return false;
+}
+
+// The first local file of a dropped file list, if there is one.
+std::optional<QString> droppedFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return std::nullopt;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile())
+            return QDir::toNativeSeparators(url.toLocalFile());
+    return std::nullopt;
+}
+
+} // namespace
+
+bool FormTextBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride
+        && isWindowShortcut(this, static_cast<QKeyEvent *>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void FormTextBox::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    selectAll();
+}
+
+DigitBox::DigitBox(int maxLength, QWidget *parent)
+    : FormTextBox(parent)
+{
+    setMaxLength(maxLength);
+    setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+}
+
+FileNameBox::FileNameBox(QWidget *parent)
+    : FormTextBox(parent)
+{
+    setAcceptDrops(true);
+}
+
+void FileNameBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void FileNameBox::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (droppedFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void FileNameBox::dropEvent(QDropEvent *event)
+{
+    if (const std::optional<QString> path = droppedFile(event->mimeData())) {
+        setText(*path);
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void LongListBox::showPopup()
+{
+    const int row = count() > 0 ? view()->sizeHintForRow(0) : 0;
+    if (row > 0)
+        setMaxVisibleItems(qMax(1, (DropDownHeight - height()) / row));
+    QComboBox::showPopup();
+    QWidget *popup = view()->window();
+    if (popup != window() && popup->height() > DropDownHeight - height())
+        popup->resize(popup->width(), DropDownHeight - height());
+}
+
+} // namespace norva

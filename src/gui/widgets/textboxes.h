@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace norva {
+
+// A text box whose whole text is selected whenever it gets the focus. The
+// shortcuts of its window's commands come before the box's own editing keys,
+// so that Ctrl+A and Ctrl+U run their commands here as anywhere else.
+class FormTextBox : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+};
+
+// A date or time box: digits only, typed or pasted; editing keys still work.
+class DigitBox final : public FormTextBox
+{
+public:
+    DigitBox(int maxLength, QWidget *parent);
+};
+
+// A file name box that takes the path of a file dropped on it from the file
+// manager (the first local file of the list). Other dragged data is refused.
+class FileNameBox final : public FormTextBox
+{
+public:
+    explicit FileNameBox(QWidget *parent);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};
+
+// A choice box whose open list reaches down to 1000 pixels from the top of the
+// box, so that long lists need no scrolling.
+class LongListBox final : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+};
+
+} // namespace norva
