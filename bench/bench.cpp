@@ -10,6 +10,7 @@
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
 #include "samplegen.h"
+#include "timing.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -31,25 +32,8 @@ using namespace norva;
 
 namespace {
 
-// The best and the median of runs timings, in seconds.
-struct Timing
-{
-    double best;
-    double median;
-};
-
-Timing timeIt(int runs, const std::function<void()> &f)
-{
-    std::vector<double> s;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        s.push_back(double(t.nsecsElapsed()) / 1e9);
-    }
-    std::sort(s.begin(), s.end());
-    return {s.front(), s[s.size() / 2]};
-}
+using bench::timeIt;
+using bench::Timing;
 
 // The I/O floor: the file read in 1 MiB blocks, nothing else.
 qint64 readPlain(const QString &path)

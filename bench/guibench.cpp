@@ -17,6 +17,7 @@
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/mainwindow.h"
 #include "samplegen.h"
+#include "timing.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -39,24 +40,8 @@ using namespace norva;
 
 namespace {
 
-struct Timing
-{
-    double best;
-    double median;
-};
-
-Timing timeIt(int runs, const std::function<void()> &f)
-{
-    std::vector<double> s;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        s.push_back(double(t.nsecsElapsed()) / 1e9);
-    }
-    std::sort(s.begin(), s.end());
-    return {s.front(), s[s.size() / 2]};
-}
+using bench::timeIt;
+using bench::Timing;
 
 void print(const char *what, Timing t, Timing base)
 {

@@ -2,7 +2,8 @@
 # that every target of the project shares.
 add_library(norva_config INTERFACE)
 target_compile_features(norva_config INTERFACE cxx_std_20)
-target_compile_options(norva_config INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(norva_config INTERFACE -Wall -Wextra -Wpedantic -Wold-style-cast
+    -Wnon-virtual-dtor -Woverloaded-virtual)
 target_compile_definitions(norva_config INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII

@@ -3,6 +3,7 @@
 
 #include "core/calc/calcresults.h"
 #include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
 #include "gui/widgets/childwindow.h"
 #include "gui/widgets/fixedlayout.h"
 #include "gui/windows/rankwindow.h"
@@ -274,6 +275,39 @@ private slots:
             bare << t.left(t.indexOf(u'('));
         QCOMPARE(labels(u"lblWinValueTitle"_s, 9), bare);
         QCOMPARE(labels(u"lblWinValue"_s, 9), QStringList(9));
+    }
+
+    void windowsOnTheirOwnInputs()
+    {
+        // No program: a client area, results and table definitions of the
+        // test's own, and the windows that show them.
+        testutil::ProgramDir dir;
+        QVERIFY(
+            testutil::writeAll(dir.file(u"norva.dat"_s),
+                               testutil::cp932Lines({u"YakuString=一飜"_s, u"YakuString=二飜"_s})));
+        TableInfo tables;
+        QVERIFY(tables.load(dir.file(u"norva.dat"_s)));
+        CalcResults results;
+        results.recordGame(2, 15, 1500);
+        results.addToCounter(calc::OwnRon);
+        results.addWinByHan(1);
+        results.closeRankRuns();
+        QMdiArea area;
+        RankWindow rank(&area, results);
+        WinWindow win(&area, results, tables);
+        rank.show();
+        win.show();
+        const auto text = [](ChildWindow &w, const QString &name) {
+            return w.client()->findChild<QLabel *>(name)->text();
+        };
+        QCOMPARE(text(rank, u"lblAllNum"_s), u"1"_s);
+        QCOMPARE(text(rank, u"lblRankNum(1)"_s), u"1"_s);
+        QCOMPARE(text(win, u"lblWinValueTitle(1)"_s), u"二飜(100%)"_s);
+        QCOMPARE(text(win, u"lblWinValue(1)"_s), u"1"_s);
+        // A new record shows once the windows are refreshed.
+        results.clear();
+        rank.refresh();
+        QCOMPARE(text(rank, u"lblAllNum"_s), QString());
     }
 
     // A window opened after a calculation shows its results at once; one

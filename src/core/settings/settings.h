@@ -71,7 +71,7 @@ public:
     // Every setting back to its default.
     void setDefaults();
 
-    // The name of key in the settings file ("MainWidth").
+    // The name of key in the settings file.
     static QString keyName(Key key);
     // The key of that name (in any letter case when cs says so).
     static std::optional<Key> keyNamed(QStringView name,
