@@ -15,6 +15,13 @@ struct Timing
     double median;
 };
 
+// The best and the median of timings (at least one).
+inline Timing summary(std::vector<double> s)
+{
+    std::sort(s.begin(), s.end());
+    return {s.front(), s[s.size() / 2]};
+}
+
 inline Timing timeIt(int runs, const std::function<void()> &f)
 {
     std::vector<double> s;
@@ -24,8 +31,7 @@ inline Timing timeIt(int runs, const std::function<void()> &f)
         f();
         s.push_back(double(t.nsecsElapsed()) / 1e9);
     }
-    std::sort(s.begin(), s.end());
-    return {s.front(), s[s.size() / 2]};
+    return summary(std::move(s));
 }
 
 } // namespace bench

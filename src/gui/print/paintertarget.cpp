@@ -81,9 +81,21 @@ QPen PainterTarget::pen(Color color) const
     return p;
 }
 
+void PainterTarget::usePen(Color color)
+{
+    const int width = m_width * m_pixelScale;
+    if (m_penSet && m_penColor == color && m_penWidth == width && m_penStyle == m_style)
+        return;
+    m_painter->setPen(pen(color));
+    m_penSet = true;
+    m_penColor = color;
+    m_penWidth = width;
+    m_penStyle = m_style;
+}
+
 void PainterTarget::point(double x, double y)
 {
-    m_painter->setPen(pen(m_fore));
+    usePen(m_fore);
     m_painter->drawPoint(m_toDevice.map(QPointF(x, y)));
     m_x = x;
     m_y = y;
@@ -93,7 +105,7 @@ void PainterTarget::line(double x1, double y1, double x2, double y2, Color color
 {
     const QPointF from = m_toDevice.map(QPointF(x1, y1));
     const QPointF to = m_toDevice.map(QPointF(x2, y2));
-    m_painter->setPen(pen(color));
+    usePen(color);
     switch (shape) {
     case LineShape::Line:
         m_painter->drawLine(from, to);
@@ -115,6 +127,7 @@ void PainterTarget::line(double x1, double y1, double x2, double y2, Color color
 void PainterTarget::print(const QString &text)
 {
     m_text.draw(m_x, m_y, text, toQColor(m_fore));
+    m_penSet = false; // the text took a pen of its own
     m_x += m_text.width(text);
 }
 

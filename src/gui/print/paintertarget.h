@@ -54,6 +54,9 @@ public:
 private:
     PainterTarget(std::unique_ptr<QPainter> own, QPainter *painter);
     QPen pen(Color color) const;
+    // Gives the painter the pen for color, unless it holds that pen already:
+    // a graph draws its thousands of segments in one pen.
+    void usePen(Color color);
 
     std::unique_ptr<QPainter> m_own;
     QPainter *m_painter;
@@ -63,6 +66,11 @@ private:
     int m_pixelScale = 1;
     DrawStyle m_style = DrawStyle::Solid;
     Color m_fore = 0;
+    // The pen the painter holds, as set by usePen (none after text).
+    bool m_penSet = false;
+    Color m_penColor = 0;
+    int m_penWidth = 0;
+    DrawStyle m_penStyle = DrawStyle::Solid;
     double m_x = 0;
     double m_y = 0;
 };

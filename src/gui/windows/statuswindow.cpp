@@ -80,7 +80,7 @@ void StatusWindow::waitUntilExposed()
     while (!window->isExposed() && clock.elapsed() < 1000) {
         QCoreApplication::processEvents(flags);
         if (!window->isExposed())
-            QThread::msleep(5);
+            QThread::msleep(1);
     }
 }
 
