@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-svg-dev
     fonts-ipafont-gothic
     clang libclang-rt-14-dev
     xvfb xauth poppler-utils

@@ -17,6 +17,7 @@
 #include "core/common/convert.h"
 #include "core/common/cp932.h"
 #include "core/common/datetime.h"
+#include "core/common/utf8.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
 
@@ -266,7 +267,48 @@ qint16 handStateOf(QStringView line, const PassSetup &s)
     return line.mid(at + s.userLength + 2, 1) == u"-" ? -1 : 1;
 }
 
+// The two forms a log's lines come in.
+struct Cp932Form
+{
+    static void decodeAppend(QByteArrayView bytes, QString &out) { cp932::decodeAppend(bytes, out); }
+    // The bytes of text when it has a single CP932 form.
+    static std::optional<QByteArray> encode(const QString &text)
+    {
+        if (!cp932::encodesUniquely(text))
+            return std::nullopt;
+        return cp932::encode(text);
+    }
+    // The length of the character at p as the decoder takes it.
+    static int charLength(const uchar *p, const uchar *end) { return cp932::charLength(p, end); }
+    // A byte hit can start inside a character (a trail byte looks like text).
+    static constexpr bool hitsOnBoundaries = false;
+};
+
+struct Utf8Form
+{
+    static void decodeAppend(QByteArrayView bytes, QString &out)
+    {
+        out += QString::fromUtf8(bytes);
+    }
+    // A text has one UTF-8 form; U+FFFD is left to the decoded lines, as bytes
+    // that are no UTF-8 decode to it too.
+    static std::optional<QByteArray> encode(const QString &text)
+    {
+        if (text.contains(QChar::ReplacementCharacter))
+            return std::nullopt;
+        return text.toUtf8();
+    }
+    // 0 where no valid character starts at p.
+    static int charLength(const uchar *p, const uchar *end)
+    {
+        return utf8::sequenceLength(p, end);
+    }
+    // No character's bytes look like the start of another.
+    static constexpr bool hitsOnBoundaries = true;
+};
+
 // Plain: every line decoded, every rule on characters.
+template<typename Form>
 class PlainLines
 {
 public:
@@ -277,7 +319,7 @@ public:
     void setLine(QByteArrayView bytes)
     {
         m_text.truncate(0);
-        cp932::decodeAppend(bytes, m_text);
+        Form::decodeAppend(bytes, m_text);
     }
     const QString &text() { return m_text; }
     bool isHeader() const { return startsWithText(m_text, m_s.startLine); }
@@ -298,18 +340,17 @@ private:
     QString m_text;
 };
 
-// Fast: the rules on CP932 bytes.
+// Fast: the rules on the bytes of the log's form.
+template<typename Form>
 class FastLines
 {
 public:
-    // nullopt when some text has no single CP932 form.
+    // nullopt when some text has no single form in bytes.
     static std::optional<FastLines> create(const PassSetup &s)
     {
         FastLines f(s);
         auto enc = [](const QString &text, QByteArray &out) {
-            if (!cp932::encodesUniquely(text))
-                return false;
-            const std::optional<QByteArray> e = cp932::encode(text);
+            const std::optional<QByteArray> e = Form::encode(text);
             if (!e)
                 return false;
             out = *e;
@@ -325,10 +366,10 @@ public:
                 return std::nullopt;
         const char16_t winds[] = {u'東', u'南', u'西', u'北'};
         for (size_t i = 0; i < 4; ++i) {
-            const QByteArray w = cp932::encode(QStringView(&winds[i], 1)).value_or(QByteArray());
-            if (w.size() != 2)
+            const std::optional<QByteArray> w = Form::encode(QString(QChar(winds[i])));
+            if (!w || w->isEmpty())
                 return std::nullopt;
-            f.m_winds[i] = {uchar(w[0]), uchar(w[1])};
+            f.m_winds[i] = *w;
         }
         return f;
     }
@@ -344,7 +385,7 @@ public:
     {
         if (!m_decoded) {
             m_text.truncate(0);
-            cp932::decodeAppend(QByteArrayView(m_begin, m_end - m_begin), m_text);
+            Form::decodeAppend(QByteArrayView(m_begin, m_end - m_begin), m_text);
             m_decoded = true;
         }
         return m_text;
@@ -365,10 +406,9 @@ public:
         // A space byte is always a character of its own, and no wind
         // character ends in one: the trailing spaces need not be cut.
         const uchar *b = trimmedBegin();
-        if (m_end - b < 2)
-            return false;
-        for (const auto &w : m_winds)
-            if (b[0] == w[0] && b[1] == w[1])
+        for (const QByteArray &w : m_winds)
+            if (m_end - b >= w.size()
+                && sameBytes(b, reinterpret_cast<const uchar *>(w.constData()), w.size()))
                 return true;
         return false;
     }
@@ -379,7 +419,12 @@ public:
         const uchar *b = trimmedBegin();
         if (b == m_end)
             return false;
-        const uchar *p = b + cp932::charLength(b, m_end);
+        const int first = Form::charLength(b, m_end);
+        // Bytes that are no character: how many of them the decoder takes
+        // for one is its own affair, so the decoded line decides.
+        if (first == 0)
+            return resultOf(text(), m_s, out);
+        const uchar *p = b + first;
         const qsizetype n = m_result.size();
         if (m_end - p <= n
             || !sameBytes(p, reinterpret_cast<const uchar *>(m_result.constData()), n))
@@ -401,13 +446,15 @@ public:
         const QByteArray &n = m_needles[needle];
         if (n.isEmpty())
             return m_begin != m_end;
+        if constexpr (Form::hitsOnBoundaries)
+            return find(m_begin, n) != nullptr;
         const uchar *walk = m_begin;
         for (const uchar *from = m_begin;;) {
             const uchar *hit = find(from, n);
             if (!hit)
                 return false;
             while (walk < hit)
-                walk += cp932::charLength(walk, m_end);
+                walk += Form::charLength(walk, m_end);
             if (walk == hit)
                 return true;
             from = hit + 1;
@@ -460,7 +507,7 @@ private:
     const PassSetup &m_s;
     QByteArray m_startLine, m_finishLine, m_rLine, m_hand, m_result, m_rating;
     QList<QByteArray> m_needles;
-    std::array<std::array<uchar, 2>, 4> m_winds{};
+    std::array<QByteArray, 4> m_winds;
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
     QString m_text;
@@ -558,7 +605,90 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &
     results.closeRankRuns();
 }
 
+// The first bytes of the file, up to limit.
+QByteArray headOf(const QString &path, qsizetype limit, const CancelFlag *cancel)
+{
+    fileops::InputFile file(path);
+    QByteArray head(limit, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < limit) {
+        const qint64 n = file.read(head.data() + got, limit - got, cancel);
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    head.truncate(got);
+    return head;
+}
+
+// The pass in the form of the log's lines, by its two ways of comparing.
+template<typename Form>
+void runIn(LineReader &reader, const PassSetup &setup, ScorePassMode mode, CalcResults &results,
+           const PassHooks &hooks, qint32 &lineCount, ScorePassMode &used)
+{
+    std::optional<FastLines<Form>> fast =
+        mode != ScorePassMode::Plain ? FastLines<Form>::create(setup) : std::nullopt;
+    if (fast) {
+        used = ScorePassMode::Fast;
+        runPass(reader, setup, *fast, results, hooks, lineCount);
+    } else {
+        used = ScorePassMode::Plain;
+        PlainLines<Form> plain(setup);
+        runPass(reader, setup, plain, results, hooks, lineCount);
+    }
+}
+
 } // namespace
+
+LogForm detectLogForm(const QString &path, const TableInfo &tables, const CancelFlag *cancel)
+{
+    QByteArray head = headOf(path, qsizetype(64) << 10, cancel);
+    if (head.startsWith("\xFF\xFE"))
+        return {ByteForm::Utf16LE, true};
+    if (head.startsWith("\xFE\xFF"))
+        return {ByteForm::Utf16BE, true};
+    LogForm form;
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        form.bytes = ByteForm::AfterUtf8Bom;
+        head.remove(0, 3);
+    }
+    // The texts of a game header whose bytes differ between the two forms.
+    QList<QByteArray> utf8Texts, cp932Texts;
+    QStringList texts{QStringLiteral("開始")};
+    for (int group = 1; group <= 2; ++group)
+        for (const TableEntry &e : tables.recognition(group))
+            texts << e.tableString();
+    for (const QString &text : texts) {
+        const QByteArray u = text.toUtf8();
+        const std::optional<QByteArray> c = cp932::encode(text);
+        if (!text.isEmpty() && (!c || *c != u)) {
+            utf8Texts << u;
+            if (c)
+                cp932Texts << *c;
+        }
+    }
+    // The first game header says which form the log is in.
+    const QByteArray markerUtf8 = tables.startLine().toUtf8();
+    const QByteArray markerCp932 = cp932::encodeLossy(tables.startLine());
+    for (QByteArrayView rest(head); !rest.isEmpty();) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n')
+            ++end;
+        const QByteArrayView line = rest.first(end);
+        rest = rest.sliced(qMin(end + 1, rest.size()));
+        if (!line.startsWith(markerUtf8) && !line.startsWith(markerCp932))
+            continue;
+        for (const QByteArray &t : std::as_const(utf8Texts))
+            if (line.contains(t)) {
+                form.utf8 = true;
+                return form;
+            }
+        for (const QByteArray &t : std::as_const(cp932Texts))
+            if (line.contains(t))
+                return form;
+    }
+    return form;
+}
 
 PassSettings PassSettings::from(const Settings &settings)
 {
@@ -589,7 +719,11 @@ bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
 qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
 {
     try {
-        const qint64 n = countLines(path, cancel);
+        const QByteArray mark = headOf(path, 2, cancel);
+        const ByteForm form = mark == "\xFF\xFE"   ? ByteForm::Utf16LE
+                              : mark == "\xFE\xFF" ? ByteForm::Utf16BE
+                                                    : ByteForm::AsIs;
+        const qint64 n = countLines(path, cancel, form);
         if (n > std::numeric_limits<qint32>::max())
             return 0;
         return qint32(n);
@@ -607,20 +741,17 @@ bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
 {
     qint32 lineCount = 0;
     try {
+        const LogForm form = m_form ? *m_form : detectLogForm(m_settings.scoreFile, m_tables,
+                                                              hooks.cancel);
         LineReader reader(m_settings.scoreFile, 1 << 20, LineReader::DefaultMaxLineLength,
-                          hooks.cancel);
+                          hooks.cancel, form.bytes);
+        m_formUsed = form;
         results.clear();
         const PassSetup setup = PassSetup::from(m_settings, m_tables);
-        std::optional<FastLines> fast =
-            m_mode != ScorePassMode::Plain ? FastLines::create(setup) : std::nullopt;
-        if (fast) {
-            m_modeUsed = ScorePassMode::Fast;
-            runPass(reader, setup, *fast, results, hooks, lineCount);
-        } else {
-            m_modeUsed = ScorePassMode::Plain;
-            PlainLines plain(setup);
-            runPass(reader, setup, plain, results, hooks, lineCount);
-        }
+        if (form.utf8)
+            runIn<Utf8Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed);
+        else
+            runIn<Cp932Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed);
         return true;
     } catch (const Error &e) {
         if (hooks.reportError)

@@ -2,6 +2,7 @@
 
 #include "core/common/error.h"
 #include "core/common/fileops.h"
+#include "core/common/textfile.h"
 
 #include <QDate>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <QTime>
 
 #include <functional>
+#include <optional>
 
 namespace norva {
 
@@ -51,6 +53,23 @@ struct PassHooks
 // it searches for has exactly one CP932 form.
 enum class ScorePassMode { Auto, Fast, Plain };
 
+// How a score log is written: the form its bytes take as lines, and whether
+// those lines are UTF-8 (else CP932).
+struct LogForm
+{
+    ByteForm bytes = ByteForm::AsIs;
+    bool utf8 = false;
+    friend bool operator==(const LogForm &, const LogForm &) = default;
+};
+
+// Decides once per file how the score log at path is written: a UTF-16
+// byte-order mark means UTF-16; otherwise a UTF-8 mark is passed over, and
+// the first game header (a line that begins with StartLine) tells UTF-8 from
+// CP932 by the form of the texts it holds ("開始", the table kinds of tables);
+// CP932 where neither form is found. Raises as reading the file does.
+LogForm detectLogForm(const QString &path, const TableInfo &tables,
+                      const CancelFlag *cancel = nullptr);
+
 // One read of the score log that picks the user's games and fills the results.
 class ScorePass
 {
@@ -60,6 +79,11 @@ public:
     void setMode(ScorePassMode mode) { m_mode = mode; }
     // The way the last run compared its lines (Fast or Plain).
     ScorePassMode modeUsed() const { return m_modeUsed; }
+    // Reads the log as written in form instead of deciding it (a log that
+    // is known to be UTF-8, say).
+    void setForm(LogForm form) { m_form = form; }
+    // The form the last run read the log in.
+    LogForm formUsed() const { return m_formUsed; }
 
     // Clears results and reads the score log once, read-only, into them. True
     // on success; on any failure reportError is called and the result is
@@ -71,6 +95,8 @@ private:
     const TableInfo &m_tables;
     ScorePassMode m_mode = ScorePassMode::Auto;
     ScorePassMode m_modeUsed = ScorePassMode::Plain;
+    std::optional<LogForm> m_form;
+    LogForm m_formUsed;
 };
 
 // The game header test: true when the game of this header line (which begins
@@ -86,7 +112,8 @@ bool checkGameHeader(QStringView line, const PassSettings &settings, const Table
 // name ends with the user's is not taken for the user.
 bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName);
 
-// The lines of the score log at path (0 on any failure, also when cancel is set).
+// The lines of the score log at path, in whatever form it is written (0 on any
+// failure, also when cancel is set).
 qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel = nullptr);
 
 } // namespace norva

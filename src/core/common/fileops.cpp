@@ -1,6 +1,7 @@
 #include "core/common/fileops.h"
 
 #include "core/common/error.h"
+#include "core/common/utf8.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -49,42 +50,6 @@ bool hasAttributes(const QString &path, qint32 mask)
 
 namespace {
 
-// The length of the valid UTF-8 sequence at p (1..4), or 0.
-int utf8Length(const uchar *p, const uchar *end)
-{
-    const uchar b = p[0];
-    if (b < 0x80)
-        return 1;
-    int n = 0;
-    char32_t min = 0;
-    char32_t cp = 0;
-    if ((b & 0xE0) == 0xC0) {
-        n = 2;
-        min = 0x80;
-        cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        n = 3;
-        min = 0x800;
-        cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        n = 4;
-        min = 0x10000;
-        cp = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (end - p < n)
-        return 0;
-    for (int i = 1; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
-
 bool isEscapedByte(char16_t c)
 {
     return c >= 0xDC80 && c <= 0xDCFF;
@@ -99,7 +64,7 @@ QString decodeName(QByteArrayView native)
     const auto *p = reinterpret_cast<const uchar *>(native.data());
     const uchar *const end = p + native.size();
     while (p < end) {
-        const int n = utf8Length(p, end);
+        const int n = utf8::sequenceLength(p, end);
         if (n == 0) {
             out += QChar(char16_t(0xDC00 | *p));
             ++p;

@@ -3,6 +3,8 @@
 #include "core/common/cp932.h"
 #include "core/common/error.h"
 
+#include <QStringDecoder>
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -82,12 +84,26 @@ std::function<bool()> &writeFailureHook()
 
 } // namespace
 
+struct LineReader::Utf16
+{
+    explicit Utf16(QStringConverter::Encoding encoding)
+        : decoder(encoding)
+    {}
+    QStringDecoder decoder;
+    QByteArray pending;
+    qsizetype taken = 0;
+};
+
 LineReader::LineReader(const QString &path, qsizetype bufferSize, qsizetype maxLineLength,
-                       const CancelFlag *cancel)
+                       const CancelFlag *cancel, ByteForm form)
     : m_file(path)
     , m_maxLine(qMax<qsizetype>(maxLineLength, 14))
     , m_cancel(cancel)
+    , m_form(form)
 {
+    if (form == ByteForm::Utf16LE || form == ByteForm::Utf16BE)
+        m_utf16 = std::make_unique<Utf16>(form == ByteForm::Utf16LE ? QStringConverter::Utf16LE
+                                                                    : QStringConverter::Utf16BE);
     // A small file gets a small buffer (one more byte tells the end at once);
     // should the file grow while it is read, the buffer grows with its lines.
     const qint64 wanted = qMin<qint64>(bufferSize, m_file.size() + 1);
@@ -111,13 +127,49 @@ bool LineReader::fill()
             raise(ErrorKind::LineTooLong);
         m_buf.resize(qMin(m_buf.size() * 2, bufferLimit()));
     }
-    const qint64 n = m_file.read(m_buf.data() + m_end, m_buf.size() - m_end, m_cancel);
+    const qint64 n = readMore(m_buf.size() - m_end);
     if (n == 0) {
         m_eof = true;
         return false;
     }
     m_end += qsizetype(n);
     return true;
+}
+
+qint64 LineReader::readMore(qint64 room)
+{
+    char *to = m_buf.data() + m_end;
+    if (!m_utf16) {
+        qint64 n = m_file.read(to, room, m_cancel);
+        if (m_atStart && n > 0) {
+            m_atStart = false;
+            // The mark is no part of the first line.
+            if (m_form == ByteForm::AfterUtf8Bom && n >= 3
+                && QByteArrayView(to, 3) == QByteArrayView("\xEF\xBB\xBF")) {
+                std::memmove(to, to + 3, size_t(n - 3));
+                n -= 3;
+                if (n == 0)
+                    return readMore(room);
+            }
+        }
+        return n;
+    }
+    Utf16 &u = *m_utf16;
+    while (u.taken == u.pending.size()) {
+        QByteArray raw(qsizetype(256) << 10, Qt::Uninitialized);
+        const qint64 n = m_file.read(raw.data(), raw.size(), m_cancel);
+        if (n == 0)
+            return 0;
+        raw.truncate(qsizetype(n));
+        // The decoder keeps a character cut between two reads for the next,
+        // and drops the byte-order mark at the start.
+        u.pending = QString(u.decoder(raw)).toUtf8();
+        u.taken = 0;
+    }
+    const qint64 n = qMin<qint64>(room, u.pending.size() - u.taken);
+    std::memcpy(to, u.pending.constData() + u.taken, size_t(n));
+    u.taken += qsizetype(n);
+    return n;
 }
 
 bool LineReader::next(QByteArrayView &line)
@@ -151,8 +203,17 @@ bool LineReader::next(QByteArrayView &line)
     }
 }
 
-qint64 countLines(const QString &path, const CancelFlag *cancel)
+qint64 countLines(const QString &path, const CancelFlag *cancel, ByteForm form)
 {
+    if (form == ByteForm::Utf16LE || form == ByteForm::Utf16BE) {
+        // A line end's byte may be half of another character here.
+        LineReader reader(path, 1 << 20, LineReader::DefaultMaxLineLength, cancel, form);
+        qint64 lines = 0;
+        QByteArrayView line;
+        while (reader.next(line))
+            ++lines;
+        return lines;
+    }
     // Every CR ends a line (alone or as the start of CR LF), and so does every LF
     // that does not follow a CR; a last line without a line end counts too.
     fileops::InputFile file(path);

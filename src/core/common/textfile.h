@@ -12,6 +12,11 @@
 
 namespace norva {
 
+// How a file's bytes become the bytes of its lines: as they are; as they are
+// after a UTF-8 byte-order mark (when the file starts with one); or UTF-16,
+// little- or big-endian, after its byte-order mark, turned into UTF-8.
+enum class ByteForm { AsIs, AfterUtf8Bom, Utf16LE, Utf16BE };
+
 // Reads a text file line by line with a fixed-size buffer. A line ends at
 // CR LF, LF or a lone CR; the last line needs no line end. Lines are handed out
 // as views into the buffer, valid until the next call. Memory grows only with
@@ -28,7 +33,7 @@ public:
     // the reading with Cancelled.
     explicit LineReader(const QString &path, qsizetype bufferSize = 1 << 20,
                         qsizetype maxLineLength = DefaultMaxLineLength,
-                        const CancelFlag *cancel = nullptr);
+                        const CancelFlag *cancel = nullptr, ByteForm form = ByteForm::AsIs);
     ~LineReader();
     LineReader(const LineReader &) = delete;
     LineReader &operator=(const LineReader &) = delete;
@@ -40,6 +45,8 @@ public:
 
 private:
     bool fill();
+    // Reads more of the file into m_buf from m_end on, in the file's form.
+    qint64 readMore(qint64 room);
     // Room for the longest line and its CR LF.
     qsizetype bufferLimit() const { return m_maxLine + 2; }
 
@@ -47,14 +54,20 @@ private:
     QByteArray m_buf;
     qsizetype m_maxLine;
     const CancelFlag *m_cancel;
+    ByteForm m_form;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     bool m_eof = false;
+    bool m_atStart = true;
+    // UTF-16: converted bytes not yet in the buffer, and the converter.
+    struct Utf16;
+    std::unique_ptr<Utf16> m_utf16;
 };
 
-// Counts the lines of a file as LineReader would hand them out, by a byte scan.
-// Raises as LineReader does.
-qint64 countLines(const QString &path, const CancelFlag *cancel = nullptr);
+// Counts the lines of a file as LineReader would hand them out (a byte scan
+// unless the file is UTF-16). Raises as LineReader does.
+qint64 countLines(const QString &path, const CancelFlag *cancel = nullptr,
+                  ByteForm form = ByteForm::AsIs);
 
 // Reads a whole CP932 text file into lines (for the small files the program
 // owns). Raises as LineReader does.

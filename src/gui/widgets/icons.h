@@ -5,8 +5,8 @@
 
 namespace norva {
 
-// The toolbar's button images, drawn by the program itself, by button key. An
-// unknown key gives an empty icon.
+// The toolbar's button images by button key. An unknown key gives an empty
+// icon.
 QIcon toolbarIcon(const QString &key);
 
 // The program's own icon: the main window's and the about box's.
