@@ -7,6 +7,7 @@ packages=(
     fonts-ipafont-gothic
     clang libclang-rt-14-dev
     xvfb xauth poppler-utils
+    desktop-file-utils appstream  # the installed_files test validates the desktop entry and metainfo
 )
 missing=()
 for p in "${packages[@]}"; do
