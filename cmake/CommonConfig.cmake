@@ -30,6 +30,11 @@ if(NORVA_SANITIZE)
     target_link_options(norva_config INTERFACE -fsanitize=${NORVA_SANITIZE})
 endif()
 
+# The data folder of an installed norva as seen from its executable's folder,
+# so that an installed tree can be moved as a whole.
+include(GNUInstallDirs)
+file(RELATIVE_PATH NORVA_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+    ${CMAKE_INSTALL_FULL_DATADIR}/${PROJECT_NAME})
 configure_file(${PROJECT_SOURCE_DIR}/cmake/norva_version.h.in
     ${PROJECT_BINARY_DIR}/generated/norva_version.h @ONLY)
 target_include_directories(norva_config INTERFACE ${PROJECT_BINARY_DIR}/generated)

@@ -28,8 +28,10 @@ QString helpText()
         "使い方: norva-calc [オプション]\n"
         "\n"
         "スコアファイルから指定したユーザーの成績を集計し、試合結果を標準出力に書きます。\n"
-        "設定 (norva.ini) と計算情報 (norva.dat) は、指定がなければ norva-calc と同じ\n"
-        "フォルダーのものを読みます。設定ファイルを書き換えることはありません。\n"
+        "設定 (norva.ini) と計算情報 (norva.dat) は、指定がなければ norva と同じものを\n"
+        "読みます: norva-calc と同じフォルダーに norva.dat があればそのフォルダーのもの、\n"
+        "なければ ~/.config/norva/ ($XDG_CONFIG_HOME/norva/) のもの (計算情報はそこに\n"
+        "なければインストール先のもの)。設定ファイルを書き換えることはありません。\n"
         "\n"
         "オプション:\n"
         "  --ini FILE     設定ファイル (norva.ini の代わり)\n"
@@ -38,6 +40,7 @@ QString helpText()
         "  --user NAME    ユーザー名 (設定の UserName の代わり)\n"
         "  --report FILE  試合結果保存と同じ形式 (Shift_JIS、CR LF) のファイルを書きます。\n"
         "                 このときは --json がなければ標準出力に何も書きません。\n"
+        "  --all-dates    計算日付を指定しません (設定の SpecifyDate の代わり)。\n"
         "  --json         集計結果を JSON で標準出力に書きます。\n"
         "  -h, --help     この説明を表示します。\n"
         "  -v, --version  バージョンを表示します。\n"
@@ -195,9 +198,10 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("NAME"));
     const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption json(QStringLiteral("json"), QString());
+    const QCommandLineOption allDates(QStringLiteral("all-dates"), QString());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    p.addOptions({ini, dat, log, user, report, json, help, version});
+    p.addOptions({ini, dat, log, user, allDates, report, json, help, version});
     auto usage = [&](const QString &text) {
         err << text << QStringLiteral("\n詳しくは norva-calc --help を見てください。\n");
         err.flush();
@@ -257,6 +261,8 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
             settings.setValue(Settings::ScoreFile, fileops::absolutePath(p.value(log)));
         if (p.isSet(user))
             settings.setValue(Settings::UserName, trimSpaces(p.value(user)).toString());
+        if (p.isSet(allDates))
+            settings.setValue(Settings::SpecifyDate, false);
     } catch (const Error &e) {
         return fail(e.description(), UsageError);
     }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
@@ -163,32 +164,46 @@ private slots:
     void helpContents_data()
     {
         QTest::addColumn<QString>("manual"); // "file", "folder" or "" for none
-        QTest::newRow("present") << u"file"_s;
-        QTest::newRow("missing") << QString();
-        QTest::newRow("a folder of that name") << u"folder"_s;
+        QTest::addColumn<bool>("viewer");    // the desktop has a viewer for it
+        QTest::newRow("present") << u"file"_s << true;
+        QTest::newRow("present, no viewer") << u"file"_s << false;
+        QTest::newRow("missing") << QString() << true;
+        QTest::newRow("a folder of that name") << u"folder"_s << true;
     }
     void helpContents()
     {
         QFETCH(QString, manual);
+        QFETCH(bool, viewer);
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         const QString path = dir.file(u"Readme.txt"_s);
         if (manual == u"file")
-            QVERIFY(testutil::writeAll(path, "manual\r\n"));
+            QVERIFY(testutil::writeAll(path, testutil::cp932Lines({u"説明書"_s, u"二行目"_s})));
         else if (manual == u"folder")
             QVERIFY(QDir(dir.path()).mkdir(u"Readme.txt"_s));
-        UrlCatcher viewer;
-        QDesktopServices::setUrlHandler(u"file"_s, &viewer, "open");
+        UrlCatcher catcher;
+        // The test platform has no viewer of its own.
+        if (viewer)
+            QDesktopServices::setUrlHandler(u"file"_s, &catcher, "open");
         QPointer<MainWindow> m = guiutil::start();
         msgbox::clearShownBoxes();
         m->menuAction(u"mnuHelpContents"_s)->trigger();
         QDesktopServices::unsetUrlHandler(u"file"_s);
 
+        auto *text = m->findChild<QPlainTextEdit *>(u"txtManual"_s);
         if (manual == u"file") {
-            QCOMPARE(viewer.urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+            QCOMPARE(catcher.urls, viewer ? QList<QUrl>{QUrl::fromLocalFile(path)} : QList<QUrl>{});
             QVERIFY(msgbox::shownBoxes().isEmpty());
+            // Without a viewer, the manual in a window of the program's own.
+            QCOMPARE(text != nullptr, !viewer);
+            if (text) {
+                QCOMPARE(text->toPlainText(), u"説明書\n二行目"_s);
+                QVERIFY(text->isReadOnly());
+                QVERIFY(text->window()->isVisible());
+            }
         } else {
-            QVERIFY(viewer.urls.isEmpty());
+            QVERIFY(!text);
+            QVERIFY(catcher.urls.isEmpty());
             QCOMPARE(msgbox::shownBoxes().size(), 1);
             const ShownBox box = msgbox::shownBoxes().first();
             QCOMPARE(box.icon, QMessageBox::Critical);

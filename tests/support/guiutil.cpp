@@ -33,7 +33,9 @@ bool startProgram(const QString &folder)
         std::make_unique<norva::Session>(!folder.isEmpty() ? norva::FileLocations::portable(folder)
                                          : dir             ? dir->locations()
                                                            : norva::FileLocations::ofProgram());
-    const bool started = norva::startProgram(*p.session, p.window, p.graphs);
+    norva::StartOptions options;
+    options.graphs = p.graphs;
+    const bool started = norva::startProgram(*p.session, p.window, options);
     if (p.window)
         p.window->setDialogRunner(p.dialogs);
     return started;

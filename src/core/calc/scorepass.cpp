@@ -270,7 +270,10 @@ qint16 handStateOf(QStringView line, const PassSetup &s)
 // The two forms a log's lines come in.
 struct Cp932Form
 {
-    static void decodeAppend(QByteArrayView bytes, QString &out) { cp932::decodeAppend(bytes, out); }
+    static void decodeAppend(QByteArrayView bytes, QString &out)
+    {
+        cp932::decodeAppend(bytes, out);
+    }
     // The bytes of text when it has a single CP932 form.
     static std::optional<QByteArray> encode(const QString &text)
     {
@@ -299,10 +302,7 @@ struct Utf8Form
         return text.toUtf8();
     }
     // 0 where no valid character starts at p.
-    static int charLength(const uchar *p, const uchar *end)
-    {
-        return utf8::sequenceLength(p, end);
-    }
+    static int charLength(const uchar *p, const uchar *end) { return utf8::sequenceLength(p, end); }
     // No character's bytes look like the start of another.
     static constexpr bool hitsOnBoundaries = true;
 };
@@ -722,7 +722,7 @@ qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
         const QByteArray mark = headOf(path, 2, cancel);
         const ByteForm form = mark == "\xFF\xFE"   ? ByteForm::Utf16LE
                               : mark == "\xFE\xFF" ? ByteForm::Utf16BE
-                                                    : ByteForm::AsIs;
+                                                   : ByteForm::AsIs;
         const qint64 n = countLines(path, cancel, form);
         if (n > std::numeric_limits<qint32>::max())
             return 0;
@@ -741,8 +741,8 @@ bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
 {
     qint32 lineCount = 0;
     try {
-        const LogForm form = m_form ? *m_form : detectLogForm(m_settings.scoreFile, m_tables,
-                                                              hooks.cancel);
+        const LogForm form =
+            m_form ? *m_form : detectLogForm(m_settings.scoreFile, m_tables, hooks.cancel);
         LineReader reader(m_settings.scoreFile, 1 << 20, LineReader::DefaultMaxLineLength,
                           hooks.cancel, form.bytes);
         m_formUsed = form;

@@ -30,11 +30,9 @@ public:
     // Reads the settings file over the defaults; false when it could not be
     // read to its end.
     bool loadSettings() { return m_settings.load(m_files.settingsFile); }
-    // Writes the settings file (Settings::save).
-    bool saveSettings(const RetryPrompt &prompt = {})
-    {
-        return m_settings.save(m_files.settingsFile, prompt);
-    }
+    // Writes the settings file (Settings::save), making its folder first
+    // where there is none yet (an installed program's first exit).
+    bool saveSettings(const RetryPrompt &prompt = {});
     // Reads the table definitions; false when they could not be read.
     bool loadTables() { return m_tables.load(m_files.tablesFile); }
 
@@ -45,11 +43,18 @@ public:
     // log, the settings and the table definitions.
     QStringList runFiles() const;
 
+    // Calculates path for this run only (a file the program was started
+    // with): the settings file keeps the score log it named before, unless
+    // the user chooses another one during the run.
+    void useScoreFileForThisRun(const QString &path);
+
 private:
     FileLocations m_files;
     Settings m_settings;
     TableInfo m_tables;
     CalcResults m_results;
+    QString m_runScoreFile;
+    QString m_storedScoreFile;
 };
 
 } // namespace norva

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace norva {
 
@@ -40,9 +41,31 @@ FileLocations FileLocations::portable(const QString &dir)
     return f;
 }
 
+FileLocations FileLocations::installed(const QString &dir, const QString &configHome,
+                                       const QString &home)
+{
+    const QString data = QDir::cleanPath(joinPath(dir, QStringLiteral(NORVA_DATA_FROM_BIN)));
+    const QString config = joinPath(configHome, productName());
+    FileLocations f;
+    f.isPortable = false;
+    f.programDir = dir;
+    f.settingsFile = joinPath(config, productName() + QStringLiteral(".ini"));
+    const QString ownTables = joinPath(config, productName() + QStringLiteral(".dat"));
+    f.tablesFile = QFileInfo::exists(ownTables)
+                       ? ownTables
+                       : joinPath(data, productName() + QStringLiteral(".dat"));
+    f.defaultScoreFile = joinPath(home, QStringLiteral("MjScore.txt"));
+    f.manualFile = joinPath(data, QStringLiteral("Readme.txt"));
+    return f;
+}
+
 FileLocations FileLocations::ofProgram()
 {
-    return portable(executableDir());
+    const QString dir = executableDir();
+    if (QFileInfo::exists(joinPath(dir, productName() + QStringLiteral(".dat"))))
+        return portable(dir);
+    return installed(dir, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                     QDir::homePath());
 }
 
 } // namespace norva

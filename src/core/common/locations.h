@@ -27,9 +27,20 @@ struct FileLocations
     // The manual that Help > 説明 opens.
     QString manualFile;
 
+    // Whether every file lives beside the executable.
+    bool isPortable = true;
+
     // Every file beside the executable in folder dir.
     static FileLocations portable(const QString &dir);
-    // The locations of the running program.
+    // An installed program in folder dir (the prefix's bin folder): the
+    // table definitions from configHome/norva/ if the user put them there,
+    // else from the prefix's data folder; the settings in configHome/norva/;
+    // the default score log in home. Nothing in the prefix is written.
+    static FileLocations installed(const QString &dir, const QString &configHome,
+                                   const QString &home);
+    // The locations of the running program: portable where the executable's
+    // folder holds the table definitions (a build folder, a copied folder),
+    // else installed with the user's folders ($XDG_CONFIG_HOME, $HOME).
     static FileLocations ofProgram();
 };
 

@@ -1,4 +1,5 @@
 #include "core/calc/session.h"
+#include "core/common/fileops.h"
 #include "gui/app/startup.h"
 #include "gui/windows/mainwindow.h"
 
@@ -16,9 +17,16 @@ int main(int argc, char *argv[])
     if (qtJapanese.load(QStringLiteral("qtbase_ja"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
+    // A file given on the command line (the desktop's "Open with") is the
+    // score log of this run.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << norva::fileops::decodeName(argv[i]);
+    norva::StartOptions options;
+    options.scoreFile = norva::scoreFileArgument(arguments);
     norva::Session session(norva::FileLocations::ofProgram());
     QPointer<norva::MainWindow> window;
-    if (!norva::startProgram(session, window)) {
+    if (!norva::startProgram(session, window, options)) {
         delete window.data();
         return 0;
     }

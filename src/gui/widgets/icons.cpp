@@ -23,8 +23,7 @@ QString iconFile(const QString &key)
     };
     for (const Entry &e : entries)
         if (key == QStringView(e.key))
-            return QStringLiteral(":/icons/") + QString::fromUtf16(e.file)
-                   + QStringLiteral(".svg");
+            return QStringLiteral(":/icons/") + QString::fromUtf16(e.file) + QStringLiteral(".svg");
     return {};
 }
 

@@ -20,7 +20,7 @@ QString versionText(int major, int minor, int build)
 
 QString copyrightText()
 {
-    return QStringLiteral("Copyright (C) 2026\nnorva developers\nAll rights reserved.");
+    return QStringLiteral("Copyright (C) 2026\nnorva 開発者\n無断で複製・転載することを禁じます。");
 }
 
 namespace {

@@ -16,6 +16,7 @@
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/aboutdialog.h"
 #include "gui/windows/graphwindow.h"
+#include "gui/windows/manualwindow.h"
 #include "gui/windows/optionsdialog.h"
 #include "gui/windows/rankwindow.h"
 #include "gui/windows/stagewindow.h"
@@ -320,7 +321,7 @@ void MainWindow::enableResultCommands(bool enabled)
 
 // ---------------------------------------------------------------- lifecycle
 
-void MainWindow::load()
+void MainWindow::load(bool calculateNow)
 {
     const Settings &settings = m_session.settings();
     const int mask = settings.visibleWindow();
@@ -328,7 +329,7 @@ void MainWindow::load()
     enableResultCommands(false);
     if (!settings.mainToolbar())
         toggleToolBar();
-    if (settings.autoCalc())
+    if (settings.autoCalc() || calculateNow)
         calculate();
     // The calculation settings window opens last and so ends up in front.
     if (mask & Settings::GraphWindowBit)
@@ -615,8 +616,15 @@ void MainWindow::showManual()
     const QString path = m_session.files().manualFile;
     const QFileInfo fi(path);
     if (fi.isFile() && !fi.isHidden()) {
-        // The viewer reports its own troubles; the program does not wait for it.
-        QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath()));
+        // The viewer reports its own troubles; the program does not wait for
+        // it. Where the desktop has none, the program shows the text itself.
+        if (QDesktopServices::openUrl(QUrl::fromLocalFile(fi.absoluteFilePath())))
+            return;
+        if (!m_manualWindow)
+            m_manualWindow = new ManualWindow(path, this);
+        m_manualWindow->show();
+        m_manualWindow->raise();
+        m_manualWindow->activateWindow();
         return;
     }
     showError(this, msg::helpFileNotFound() + msg::crlf() + path);

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 
 #include <memory>
 
@@ -70,10 +71,10 @@ public:
     // Save and Print, as menu items and toolbar buttons, together.
     void enableResultCommands(bool enabled);
 
-    // Runs once before the window is first shown: result commands off, toolbar
-    // as stored, the calculation when asked for, the child windows of the last
-    // session.
-    void load();
+    // Runs once, as the window is first shown: result commands off, toolbar
+    // as stored, the calculation when the settings or calculate ask for it,
+    // the child windows of the last session.
+    void load(bool calculate = false);
     // Records which child windows are open as VisibleWindow.
     void recordOpenWindows();
     // Stores the window's size (unless minimised or maximised) and writes the
@@ -156,6 +157,7 @@ private:
     QMap<QString, QAction *> m_toolbarButtons;
     TwipsSize m_twips;
     std::unique_ptr<QPrinter> m_printer;
+    QPointer<QWidget> m_manualWindow;
     QString m_lastSaveFolder;
     bool m_exited = false;
     bool m_closeRequested = false;
