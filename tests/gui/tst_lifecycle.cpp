@@ -324,8 +324,9 @@ private slots:
         form->show();
         QVERIFY(form->isOpen());
         QVERIFY(form->subWindow() && form->subWindow() != sub);
+        const QPointer<QMdiSubWindow> reopened = form->subWindow();
         QVERIFY(guiutil::finish(m));
-        QVERIFY(!form->isOpen());
+        QVERIFY(!reopened); // closed with the main window
     }
 
     void terminationSignalsCloseThroughTheExitPath_data()
