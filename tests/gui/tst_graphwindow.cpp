@@ -73,6 +73,24 @@ private slots:
     }
     void cleanup() { guiutil::setGraphSource(nullptr); }
 
+    void sharpOnDenseScreens()
+    {
+        // Also run at twice the scale (the test of that name in CTest): the
+        // picture holds the screen's pixels, its colours mix as on any screen.
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        QPointer<MainWindow> m = guiutil::start();
+        QVERIFY(m);
+        const GraphWindow &g = guiutil::mainWindow()->graphWindow();
+        const QWidget *pic = graphWindow()->findChild<QWidget *>(u"picGameRpt"_s);
+        const qreal ratio = pic->devicePixelRatioF();
+        QCOMPARE(ratio, qEnvironmentVariableIntValue("QT_SCALE_FACTOR") == 2 ? 2.0 : 1.0);
+        QTRY_COMPARE(g.picture().devicePixelRatio(), ratio);
+        QCOMPARE(g.picture().size(), pic->size() * ratio);
+        QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
+        QVERIFY(guiutil::finish(m));
+    }
+
     void firstStartOpensAtTheDefaultSizeWithEveryGraph()
     {
         testutil::ProgramDir dir;

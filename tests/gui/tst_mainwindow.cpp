@@ -358,6 +358,21 @@ private slots:
         }
     }
 
+    void windowsOpenWithinReach()
+    {
+        // A window out of reach comes back into the client area when the View
+        // menu asks for it, open or reopened.
+        m_main->showRankWindow();
+        QMdiSubWindow *rank = sub(u"frmRank"_s);
+        const QRect area = m_main->mdiArea()->viewport()->rect();
+        rank->move(area.right() + 500, area.bottom() + 500);
+        m_main->menuAction(u"mnuViewRank"_s)->trigger();
+        QVERIFY(area.contains(rank->geometry()));
+        rank->close();
+        m_main->toolbarButton(u"RankWindow"_s)->trigger();
+        QVERIFY(area.contains(m_main->rankWindow().subWindow()->geometry()));
+    }
+
     void cascade()
     {
         m_main->showRankWindow();

@@ -57,6 +57,7 @@ void ChildWindow::show()
             host->setActiveSubWindow(m_subWindow);
         m_subWindow->raise();
         m_subWindow->setFocus();
+        keepInView();
         return;
     }
     if (!host)
@@ -100,6 +101,20 @@ void ChildWindow::show()
     m_subWindow->show();
     host->setActiveSubWindow(m_subWindow);
     m_subWindow->raise();
+    keepInView();
+}
+
+void ChildWindow::keepInView()
+{
+    if (!m_subWindow || !m_area || m_subWindow->isMinimized() || m_subWindow->isMaximized())
+        return;
+    // As much of the window as fits, its title bar always.
+    const QRect area = m_area->viewport()->rect();
+    const QRect g = m_subWindow->geometry();
+    const int x = qBound(area.left(), g.left(), qMax(area.left(), area.right() + 1 - g.width()));
+    const int y = qBound(area.top(), g.top(), qMax(area.top(), area.bottom() + 1 - g.height()));
+    if (x != g.left() || y != g.top())
+        m_subWindow->move(x, y);
 }
 
 bool ChildWindow::unload()

@@ -36,7 +36,9 @@ public:
     bool isOpen() const { return m_loaded; }
 
     // Opens the window (onLoad, then shown in front) or, when it is open
-    // already, brings it to the front and gives it the focus. Never closes it.
+    // already, brings it to the front and gives it the focus. Either way the
+    // window ends up within the client area, as far as it fits. Never closes
+    // it.
     void show();
     // Closes the window when it is open (onUnload runs). True when closed.
     bool unload();
@@ -69,6 +71,7 @@ protected:
 
 private:
     friend class ChildWindowWidget;
+    void keepInView();
     void closing();
     void resized();
     void destroyed();

@@ -16,6 +16,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QtMath>
 
 #include <algorithm>
 #include <limits>
@@ -71,7 +72,10 @@ void GraphPicture::paintEvent(QPaintEvent *event)
     QPainter p(this);
     const QRect r = event->rect();
     p.fillRect(r, m_back);
-    p.drawImage(r.topLeft(), m_image, r);
+    // The picture holds as many pixels as the screen shows in its area.
+    const qreal ratio = m_image.devicePixelRatio();
+    p.drawImage(QRectF(r), m_image,
+                QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
 }
 
 // ------------------------------------------------------------------ window
@@ -238,7 +242,12 @@ void GraphWindow::drawOnce()
     if (!m_picture)
         return;
     const QSize size = m_picture->size().expandedTo(QSize(1, 1));
-    QImage fresh(size, QImage::Format_RGB32);
+    // Drawn at the screen's own scale, so that lines and labels stay sharp
+    // on a high-density screen; the drawing works in the window's units.
+    const qreal ratio = m_picture->devicePixelRatioF();
+    QImage fresh(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)),
+                 QImage::Format_RGB32);
+    fresh.setDevicePixelRatio(ratio);
     fresh.fill(qcolor(m_state.backColor));
     m_image = std::move(fresh);
     m_picture->setBackColor(qcolor(m_state.backColor));
