@@ -143,7 +143,7 @@ QList<qint32> snapshot()
     return all;
 }
 
-Outcome runPass(ScorePassMode mode)
+Outcome runPass(ScorePassMode mode, std::optional<LogForm> form = std::nullopt)
 {
     Outcome o;
     PassHooks hooks;
@@ -156,6 +156,8 @@ Outcome runPass(ScorePassMode mode)
     };
     ScorePass pass(PassSettings::from(settings()), g_session->tables());
     pass.setMode(mode);
+    if (form)
+        pass.setForm(*form);
     o.ok = pass.run(g_session->results(), hooks);
     g_lastMode = pass.modeUsed();
     o.values = snapshot();
@@ -215,10 +217,11 @@ QString recordInvariants()
 }
 
 // The lines of the file, through LineReader with a buffer of bufferSize.
-QList<QByteArray> readerLines(const QString &path, qsizetype bufferSize)
+QList<QByteArray> readerLines(const QString &path, qsizetype bufferSize,
+                              ByteForm form = ByteForm::AsIs)
 {
     QList<QByteArray> lines;
-    LineReader reader(path, bufferSize);
+    LineReader reader(path, bufferSize, LineReader::DefaultMaxLineLength, nullptr, form);
     QByteArrayView line;
     while (reader.next(line))
         lines << line.toByteArray();
@@ -238,11 +241,18 @@ QString checkLineReader(const QString &path)
             return QStringLiteral("countLines %1, line reader %2")
                 .arg(countLines(path))
                 .arg(small.size());
-        if (countScoreFileLines(path) != small.size())
-            return QStringLiteral("countScoreFileLines differs from the line reader");
         for (const QByteArray &l : small)
             if (l.contains('\r') || l.contains('\n'))
                 return QStringLiteral("a line holds a line end");
+        // In the log's own form (UTF-16 read as UTF-8, say) the same holds.
+        const ByteForm form = detectLogForm(path, g_session->tables()).bytes;
+        const QList<QByteArray> inForm = readerLines(path, 16, form);
+        if (inForm != readerLines(path, 1 << 20, form))
+            return QStringLiteral("the line reader's lines depend on its buffer size");
+        if (countScoreFileLines(path) != inForm.size())
+            return QStringLiteral("countScoreFileLines %1, line reader %2")
+                .arg(countScoreFileLines(path))
+                .arg(inForm.size());
     } catch (const Error &e) {
         return QStringLiteral("the line reader failed: ") + e.description();
     }
@@ -298,7 +308,28 @@ QString checkScorePass(QByteArrayView input)
         break;
     }
     case 3: {
-        const Outcome plain = runPass(ScorePassMode::Plain);
+        // The log in UTF-8: converted from CP932 it gives the same record as
+        // the original, on both paths; read as it is (bytes that are no
+        // UTF-8 too), both paths agree.
+        const Outcome plain = runPass(ScorePassMode::Plain, LogForm{ByteForm::AsIs, false});
+        const LogForm utf8{ByteForm::AsIs, true};
+        if (!writeFile(logPath(), cp932::decode(log).toUtf8()))
+            return QStringLiteral("cannot write the log");
+        const Outcome converted = runPass(ScorePassMode::Plain, utf8);
+        const Outcome convertedFast = runPass(ScorePassMode::Auto, utf8);
+        if (g_lastMode != ScorePassMode::Fast)
+            return QStringLiteral("the UTF-8 byte path did not run");
+        if (!(plain == converted) || !(plain == convertedFast))
+            return QStringLiteral("the log in UTF-8 gives another record\ncp932: ")
+                   + describe(plain) + QStringLiteral("\nutf-8: ") + describe(converted)
+                   + QStringLiteral("\nutf-8 bytes: ") + describe(convertedFast);
+        if (!writeFile(logPath(), log))
+            return QStringLiteral("cannot write the log");
+        const Outcome raw = runPass(ScorePassMode::Plain, utf8);
+        const Outcome rawFast = runPass(ScorePassMode::Auto, utf8);
+        if (!(raw == rawFast))
+            return QStringLiteral("the two UTF-8 paths differ\nplain: ") + describe(raw)
+                   + QStringLiteral("\nfast:  ") + describe(rawFast);
         if (plain.ok)
             wrong = recordInvariants();
         break;

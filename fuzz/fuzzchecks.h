@@ -17,7 +17,8 @@ void setWorkFolder(const QString &dir);
 
 // The score log pass. The first byte chooses the settings that change the way
 // through the pass (comparison path, date filter and range, CheckLine, table
-// kinds); the rest is the log. Where both paths run, their results must agree.
+// kinds); the rest is the log. Where both paths run, their results must agree;
+// the log converted to UTF-8 must give the record of its CP932 original.
 QString checkScorePass(QByteArrayView input);
 
 // The settings file: read, write, read again; the values and the written file

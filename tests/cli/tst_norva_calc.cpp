@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -217,6 +218,42 @@ private slots:
         for (const char *series : {"ScoreSeries", "RankSeries", "RatingSeries", "ScoreSumSeries"})
             QCOMPARE(list(series).size(), 288);
         QCOMPARE(list("ScoreSumSeries").last(), 290);
+    }
+
+    void anyEncodingOfTheLog_data()
+    {
+        QTest::addColumn<QByteArray>("log");
+        const QByteArray cp932 =
+            testutil::readAll(QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"));
+        const QString text = cp932::decode(cp932);
+        auto utf16 = [&](QStringConverter::Encoding e) {
+            QStringEncoder encoder(e, QStringConverter::Flag::WriteBom);
+            return QByteArray(encoder(text));
+        };
+        QTest::newRow("UTF-8") << text.toUtf8();
+        QTest::newRow("UTF-8 with a byte-order mark") << "\xEF\xBB\xBF" + text.toUtf8();
+        QTest::newRow("UTF-16 LE") << utf16(QStringConverter::Utf16LE);
+        QTest::newRow("UTF-16 BE") << utf16(QStringConverter::Utf16BE);
+        QTest::newRow("CP932 with a stray byte-order mark") << "\xEF\xBB\xBF" + cp932;
+    }
+    void anyEncodingOfTheLog()
+    {
+        // The sample converted gives exactly the record of its CP932 original.
+        QFETCH(QByteArray, log);
+        const QString path = scratchFile(QStringLiteral("converted.txt"));
+        QVERIFY(testutil::writeAll(path, log));
+        QStringList args{QStringLiteral("--ini"),
+                         QStringLiteral(NORVA_SOURCE_DATA "/sample-settings.ini"),
+                         QStringLiteral("--dat"), QStringLiteral(NORVA_SOURCE_DATA "/norva.dat"),
+                         QStringLiteral("--json")};
+        const Run original =
+            runNorvaCalc(args
+                         + QStringList{QStringLiteral("--log"),
+                                       QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt")});
+        QCOMPARE(original.code, 0);
+        const Run converted = runNorvaCalc(args + QStringList{QStringLiteral("--log"), path});
+        QCOMPARE(converted.err, QString());
+        QCOMPARE(converted.out, original.out);
     }
 
     void failures_data()

@@ -74,8 +74,7 @@ void GraphPicture::paintEvent(QPaintEvent *event)
     p.fillRect(r, m_back);
     // The picture holds as many pixels as the screen shows in its area.
     const qreal ratio = m_image.devicePixelRatio();
-    p.drawImage(QRectF(r), m_image,
-                QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
+    p.drawImage(QRectF(r), m_image, QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio));
 }
 
 // ------------------------------------------------------------------ window
