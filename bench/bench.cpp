@@ -6,6 +6,7 @@
 #include "core/calc/calcresults.h"
 #include "core/calc/scorepass.h"
 #include "core/calc/session.h"
+#include "core/common/cp932.h"
 #include "core/common/error.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
@@ -59,6 +60,12 @@ void print(const char *what, Timing t, double bytes, double lines, double floor)
                 "(median %.1f ms)\n",
                 what, t.best * 1e3, bytes / t.best / 1e6, lines / t.best / 1e6, t.best / floor,
                 t.median * 1e3);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -161,6 +168,31 @@ int main(int argc, char *argv[])
     const bool same = results.value(calc::GameCount).toInt() == games
                       && results.value(calc::HandCount).toInt() == hands;
 
+    // The memory of the passes, before the conversion below holds the log.
+    struct rusage ru;
+    ::getrusage(RUSAGE_SELF, &ru);
+    const double passMemory = double(ru.ru_maxrss) / 1024.0;
+
+    // The same log converted to UTF-8, on its byte path.
+    const QString utf8Path = tmp.filePath(QStringLiteral("MjScore-utf8.txt"));
+    {
+        QFile f(utf8Path);
+        if (!f.open(QIODevice::WriteOnly)
+            || f.write(cp932::decode(readAll(path)).toUtf8()) < 0) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(utf8Path));
+            return 1;
+        }
+    }
+    const double utf8Bytes = double(QFileInfo(utf8Path).size());
+    readPlain(utf8Path);
+    PassSettings utf8Settings = PassSettings::from(settings);
+    utf8Settings.scoreFile = utf8Path;
+    ScorePass utf8Pass(utf8Settings, session.tables());
+    const Timing utf8 = timeIt(runs, [&] { ok = utf8Pass.run(results, hooks) && ok; });
+    const bool utf8Same = utf8Pass.formUsed().utf8 && utf8Pass.modeUsed() == ScorePassMode::Fast
+                          && results.value(calc::GameCount).toInt() == games
+                          && results.value(calc::HandCount).toInt() == hands;
+
     std::printf("\n");
     print("plain read (read 1 MiB)", floor, bytes, lines, floor.best);
     print("lines (LineReader)", lineRead, bytes, lines, floor.best);
@@ -168,12 +200,12 @@ int main(int argc, char *argv[])
     print(mode == ScorePassMode::Fast ? "ScorePass (bytes)" : "ScorePass (decoded)", fast, bytes,
           lines, floor.best);
     print("ScorePass (decoded)", plainPass, bytes, lines, floor.best);
-    std::printf("\n%s: %d games counted, %d hands, the decoded pass %s\n", ok ? "ok" : "FAILED",
-                games, hands, same ? "agrees" : "DISAGREES");
+    print("ScorePass (UTF-8 bytes)", utf8, utf8Bytes, lines, floor.best);
+    std::printf("\n%s: %d games counted, %d hands, the decoded pass %s, the UTF-8 log %s\n",
+                ok ? "ok" : "FAILED", games, hands, same ? "agrees" : "DISAGREES",
+                utf8Same ? "agrees" : "DISAGREES");
     if (!failure.isEmpty())
         std::printf("error: %s\n", qPrintable(failure));
-    struct rusage ru;
-    ::getrusage(RUSAGE_SELF, &ru);
-    std::printf("peak memory (ru_maxrss): %.1f MB\n", double(ru.ru_maxrss) / 1024.0);
-    return ok && same ? 0 : 1;
+    std::printf("peak memory of the passes (ru_maxrss): %.1f MB\n", passMemory);
+    return ok && same && utf8Same ? 0 : 1;
 }
