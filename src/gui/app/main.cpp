@@ -11,6 +11,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norva"));
+    // The window system finds the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.norva.Norva"));
     // The interface is Japanese whatever the system's language: Qt's own
     // dialogs (files, printer, colours) too, where Qt's translations exist.
     QTranslator qtJapanese;
