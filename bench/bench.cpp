@@ -3,6 +3,7 @@
 //
 //   norva-bench [--games N] [--runs N] [--keep DIR]
 
+#include "benchutil.h"
 #include "core/calc/calcresults.h"
 #include "core/calc/scorepass.h"
 #include "core/calc/session.h"
@@ -10,8 +11,6 @@
 #include "core/common/error.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
-#include "samplegen.h"
-#include "timing.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -94,23 +93,8 @@ int main(int argc, char *argv[])
     QTemporaryDir tmp;
     const QString path =
         p.isSet(keepOpt) ? p.value(keepOpt) : tmp.filePath(QStringLiteral("MjScore.txt"));
-    if (!QFileInfo::exists(path)) {
-        samplegen::Options o;
-        o.seed = 150;
-        o.games = p.value(gamesOpt).toInt();
-        o.days = 3650;
-        o.ownerShare = p.value(shareOpt).toDouble();
-        o.players = samplegen::defaultPlayers();
-        QFile f(path);
-        QElapsedTimer t;
-        t.start();
-        if (!f.open(QIODevice::WriteOnly) || !samplegen::writeLog(o, f)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
-        }
-        f.close();
-        std::printf("generated %d games in %.1f s\n", o.games, double(t.elapsed()) / 1e3);
-    }
+    if (!bench::makeLog(path, p.value(gamesOpt).toInt(), p.value(shareOpt).toDouble()))
+        return 1;
 
     FileLocations files = FileLocations::portable(tmp.path());
     files.tablesFile = QStringLiteral(NORVA_SOURCE_DATA "/norva.dat");
@@ -177,8 +161,7 @@ int main(int argc, char *argv[])
     const QString utf8Path = tmp.filePath(QStringLiteral("MjScore-utf8.txt"));
     {
         QFile f(utf8Path);
-        if (!f.open(QIODevice::WriteOnly)
-            || f.write(cp932::decode(readAll(path)).toUtf8()) < 0) {
+        if (!f.open(QIODevice::WriteOnly) || f.write(cp932::decode(readAll(path)).toUtf8()) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(utf8Path));
             return 1;
         }

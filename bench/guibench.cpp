@@ -8,6 +8,7 @@
 // Run it on the screen it is to be measured on (xvfb-run, or the offscreen
 // platform for the calculation alone).
 
+#include "benchutil.h"
 #include "cli/calccommand.h"
 #include "core/calc/calcresults.h"
 #include "core/calc/scorepass.h"
@@ -17,8 +18,6 @@
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/mainwindow.h"
 #include "gui/windows/statuswindow.h"
-#include "samplegen.h"
-#include "timing.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -79,18 +78,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString log = p.isSet(logOpt) ? QFileInfo(p.value(logOpt)).absoluteFilePath()
                                         : dir.filePath(QStringLiteral("MjScore.txt"));
-    if (!QFileInfo::exists(log)) {
-        samplegen::Options o;
-        o.seed = 150;
-        o.games = p.value(gamesOpt).toInt();
-        o.days = 3650;
-        o.players = samplegen::defaultPlayers();
-        QFile f(log);
-        if (!f.open(QIODevice::WriteOnly) || !samplegen::writeLog(o, f)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(log));
-            return 1;
-        }
-    }
+    if (!bench::makeLog(log, p.value(gamesOpt).toInt()))
+        return 1;
     // The program's folder: the bundled table definitions, settings naming
     // the log's owner, every window open, the default CheckLine.
     const FileLocations files = FileLocations::portable(dir.path());

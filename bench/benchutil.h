@@ -1,0 +1,68 @@
+#pragma once
+
+#include "samplegen.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+// The best and the median of runs timings, in seconds.
+struct Timing
+{
+    double best;
+    double median;
+};
+
+// The best and the median of timings (at least one).
+inline Timing summary(std::vector<double> s)
+{
+    std::sort(s.begin(), s.end());
+    return {s.front(), s[s.size() / 2]};
+}
+
+inline Timing timeIt(int runs, const std::function<void()> &f)
+{
+    std::vector<double> s;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        s.push_back(double(t.nsecsElapsed()) / 1e9);
+    }
+    return summary(std::move(s));
+}
+
+// Makes the benchmarks' log at path unless it is there: games games of the
+// sample's players over ten years, a share ownerShare of them with the owner,
+// always the same for the same figures. False, with a message, when it cannot
+// be written.
+inline bool makeLog(const QString &path, int games, double ownerShare = 1.0)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    norva::samplegen::Options o;
+    o.seed = 150;
+    o.games = games;
+    o.days = 3650;
+    o.ownerShare = ownerShare;
+    o.players = norva::samplegen::defaultPlayers();
+    QFile f(path);
+    QElapsedTimer t;
+    t.start();
+    if (!f.open(QIODevice::WriteOnly) || !norva::samplegen::writeLog(o, f)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("generated %d games in %.1f s\n", games, double(t.elapsed()) / 1e3);
+    return true;
+}
+
+} // namespace bench
