@@ -367,9 +367,11 @@ public:
         const char16_t winds[] = {u'東', u'南', u'西', u'北'};
         for (size_t i = 0; i < 4; ++i) {
             const std::optional<QByteArray> w = Form::encode(QString(QChar(winds[i])));
-            if (!w || w->isEmpty())
+            if (!w || w->size() < 2 || w->size() > 3)
                 return std::nullopt;
-            f.m_winds[i] = *w;
+            Wind &wind = f.m_winds[i];
+            wind.size = int(w->size());
+            std::memcpy(wind.bytes.data(), w->constData(), size_t(wind.size));
         }
         return f;
     }
@@ -406,9 +408,9 @@ public:
         // A space byte is always a character of its own, and no wind
         // character ends in one: the trailing spaces need not be cut.
         const uchar *b = trimmedBegin();
-        for (const QByteArray &w : m_winds)
-            if (m_end - b >= w.size()
-                && sameBytes(b, reinterpret_cast<const uchar *>(w.constData()), w.size()))
+        for (const Wind &w : m_winds)
+            if (m_end - b >= w.size && b[0] == w.bytes[0] && b[1] == w.bytes[1]
+                && (w.size == 2 || b[2] == w.bytes[2]))
                 return true;
         return false;
     }
@@ -507,7 +509,13 @@ private:
     const PassSetup &m_s;
     QByteArray m_startLine, m_finishLine, m_rLine, m_hand, m_result, m_rating;
     QList<QByteArray> m_needles;
-    std::array<QByteArray, 4> m_winds;
+    // The four winds' characters, two bytes in CP932, three in UTF-8.
+    struct Wind
+    {
+        std::array<uchar, 3> bytes{};
+        int size = 0;
+    };
+    std::array<Wind, 4> m_winds;
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
     QString m_text;
