@@ -281,7 +281,7 @@ private slots:
         QVERIFY(!QFile::exists(dir.file(u"norva.ini"_s)));
     }
 
-    void childWindowsAsDesigned_data()
+    void childWindowsLayout_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
@@ -292,7 +292,7 @@ private slots:
         QTest::newRow("win") << u"frmWin"_s << u"役"_s << QSize(4665, 3045);
         QTest::newRow("graph") << u"frmGraph"_s << u"グラフ表示"_s << QSize(5205, 3200);
     }
-    void childWindowsAsDesigned()
+    void childWindowsLayout()
     {
         QFETCH(QString, name);
         QFETCH(QString, caption);

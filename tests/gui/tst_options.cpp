@@ -78,7 +78,7 @@ private slots:
         m_chosen = QColor();
     }
 
-    void dialogAsDesigned()
+    void dialogLayout()
     {
         testutil::ProgramDir dir;
         prepare(dir, {u"VisibleWindow=0"_s, u"GraphRank=001002003"_s, u"AutoCalc=True"_s});

@@ -324,7 +324,7 @@ private slots:
         QCOMPARE(guiutil::mainWindow()->rankWindow().outerHeight(), 3060);
     }
 
-    void labelsAsDesigned_data()
+    void labelsLayout_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("twips"); // left, top, width and the 255 height
@@ -349,7 +349,7 @@ private slots:
         row(u"lblWinValueTitle(5)"_s, 3120, 1320, 1215, false);
         row(u"lblWinValue(7)"_s, 1680, 2160, 1215, true);
     }
-    void labelsAsDesigned()
+    void labelsLayout()
     {
         QFETCH(QString, name);
         QFETCH(QRect, twips);

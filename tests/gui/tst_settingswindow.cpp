@@ -102,7 +102,7 @@ private slots:
         m_dir.reset();
     }
 
-    void controlsAsDesigned()
+    void controlsLayout()
     {
         startWith({});
         QWidget *form = guiutil::mainWindow()->userWindow().client();
@@ -398,8 +398,8 @@ private slots:
             tables << u"TableInfo1=%1,卓%1"_s.arg(i);
         startWith({}, tables);
         auto *box = control<QComboBox>(u"cmbTableInfo(1)"_s);
-        // A style whose lists drop down below the box, as on the desktop the
-        // program was designed for (others lay the whole list over the box).
+        // A style whose lists drop down below the box, as on Windows (others lay the whole list
+        // over the box).
         const std::unique_ptr<QStyle> style(QStyleFactory::create(u"Windows"_s));
         QVERIFY(style);
         QVERIFY(!style->styleHint(QStyle::SH_ComboBox_Popup));

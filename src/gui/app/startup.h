@@ -9,9 +9,9 @@ class GraphSource;
 class MainWindow;
 class Session;
 
-// The program's Japanese interface, whatever the system's language: the fonts
-// of the design found among the IPA fonts, Japanese dates and numbers in Qt's
-// dialogs.
+// The program's Japanese interface, whatever the system's language: the
+// forms' Windows fonts (ＭＳ ゴシック, ＭＳ Ｐゴシック) drawn with the IPA fonts,
+// Japanese dates and numbers in Qt's dialogs.
 void installJapaneseInterface();
 
 // What a start is told from outside.

@@ -28,7 +28,7 @@ public:
 
     // The object name of the child window ("frmRank").
     const QString &windowName() const { return m_windowName; }
-    // The window title as designed.
+    // The window's own title ("順位表示").
     const QString &caption() const { return m_caption; }
 
     // True from the start of onLoad until the end of onUnload. Asking

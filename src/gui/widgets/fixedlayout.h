@@ -60,9 +60,9 @@ enum class LabelStyle {
 QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style,
                  const QString &caption, int left, int top, int width, int height = 255);
 
-// Sets the text of a title label. A title whose text is wider than the label
-// was designed grows to the right until the text fits (it has no border, so
-// only the text shows); it never becomes narrower than designed.
+// Sets the text of a title label. A title whose text is wider than the label's
+// fixed width grows to the right until the text fits (it has no border, so
+// only the text shows); it never becomes narrower than that width.
 void setTitleText(QLabel *label, const QString &text);
 
 } // namespace norva

@@ -60,7 +60,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &AboutDialog::closeBox);
 
-    // Laid out in the twips of the design: icon at the left, texts beside it,
+    // Laid out in twips: icon at the left, texts beside it,
     // OK at the bottom right.
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(twipsToPixels(240), twipsToPixels(240), twipsToPixels(240),

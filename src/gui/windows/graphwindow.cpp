@@ -98,7 +98,7 @@ void GraphWindow::onLoad()
     if (QMdiSubWindow *sub = subWindow())
         sub->setWindowIcon(toolbarIcon(QStringLiteral("GraphWindow")));
 
-    // The controls as designed, each toggle ticked (its graph hidden).
+    // The picture and the five toggles, each ticked (its graph hidden).
     static const char16_t *const captions[5] = {u"得点(&P)", u"順位(&K)", u"翻別(&V)", u"Ｒ値(&E)",
                                                 u"合計(&T)"};
     QFont toggleFont(QStringLiteral("ＭＳ ゴシック"));
