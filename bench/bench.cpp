@@ -74,26 +74,19 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser p;
     p.addHelpOption();
-    const QCommandLineOption gamesOpt(QStringLiteral("games"), QStringLiteral("Games (30000)."),
-                                      QStringLiteral("N"), QStringLiteral("30000"));
-    const QCommandLineOption runsOpt(QStringLiteral("runs"), QStringLiteral("Timed runs (5)."),
-                                     QStringLiteral("N"), QStringLiteral("5"));
+    const bench::LogOptions logOpts;
     const QCommandLineOption shareOpt(QStringLiteral("owner-share"),
                                       QStringLiteral("Share of games with the user (1)."),
                                       QStringLiteral("X"), QStringLiteral("1"));
-    const QCommandLineOption keepOpt(QStringLiteral("log"),
-                                     QStringLiteral("Use (or create) this log file."),
-                                     QStringLiteral("FILE"));
     const QCommandLineOption passOnly(QStringLiteral("pass-only"),
                                       QStringLiteral("Time the pass alone (for a profiler)."));
-    p.addOptions({gamesOpt, runsOpt, shareOpt, keepOpt, passOnly});
+    p.addOptions({logOpts.games, logOpts.runs, shareOpt, logOpts.log, passOnly});
     p.process(app);
-    const int runs = std::max(1, p.value(runsOpt).toInt());
+    const int runs = logOpts.runCount(p);
 
     QTemporaryDir tmp;
-    const QString path =
-        p.isSet(keepOpt) ? p.value(keepOpt) : tmp.filePath(QStringLiteral("MjScore.txt"));
-    if (!bench::makeLog(path, p.value(gamesOpt).toInt(), p.value(shareOpt).toDouble()))
+    const QString path = logOpts.logPath(p, tmp.filePath(QStringLiteral("MjScore.txt")));
+    if (!bench::makeLog(path, logOpts.gameCount(p), p.value(shareOpt).toDouble()))
         return 1;
 
     FileLocations files = FileLocations::portable(tmp.path());

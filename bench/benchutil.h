@@ -2,6 +2,8 @@
 
 #include "samplegen.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +41,26 @@ inline Timing timeIt(int runs, const std::function<void()> &f)
     }
     return summary(std::move(s));
 }
+
+// The options every benchmark takes: the games of its log, the timed runs,
+// and a log file to use (or create) instead of a temporary one.
+struct LogOptions
+{
+    QCommandLineOption games{QStringLiteral("games"), QStringLiteral("Games (30000)."),
+                             QStringLiteral("N"), QStringLiteral("30000")};
+    QCommandLineOption runs{QStringLiteral("runs"), QStringLiteral("Timed runs (5)."),
+                            QStringLiteral("N"), QStringLiteral("5")};
+    QCommandLineOption log{QStringLiteral("log"), QStringLiteral("Use (or create) this log file."),
+                           QStringLiteral("FILE")};
+
+    int gameCount(const QCommandLineParser &p) const { return p.value(games).toInt(); }
+    int runCount(const QCommandLineParser &p) const { return std::max(1, p.value(runs).toInt()); }
+    // The log named by --log, else fallback.
+    QString logPath(const QCommandLineParser &p, const QString &fallback) const
+    {
+        return p.isSet(log) ? QFileInfo(p.value(log)).absoluteFilePath() : fallback;
+    }
+};
 
 // Makes the benchmarks' log at path unless it is there: games games of the
 // sample's players over ten years, a share ownerShare of them with the owner,

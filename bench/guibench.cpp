@@ -64,21 +64,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QCommandLineParser p;
     p.addHelpOption();
-    const QCommandLineOption gamesOpt(QStringLiteral("games"), QStringLiteral("Games (30000)."),
-                                      QStringLiteral("N"), QStringLiteral("30000"));
-    const QCommandLineOption runsOpt(QStringLiteral("runs"), QStringLiteral("Timed runs (5)."),
-                                     QStringLiteral("N"), QStringLiteral("5"));
-    const QCommandLineOption logOpt(QStringLiteral("log"),
-                                    QStringLiteral("Use (or create) this log file."),
-                                    QStringLiteral("FILE"));
-    p.addOptions({gamesOpt, runsOpt, logOpt});
+    const bench::LogOptions logOpts;
+    p.addOptions({logOpts.games, logOpts.runs, logOpts.log});
     p.process(app);
-    const int runs = std::max(1, p.value(runsOpt).toInt());
+    const int runs = logOpts.runCount(p);
 
     QTemporaryDir dir;
-    const QString log = p.isSet(logOpt) ? QFileInfo(p.value(logOpt)).absoluteFilePath()
-                                        : dir.filePath(QStringLiteral("MjScore.txt"));
-    if (!bench::makeLog(log, p.value(gamesOpt).toInt()))
+    const QString log = logOpts.logPath(p, dir.filePath(QStringLiteral("MjScore.txt")));
+    if (!bench::makeLog(log, logOpts.gameCount(p)))
         return 1;
     // The program's folder: the bundled table definitions, settings naming
     // the log's owner, every window open, the default CheckLine.

@@ -4,11 +4,12 @@
 // Every rule is stated on characters. The pass applies the rules in one of two
 // ways that give the same answers:
 //  - Plain decodes every line and compares QStrings;
-//  - Fast compares the CP932 bytes of the line with the CP932 bytes of the
-//    texts it looks for, and accepts a hit only where it starts on a character
-//    boundary. That is exact as long as every text looked for has a single
-//    CP932 form (cp932::encodesUniquely); otherwise the pass falls back to
-//    Plain. Fast decodes only the lines whose numbers or dates it needs.
+//  - Fast compares the bytes of the line with the bytes of the texts it looks
+//    for, in the log's form (CP932 or UTF-8), and accepts a hit only where it
+//    starts on a character boundary. That is exact as long as every text looked
+//    for has a single form in bytes (cp932::encodesUniquely); otherwise the
+//    pass falls back to Plain. Fast decodes only the lines whose numbers or
+//    dates it needs.
 
 #include "core/calc/scorepass.h"
 
@@ -616,17 +617,7 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &
 // The first bytes of the file, up to limit.
 QByteArray headOf(const QString &path, qsizetype limit, const CancelFlag *cancel)
 {
-    fileops::InputFile file(path);
-    QByteArray head(limit, Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < limit) {
-        const qint64 n = file.read(head.data() + got, limit - got, cancel);
-        if (n == 0)
-            break;
-        got += qsizetype(n);
-    }
-    head.truncate(got);
-    return head;
+    return fileops::InputFile(path).readUpTo(limit, cancel);
 }
 
 // The pass in the form of the log's lines, by its two ways of comparing.
@@ -651,15 +642,14 @@ void runIn(LineReader &reader, const PassSetup &setup, ScorePassMode mode, CalcR
 LogForm detectLogForm(const QString &path, const TableInfo &tables, const CancelFlag *cancel)
 {
     QByteArray head = headOf(path, qsizetype(64) << 10, cancel);
-    if (head.startsWith("\xFF\xFE"))
-        return {ByteForm::Utf16LE, true};
-    if (head.startsWith("\xFE\xFF"))
-        return {ByteForm::Utf16BE, true};
     LogForm form;
-    if (head.startsWith("\xEF\xBB\xBF")) {
-        form.bytes = ByteForm::AfterUtf8Bom;
-        head.remove(0, 3);
+    form.bytes = byteFormOfMark(head);
+    if (form.bytes == ByteForm::Utf16LE || form.bytes == ByteForm::Utf16BE) {
+        form.utf8 = true; // the line reader turns it into UTF-8
+        return form;
     }
+    if (form.bytes == ByteForm::AfterUtf8Bom)
+        head.remove(0, 3);
     // The texts of a game header whose bytes differ between the two forms.
     QList<QByteArray> utf8Texts, cp932Texts;
     QStringList texts{QStringLiteral("開始")};
@@ -727,10 +717,7 @@ bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
 qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
 {
     try {
-        const QByteArray mark = headOf(path, 2, cancel);
-        const ByteForm form = mark == "\xFF\xFE"   ? ByteForm::Utf16LE
-                              : mark == "\xFE\xFF" ? ByteForm::Utf16BE
-                                                   : ByteForm::AsIs;
+        const ByteForm form = byteFormOfMark(headOf(path, 3, cancel));
         const qint64 n = countLines(path, cancel, form);
         if (n > std::numeric_limits<qint32>::max())
             return 0;

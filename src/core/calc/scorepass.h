@@ -48,9 +48,9 @@ struct PassHooks
     const CancelFlag *cancel = nullptr;
 };
 
-// How the pass compares lines: Fast compares CP932 bytes and decodes only the
-// lines it must; Plain decodes every line. Auto takes Fast whenever every text
-// it searches for has exactly one CP932 form.
+// How the pass compares lines: Fast compares the bytes of the log's form and
+// decodes only the lines it must; Plain decodes every line. Auto takes Fast
+// whenever every text it searches for has exactly one form in bytes.
 enum class ScorePassMode { Auto, Fast, Plain };
 
 // How a score log is written: the form its bytes take as lines, and whether

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QRandomGenerator>
 
+#include <limits>
+
 #if defined(Q_OS_UNIX)
 #include <cerrno>
 #include <climits>
@@ -28,6 +30,23 @@ void checkCancel(const CancelFlag *cancel)
 }
 
 namespace fileops {
+
+QByteArray InputFile::readUpTo(qsizetype limit, const CancelFlag *cancel)
+{
+    QByteArray data;
+    for (;;) {
+        const qsizetype at = data.size();
+        const qsizetype room = qMin<qsizetype>(limit - at, 64 * 1024);
+        if (room <= 0)
+            break;
+        data.resize(at + room);
+        const qint64 n = read(data.data() + at, room, cancel);
+        data.truncate(at + qsizetype(n));
+        if (n == 0)
+            break;
+    }
+    return data;
+}
 
 bool hasAttributes(const QString &path, qint32 mask)
 {
@@ -358,12 +377,8 @@ FileStatus status(const QString &path)
 
 bool isStandardOutput(const QString &path)
 {
-    if (!usableName(path))
-        return false;
     struct stat out;
-    struct stat named;
-    return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(encodeName(path).constData(), &named) == 0
-           && out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+    return ::fstat(STDOUT_FILENO, &out) == 0 && sameFile(out, path);
 }
 
 bool standardErrorIsTerminal()
@@ -490,12 +505,7 @@ void keepBackup(const QString &path, const QString &backup)
         raiseFromErrno(err, backup, false);
     }
     // A file system without hard links: a copy.
-    InputFile in(path);
-    QByteArray data;
-    QByteArray chunk(64 * 1024, Qt::Uninitialized);
-    for (qint64 n; (n = in.read(chunk.data(), chunk.size())) > 0;)
-        data.append(chunk.constData(), n);
-    writeWhole(backup, data, {path});
+    writeWhole(backup, InputFile(path).readUpTo(std::numeric_limits<qsizetype>::max()), {path});
 }
 
 #else // a system without the calls above: Qt's own file classes
@@ -507,11 +517,11 @@ QString absolutePath(const QString &path)
 
 namespace {
 
-[[noreturn]] void raiseFor(const QFileDevice &file, const QString &path, bool reading)
+[[noreturn]] void raiseFor(const QFileDevice &file, const QString &path)
 {
     switch (file.error()) {
     case QFileDevice::PermissionsError:
-        raise(reading ? ErrorKind::ReadDenied : ErrorKind::PermissionDenied, path);
+        raise(ErrorKind::PermissionDenied, path);
     case QFileDevice::ResourceError:
         raise(ErrorKind::DiskFull, path);
     default:
@@ -610,13 +620,13 @@ void writeWhole(const QString &path, const QByteArray &data, const QStringList &
     examine(path, protect);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        raiseFor(file, path, false);
+        raiseFor(file, path);
     if (file.write(data) != data.size() || !file.flush()) {
         file.cancelWriting();
-        raiseFor(file, path, false);
+        raiseFor(file, path);
     }
     if (!file.commit())
-        raiseFor(file, path, false);
+        raiseFor(file, path);
 }
 
 void writeWholeThrough(const QString &path, const QStringList &protect,
@@ -639,10 +649,7 @@ void keepBackup(const QString &path, const QString &backup)
 {
     if (!QFileInfo(path).isFile())
         return;
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        raiseFor(in, path, true);
-    writeWhole(backup, in.readAll(), {path});
+    writeWhole(backup, InputFile(path).readUpTo(std::numeric_limits<qsizetype>::max()), {path});
 }
 
 #endif

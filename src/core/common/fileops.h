@@ -91,6 +91,8 @@ public:
     // Cancelled once cancel is set: a read that waits (a file of the kernel's)
     // is given up when a signal interrupts it and has set the flag.
     qint64 read(char *buf, qint64 n, const CancelFlag *cancel = nullptr);
+    // What is left of the file, at most limit bytes. Raises as read does.
+    QByteArray readUpTo(qsizetype limit, const CancelFlag *cancel = nullptr);
 
 private:
     struct Native;

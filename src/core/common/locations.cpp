@@ -22,6 +22,21 @@ QString joinPath(const QString &folder, const QString &fileName)
     return folder + sep + fileName;
 }
 
+namespace {
+
+// The names of the settings file and of the table definitions.
+QString settingsName()
+{
+    return productName() + QStringLiteral(".ini");
+}
+
+QString tablesName()
+{
+    return productName() + QStringLiteral(".dat");
+}
+
+} // namespace
+
 QString executableDir()
 {
     if (QCoreApplication::instance())
@@ -34,8 +49,8 @@ FileLocations FileLocations::portable(const QString &dir)
 {
     FileLocations f;
     f.programDir = dir;
-    f.settingsFile = joinPath(dir, productName() + QStringLiteral(".ini"));
-    f.tablesFile = joinPath(dir, productName() + QStringLiteral(".dat"));
+    f.settingsFile = joinPath(dir, settingsName());
+    f.tablesFile = joinPath(dir, tablesName());
     f.defaultScoreFile = joinPath(dir, QStringLiteral("MjScore.txt"));
     f.manualFile = joinPath(dir, QStringLiteral("Readme.txt"));
     return f;
@@ -49,11 +64,9 @@ FileLocations FileLocations::installed(const QString &dir, const QString &config
     FileLocations f;
     f.isPortable = false;
     f.programDir = dir;
-    f.settingsFile = joinPath(config, productName() + QStringLiteral(".ini"));
-    const QString ownTables = joinPath(config, productName() + QStringLiteral(".dat"));
-    f.tablesFile = QFileInfo::exists(ownTables)
-                       ? ownTables
-                       : joinPath(data, productName() + QStringLiteral(".dat"));
+    f.settingsFile = joinPath(config, settingsName());
+    const QString ownTables = joinPath(config, tablesName());
+    f.tablesFile = QFileInfo::exists(ownTables) ? ownTables : joinPath(data, tablesName());
     f.defaultScoreFile = joinPath(home, QStringLiteral("MjScore.txt"));
     f.manualFile = joinPath(data, QStringLiteral("Readme.txt"));
     return f;
@@ -62,7 +75,7 @@ FileLocations FileLocations::installed(const QString &dir, const QString &config
 FileLocations FileLocations::ofProgram()
 {
     const QString dir = executableDir();
-    if (QFileInfo::exists(joinPath(dir, productName() + QStringLiteral(".dat"))))
+    if (QFileInfo::exists(joinPath(dir, tablesName())))
         return portable(dir);
     return installed(dir, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
                      QDir::homePath());

@@ -84,6 +84,17 @@ std::function<bool()> &writeFailureHook()
 
 } // namespace
 
+ByteForm byteFormOfMark(QByteArrayView head)
+{
+    if (head.startsWith("\xFF\xFE"))
+        return ByteForm::Utf16LE;
+    if (head.startsWith("\xFE\xFF"))
+        return ByteForm::Utf16BE;
+    if (head.startsWith("\xEF\xBB\xBF"))
+        return ByteForm::AfterUtf8Bom;
+    return ByteForm::AsIs;
+}
+
 struct LineReader::Utf16
 {
     explicit Utf16(QStringConverter::Encoding encoding)

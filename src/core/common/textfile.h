@@ -17,6 +17,10 @@ namespace norva {
 // little- or big-endian, after its byte-order mark, turned into UTF-8.
 enum class ByteForm { AsIs, AfterUtf8Bom, Utf16LE, Utf16BE };
 
+// The form that the byte-order mark at the start of head announces (AsIs
+// where there is none).
+ByteForm byteFormOfMark(QByteArrayView head);
+
 // Reads a text file line by line with a fixed-size buffer. A line ends at
 // CR LF, LF or a lone CR; the last line needs no line end. Lines are handed out
 // as views into the buffer, valid until the next call. Memory grows only with
