@@ -79,6 +79,9 @@ private slots:
         QCOMPARE(settings().value(Settings::StartDate).toDateTime().date(),
                  QDate(QDate::currentDate().year(), QDate::currentDate().month(), 1));
         QCOMPARE(settings().value(Settings::EndDate).toDateTime().date(), QDate::currentDate());
+        // The range takes today's games up to the end of the day.
+        QCOMPARE(settings().value(Settings::StartTime).toDateTime().time(), QTime(0, 0));
+        QCOMPARE(settings().value(Settings::EndTime).toDateTime().time(), QTime(23, 59));
         QCOMPARE(settings().value(Settings::GraphFlowPnt).toString(), QStringLiteral("128000128"));
         QVERIFY(!Settings::keyNamed(u"mainwidth"));
         QCOMPARE(Settings::keyNamed(u"mainwidth", Qt::CaseInsensitive), Settings::MainWidth);
@@ -100,7 +103,7 @@ private slots:
             QStringLiteral("StartDate=") + today(1),
             QStringLiteral("StartTime=0:0"),
             QStringLiteral("EndDate=") + today(),
-            QStringLiteral("EndTime=0:0"),
+            QStringLiteral("EndTime=23:59"),
             QStringLiteral("GraphWidth=5205"),
             QStringLiteral("GraphHeight=3200"),
         });
@@ -215,6 +218,9 @@ private slots:
             << QStringList{S("GraphWidth=-2147483648")} << S("GraphWidth") << QVariant(5205);
         QTest::newRow("TableKind no check")
             << QStringList{S("TableKind1=-5")} << S("TableKind1") << QVariant(-5);
+        QTest::newRow("stored EndTime 0:0 stands")
+            << QStringList{S("EndTime=0:0")} << S("EndTime")
+            << QVariant(makeDateTime(zeroDate(), QTime(0, 0)));
         QTest::newRow("score file trimmed") << QStringList{S("ScoreFile=  /x/y z.txt  ")}
                                             << S("ScoreFile") << QVariant(S("/x/y z.txt"));
     }
@@ -239,6 +245,7 @@ private slots:
                   {QStringLiteral("StartTime= 9:05 "), QStringLiteral("EndTime=10:20:30"),
                    QStringLiteral("StartDate=2002/06/01"), QStringLiteral("EndDate=2002/13/1")});
         QCOMPARE(settings().value(Settings::StartTime).toDateTime().time(), QTime(9, 5));
+        QCOMPARE(settings().value(Settings::EndTime).toDateTime().time(), QTime(10, 20, 30));
         QCOMPARE(settings().value(Settings::StartDate).toDateTime().date(), QDate(2002, 6, 1));
         QCOMPARE(settings().value(Settings::EndDate).toDateTime().date(),
                  QDate::currentDate()); // month 13 is no date: the default stands

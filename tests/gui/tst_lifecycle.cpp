@@ -74,7 +74,7 @@ private slots:
             u"StartDate="_s + formatDateYmd(QDate(today.year(), today.month(), 1)),
             u"StartTime=0:0"_s,
             u"EndDate="_s + formatDateYmd(today),
-            u"EndTime=0:0"_s,
+            u"EndTime=23:59"_s,
             u"GraphWidth=5205"_s,
             u"GraphHeight=3200"_s,
             QString(),

@@ -32,6 +32,7 @@ enum class Default {
     FirstOfMonth, // the first day of the current month
     Today,
     Midnight,  // the time 0:00
+    EndOfDay,  // the time 23:59: a range that ends today takes today's games
     ScoreFile, // the score log the program was given
 };
 
@@ -68,7 +69,7 @@ constexpr KeyInfo Keys[Settings::KeyCount] = {
     {u"StartDate", Type::DateTime, Write::Date, Default::FirstOfMonth, 0, nullptr, Limit::None},
     {u"StartTime", Type::DateTime, Write::Time, Default::Midnight, 0, nullptr, Limit::None},
     {u"EndDate", Type::DateTime, Write::Date, Default::Today, 0, nullptr, Limit::None},
-    {u"EndTime", Type::DateTime, Write::Time, Default::Midnight, 0, nullptr, Limit::None},
+    {u"EndTime", Type::DateTime, Write::Time, Default::EndOfDay, 0, nullptr, Limit::None},
     {u"TableKind1", Type::Int16, Write::UnlessDefault, Default::Fixed, 773, nullptr, Limit::None},
     {u"TableKind2", Type::Int16, Write::UnlessDefault, Default::Fixed, 773, nullptr, Limit::None},
     {u"AutoCalc", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
@@ -220,6 +221,8 @@ QVariant Settings::defaultValue(Key key) const
         return makeDateTime(today);
     case Default::Midnight:
         return makeDateTime(zeroDate());
+    case Default::EndOfDay:
+        return makeDateTime(zeroDate(), QTime(23, 59));
     case Default::ScoreFile:
         return m_defaultScoreFile;
     case Default::Fixed:
