@@ -70,7 +70,7 @@ private slots:
                                              u"mnuFilePageSetup|ページ設定(&U)...|"_s,
                                              u"mnuFilePrint|印刷(&P)...|Ctrl+P"_s,
                                              u"mnuFileBar2|-|"_s,
-                                             u"mnuFileExit|終了(&X)|"_s};
+                                             u"mnuFileExit|終了(&X)|Ctrl+Q"_s};
         QTest::newRow("edit") << u"mnuEdit"_s << u"編集(&E)"_s
                               << QStringList{u"mnuEditCalc|計算(&C)|Ctrl+L"_s};
         QTest::newRow("view") << u"mnuView"_s << u"表示(&V)"_s
@@ -89,7 +89,8 @@ private slots:
                                                u"mnuWindowTileVertical|左右に並べて表示(&V)|"_s,
                                                u"mnuWindowArrangeIcons|アイコンの整列(&A)|"_s};
         QTest::newRow("help") << u"mnuHelp"_s << u"ヘルプ(&H)"_s
-                              << QStringList{u"mnuHelpContents|説明(&C)...|"_s, u"mnuHelpBar1|-|"_s,
+                              << QStringList{u"mnuHelpContents|説明(&C)...|F1"_s,
+                                             u"mnuHelpBar1|-|"_s,
                                              u"mnuHelpAbout|バージョン情報(&A)...|"_s};
     }
     void menus()

@@ -427,27 +427,47 @@ private slots:
         QCOMPARE(control<QLineEdit>(u"txtFileName"_s)->selectedText(), missing);
     }
 
-    // The main window's shortcuts work from inside the text boxes, before the
-    // boxes' own editing keys (Ctrl+A would select all, Ctrl+U clear the line).
-    void menuShortcutsFromTheTextBoxes()
+    // In a text box its editing keys act on the text (Ctrl+A must not open the
+    // stage window); the other shortcuts are the menus', F1 and Ctrl+Q too.
+    void textBoxKeysAndMenuShortcuts()
     {
         startWith({u"UserName=かもめ"_s, u"VisibleWindow=1"_s});
         auto *name = control<QLineEdit>(u"txtUserName"_s);
+        name->setFocus();
+        QTRY_VERIFY(name->hasFocus());
+        name->end(false);
+        const auto key = [name](Qt::Key k, Qt::KeyboardModifiers mod = Qt::ControlModifier) {
+            QTest::keyClick(name, k, mod);
+        };
+        key(Qt::Key_A);
+        QCOMPARE(name->selectedText(), u"かもめ"_s);
+        key(Qt::Key_C);
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"かもめ"_s);
+        key(Qt::Key_X);
+        QCOMPARE(name->text(), QString());
+        key(Qt::Key_Z);
+        QCOMPARE(name->text(), u"かもめ"_s);
+        name->end(false);
+        key(Qt::Key_V);
+        QCOMPARE(name->text(), u"かもめかもめ"_s);
+        key(Qt::Key_Home, Qt::NoModifier);
+        key(Qt::Key_Delete, Qt::NoModifier);
+        QCOMPARE(name->text(), u"もめかもめ"_s);
+        QCOMPARE(m_main->mdiArea()->subWindowList().size(), 1);
+
         QStringList opened;
-        for (Qt::Key key : {Qt::Key_A, Qt::Key_R, Qt::Key_W, Qt::Key_U}) {
+        for (Qt::Key k : {Qt::Key_R, Qt::Key_W, Qt::Key_U}) {
             name->setFocus();
-            QTRY_VERIFY(name->hasFocus());
-            name->end(false);
-            QTest::keyClick(name, key, Qt::ControlModifier);
+            key(k);
             opened << m_main->mdiArea()->activeSubWindow()->objectName();
         }
-        QCOMPARE(opened, (QStringList{u"frmStage"_s, u"frmRank"_s, u"frmWin"_s, u"frmUser"_s}));
-        QCOMPARE(name->text(), u"かもめ"_s);
-        // Editing keys that are no command still edit.
-        name->setFocus();
-        QTest::keyClick(name, Qt::Key_Home);
-        QTest::keyClick(name, Qt::Key_Delete);
-        QCOMPARE(name->text(), u"もめ"_s);
+        QCOMPARE(opened, (QStringList{u"frmRank"_s, u"frmWin"_s, u"frmUser"_s}));
+        // No manual in the program folder: F1 says so.
+        key(Qt::Key_F1, Qt::NoModifier);
+        QCOMPARE(msgbox::shownBoxes().size(), 1);
+        QVERIFY(msgbox::shownBoxes()[0].text.startsWith(u"ヘルプファイルが見つかりません"_s));
+        key(Qt::Key_Q);
+        QTRY_VERIFY(!m_main);
     }
 
     void exitStoresTheFields()

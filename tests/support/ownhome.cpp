@@ -17,7 +17,8 @@ class OwnHome
 public:
     OwnHome()
     {
-        std::string folder = (std::filesystem::temp_directory_path() / "norva-home-XXXXXX").string();
+        std::string folder =
+            (std::filesystem::temp_directory_path() / "norva-home-XXXXXX").string();
         if (!::mkdtemp(folder.data())) {
             std::perror("norva tests: no home of their own");
             std::abort();

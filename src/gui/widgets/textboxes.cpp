@@ -1,12 +1,10 @@
 #include "gui/widgets/textboxes.h"
 
 #include <QAbstractItemView>
-#include <QAction>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QUrl>
@@ -19,19 +17,6 @@ namespace {
 
 // How high a long list box reaches with its list open, in pixels.
 constexpr int DropDownHeight = 1000;
-
-// True when key is the shortcut of an enabled command of the window that
-// holds widget.
-bool isWindowShortcut(const QWidget *widget, const QKeyEvent *key)
-{
-    const QWidget *window = widget->window();
-    const QKeySequence pressed(key->keyCombination());
-    for (const QAction *a : window->findChildren<QAction *>())
-        if (a->isEnabled() && a->shortcutContext() == Qt::WindowShortcut
-            && a->shortcuts().contains(pressed))
-            return true;
-    return false;
-}
 
 // The first local file of a dropped file list, if there is one.
 std::optional<QString> droppedFile(const QMimeData *data)
@@ -46,20 +31,18 @@ std::optional<QString> droppedFile(const QMimeData *data)
 
 } // namespace
 
-bool FormTextBox::event(QEvent *event)
-{
-    if (event->type() == QEvent::ShortcutOverride
-        && isWindowShortcut(this, static_cast<QKeyEvent *>(event))) {
-        event->ignore();
-        return true;
-    }
-    return QLineEdit::event(event);
-}
-
 void FormTextBox::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
     selectAll();
+}
+
+void FormTextBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (droppedFile(event->mimeData()))
+        event->ignore();
+    else
+        QLineEdit::dragEnterEvent(event);
 }
 
 DigitBox::DigitBox(int maxLength, QWidget *parent)

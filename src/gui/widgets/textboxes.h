@@ -5,17 +5,18 @@
 
 namespace norva {
 
-// A text box whose whole text is selected whenever it gets the focus. The
-// shortcuts of its window's commands come before the box's own editing keys,
-// so that Ctrl+A and Ctrl+U run their commands here as anywhere else.
+// A text box whose whole text is selected whenever it gets the focus. Its
+// editing keys (select all, copy, cut, paste, undo) act on its text; every
+// other shortcut is the menus', here as anywhere. A dragged file is left to
+// the window under it (the main window takes a score log dropped anywhere).
 class FormTextBox : public QLineEdit
 {
 public:
     using QLineEdit::QLineEdit;
 
 protected:
-    bool event(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
 };
 
 // A date or time box: digits only, typed or pasted; editing keys still work.

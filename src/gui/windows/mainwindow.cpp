@@ -189,7 +189,7 @@ void MainWindow::createMenus()
              {u"mnuFilePageSetup", u"ページ設定(&U)...", nullptr, &MainWindow::pageSetup},
              {u"mnuFilePrint", u"印刷(&P)...", u"Ctrl+P", &MainWindow::print},
              {u"mnuFileBar2", u"-", nullptr, nullptr},
-             {u"mnuFileExit", u"終了(&X)", nullptr, &MainWindow::quit},
+             {u"mnuFileExit", u"終了(&X)", u"Ctrl+Q", &MainWindow::quit},
          }},
         {u"mnuEdit",
          u"編集(&E)",
@@ -222,7 +222,7 @@ void MainWindow::createMenus()
         {u"mnuHelp",
          u"ヘルプ(&H)",
          {
-             {u"mnuHelpContents", u"説明(&C)...", nullptr, &MainWindow::showManual},
+             {u"mnuHelpContents", u"説明(&C)...", u"F1", &MainWindow::showManual},
              {u"mnuHelpBar1", u"-", nullptr, nullptr},
              {u"mnuHelpAbout", u"バージョン情報(&A)...", nullptr, &MainWindow::showAbout},
          }},
