@@ -16,10 +16,22 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "norva maintainers <maintainers@norva.invali
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# What the program loads at run time besides the libraries it links, which
+# dpkg-shlibdeps cannot see: the SVG image and icon plugins that draw every
+# icon (libqt6svg6), and the window system's platform plugin (libqt6gui6).
+# scripts/check-package.sh installs the package into a minimal Debian root
+# and sees the programs start and draw their icons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6 (>= 6.4), libqt6gui6 (>= 6.4)")
 find_program(NORVA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(NORVA_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    # The linked libraries by name where dpkg-shlibdeps cannot list them.
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libqt6core6 (>= 6.4), libqt6widgets6 (>= 6.4), "
+        "libqt6printsupport6 (>= 6.4), libstdc++6 (>= 12), libc6 (>= 2.34)")
 endif()
-# A Japanese font for the windows, Qt's Japanese translations for its dialogs.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-japanese-gothic, qt6-translations-l10n")
+# A Japanese font for the windows, Qt's Japanese translations for its dialogs,
+# Wayland without the X server, the desktop's viewer for the manual.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-ipafont-gothic | fonts-japanese-gothic, qt6-translations-l10n, qt6-wayland, xdg-utils")
 include(CPack)

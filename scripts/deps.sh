@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xauth poppler-utils
     desktop-file-utils appstream  # the installed_files test validates the desktop entry and metainfo
+    dpkg-dev debootstrap  # scripts/check-package.sh: the package's dependencies, a minimal root
 )
 missing=()
 for p in "${packages[@]}"; do

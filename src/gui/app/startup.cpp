@@ -12,6 +12,8 @@
 #include <QFont>
 #include <QLocale>
 
+#include <cstdio>
+
 namespace norva {
 
 void installJapaneseInterface()
@@ -33,6 +35,12 @@ bool startProgram(Session &session, QPointer<MainWindow> &window, const StartOpt
 {
     installJapaneseInterface();
     QApplication::setWindowIcon(programIcon());
+    // Icons are drawn by Qt's SVG plugins, loaded at run time: where they are
+    // missing the toolbar stays blank, and the terminal says why.
+    if (programIcon().pixmap(QSize(32, 32)).isNull())
+        std::fputs("norva: アイコンを描けません。Qt の SVG プラグイン (libqt6svg6) "
+                   "がありません。\n",
+                   stderr);
 
     window = new MainWindow(session, options.graphs);
     // Before anything can show a box: a signal that arrives before the event
