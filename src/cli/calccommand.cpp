@@ -300,7 +300,11 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
                 text += QStringLiteral(" (%1 行目)").arg(outcome.passErrorLine);
             fail(text, NoValidData);
         }
-        return fail(msg::noValidData(), NoValidData);
+        // The first line as ever, then why, as the program's box says it.
+        return fail((QStringList{msg::noValidData()}
+                     + noValidDataReasons(settings, session.tables(), outcome))
+                        .join(u'\n'),
+                    NoValidData);
     case CalcOutcome::Status::Counted:
         break;
     }

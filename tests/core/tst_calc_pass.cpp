@@ -10,6 +10,7 @@
 
 using namespace norva;
 using namespace calctest;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -42,12 +43,15 @@ bool runBoth(Pass &pass, const QStringList &lines)
     const bool plainOk = pass.run(ScorePassMode::Plain);
     const QList<qint32> plain = snapshot();
     const auto plainError = pass.error();
+    const LogSummary plainSummary = pass.summary();
     const bool fastOk = pass.run(ScorePassMode::Auto);
     const QList<qint32> fast = snapshot();
     [&] {
         QCOMPARE(fastOk, plainOk);
         QCOMPARE(fast, plain);
         QCOMPARE(pass.error(), plainError);
+        QCOMPARE(pass.summary().games, plainSummary.games);
+        QCOMPARE(pass.summary().seats, plainSummary.seats);
     }();
     return fastOk;
 }
@@ -566,6 +570,25 @@ private slots:
         qint32 r = -5;
         QCOMPARE(checkRatingLine(r, line, pass.settings().userName()), counted);
         QCOMPARE(r, counted ? rating : -5);
+    }
+
+    // Whoever played and whatever the filters: the games of the log and the
+    // names of its rating lines, most frequent first.
+    void summaryOfTheLog()
+    {
+        Pass pass;
+        Pass::set(QStringLiteral("UserName"), QString());
+        QVERIFY(runBoth(pass, {header(), ratingLine(), header(u"東風戦：練習卓"_s), ratingLine(),
+                               QStringLiteral("  持点25000 [1]a]b R1 [2]Kumo-7 R-5 [3]x Rx [4]"),
+                               header(), QStringLiteral("  持点25000 [1] R1500")}));
+        QCOMPARE(value(calc::GameCount), 0);
+        QCOMPARE(pass.summary().games, 3);
+        QCOMPARE(pass.summary().mostSeated(4),
+                 (QStringList{u"Kumo-7"_s, u"かもめ"_s, u"ねこまた"_s, u"ぽんた"_s}));
+        QCOMPARE(pass.summary().seats.value(u"Kumo-7"_s), 3);
+        QCOMPARE(pass.summary().seats.value(u"a]b"_s), 1);
+        QCOMPARE(pass.summary().seats.value(u"x"_s), 1);
+        QCOMPARE(pass.summary().seats.size(), 6);
     }
 
     void ratingCarriesOver()

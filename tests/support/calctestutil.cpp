@@ -54,6 +54,7 @@ bool Pass::run(norva::ScorePassMode mode)
     pass.setMode(mode);
     const bool ok = pass.run(results(), hooks);
     m_modeUsed = pass.modeUsed();
+    m_summary = pass.summary();
     return ok;
 }
 

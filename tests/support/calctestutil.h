@@ -90,6 +90,8 @@ public:
     }
     // The way the last run compared its lines.
     norva::ScorePassMode modeUsed() const { return m_modeUsed; }
+    // What the last run saw of the whole log.
+    const norva::LogSummary &summary() const { return m_summary; }
 
     std::optional<norva::ErrorKind> error() const { return m_error; }
     qint64 errorLine() const { return m_errorLine; }
@@ -103,6 +105,7 @@ private:
     qint64 m_errorLine = -1;
     QList<qint16> m_steps;
     norva::ScorePassMode m_modeUsed = norva::ScorePassMode::Plain;
+    norva::LogSummary m_summary;
 };
 
 // The results, settings and table definitions of the pass being set up last

@@ -1,6 +1,7 @@
 #include "core/calc/calculation.h"
 
 #include "core/calc/calcresults.h"
+#include "core/calc/resultsreport.h"
 #include "core/common/fileops.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
@@ -45,6 +46,7 @@ CalcOutcome runCalculation(const Settings &settings, const TableInfo &tables, Ca
     ScorePass pass(passSettings, tables);
     pass.setMode(mode);
     const bool ok = pass.run(results, hooks);
+    outcome.summary = pass.summary();
     if (cancelled) {
         results.clear();
         outcome.status = CalcOutcome::Status::Cancelled;
@@ -57,6 +59,36 @@ CalcOutcome runCalculation(const Settings &settings, const TableInfo &tables, Ca
     }
     outcome.status = CalcOutcome::Status::Counted;
     return outcome;
+}
+
+QStringList noValidDataReasons(const Settings &settings, const TableInfo &tables,
+                               const CalcOutcome &outcome)
+{
+    if (outcome.status != CalcOutcome::Status::NoValidData || outcome.passError)
+        return {};
+    const LogSummary &log = outcome.summary;
+    const QString user = settings.userName();
+    QStringList lines;
+    if (user.isEmpty()) {
+        lines << QStringLiteral("ユーザー名が指定されていません。計算情報の「ユーザー名」に、"
+                                "スコアファイルに記録されている名前を入れてください。");
+    } else {
+        lines << QStringLiteral("ユーザー名「%1」の試合は、次の条件では見つかりませんでした。")
+                     .arg(user)
+              << ResultsReport::dateRangeLine(settings)
+              << ResultsReport::tableLine(settings, tables);
+    }
+    QString games = QStringLiteral("スコアファイルの試合数： %1").arg(log.games);
+    if (!user.isEmpty())
+        games += QStringLiteral("（「%1」のいる試合： %2）")
+                     .arg(user, QString::number(log.seats.value(user)));
+    lines << games;
+    if (log.games == 0)
+        lines << QStringLiteral("スコアファイルではないか、計算情報ファイルの行の目印"
+                                "（StartLine）が合っていない可能性があります。");
+    if (const QStringList names = log.mostSeated(5); !names.isEmpty())
+        lines << QStringLiteral("よく出てくる名前： ") + names.join(u'、');
+    return lines;
 }
 
 } // namespace norva

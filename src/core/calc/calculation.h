@@ -43,6 +43,8 @@ struct CalcOutcome
     // the line it was read on (0 when the log could not be opened).
     std::optional<Error> passError;
     qint64 passErrorLine = 0;
+    // What the pass saw of the whole log: its games and players.
+    LogSummary summary;
 };
 
 // The calculation: checks that the score log exists and that table kinds are
@@ -53,5 +55,13 @@ struct CalcOutcome
 CalcOutcome runCalculation(const Settings &settings, const TableInfo &tables, CalcResults &results,
                            CalcProgress *progress = nullptr, const CancelFlag *cancel = nullptr,
                            ScorePassMode mode = ScorePassMode::Auto);
+
+// Why a run found no valid data, as lines for the user that follow
+// "有効なデータがありませんでした。": the user name is empty, or no game of
+// that name passed the filters (which are named), then how many games the log
+// holds and the names seated most often. Empty after a failed pass, which
+// says why itself, and after any other outcome.
+QStringList noValidDataReasons(const Settings &settings, const TableInfo &tables,
+                               const CalcOutcome &outcome);
 
 } // namespace norva

@@ -43,16 +43,25 @@ ResultsReport::ResultsReport(const CalcResults &results, const Settings &setting
     , m_tables(tables)
 {}
 
-QString ResultsReport::tableText() const
+QString ResultsReport::tableLine(const Settings &settings, const TableInfo &tables)
 {
-    QString text = tableLabel(m_tables.choices(1), m_settings.tableKind(1));
-    for (const TableEntry &e : m_tables.choices(2)) {
-        if (e.tableId() == m_settings.tableKind(2)) {
+    QString text = tableLabel(tables.choices(1), settings.tableKind(1));
+    for (const TableEntry &e : tables.choices(2)) {
+        if (e.tableId() == settings.tableKind(2)) {
             text = text.isEmpty() ? e.tableString() : text + u'，' + e.tableString();
             break;
         }
     }
-    return text;
+    return QStringLiteral("卓情報： ") + text;
+}
+
+QString ResultsReport::dateRangeLine(const Settings &settings)
+{
+    if (!settings.specifyDate())
+        return QStringLiteral("計算日付： 指定なし");
+    return QStringLiteral("計算日付： ") + formatDateYmd(settings.startDate()) + u' '
+           + formatTimeHn(settings.startTime()) + QStringLiteral(" ～ ")
+           + formatDateYmd(settings.endDate()) + u' ' + formatTimeHn(settings.endTime());
 }
 
 // The lines both the report and the printout are made of. Raises
@@ -74,16 +83,8 @@ QList<ResultsReport::Line> ResultsReport::build() const
     };
 
     add(QStringLiteral("ユーザー名： ") + m_settings.userName());
-    if (m_settings.specifyDate()) {
-        out.append(
-            {LineKind::Dates, QStringLiteral("計算日付： ") + formatDateYmd(m_settings.startDate())
-                                  + u' ' + formatTimeHn(m_settings.startTime())
-                                  + QStringLiteral(" ～ ") + formatDateYmd(m_settings.endDate())
-                                  + u' ' + formatTimeHn(m_settings.endTime())});
-    } else {
-        out.append({LineKind::Dates, QStringLiteral("計算日付： 指定なし")});
-    }
-    add(QStringLiteral("卓情報： ") + tableText());
+    out.append({LineKind::Dates, dateRangeLine(m_settings)});
+    add(tableLine(m_settings, m_tables));
     empty();
 
     add(QStringLiteral("試合数： ") + padLeft(plain(games), 8) + QStringLiteral(" 回"));

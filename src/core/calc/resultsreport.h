@@ -46,6 +46,11 @@ public:
     bool save(const QString &path, const RetryPrompt &prompt = {},
               const QStringList &protect = {}) const;
 
+    // The report's lines of the filters of settings: the date range
+    // ("計算日付： 指定なし" when it is off) and the chosen table kinds.
+    static QString dateRangeLine(const Settings &settings);
+    static QString tableLine(const Settings &settings, const TableInfo &tables);
+
 private:
     enum class LineKind { Text, Dates, Empty, HanClass };
     struct Line
@@ -54,7 +59,6 @@ private:
         QString text; // a han class line without its indent
     };
     QList<Line> build() const;
-    QString tableText() const;
 
     const CalcResults &m_results;
     const Settings &m_settings;

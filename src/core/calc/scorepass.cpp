@@ -25,6 +25,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -526,7 +527,7 @@ private:
 // The pass over the lines, the same for both ways of comparing.
 template<typename Lines>
 void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &results,
-             const PassHooks &hooks, qint32 &lineCount)
+             const PassHooks &hooks, qint32 &lineCount, LogSummary &summary)
 {
     bool inGame = false;
     qint16 handState = 0;
@@ -555,6 +556,7 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &
         }
         lines.setLine(bytes);
         if (lines.isHeader()) {
+            ++summary.games; // never more than the lines, counted in 32 bits
             inGame = s.header.accepts(lines.text());
             continue;
         }
@@ -563,6 +565,8 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &
             continue;
         }
         if (lines.isRating()) {
+            // One line a game: decoding it costs the pass nothing to speak of.
+            summary.addSeats(lines.text());
             if (inGame)
                 inGame = lines.rating(rating);
             continue;
@@ -623,17 +627,17 @@ QByteArray headOf(const QString &path, qsizetype limit, const CancelFlag *cancel
 // The pass in the form of the log's lines, by its two ways of comparing.
 template<typename Form>
 void runIn(LineReader &reader, const PassSetup &setup, ScorePassMode mode, CalcResults &results,
-           const PassHooks &hooks, qint32 &lineCount, ScorePassMode &used)
+           const PassHooks &hooks, qint32 &lineCount, ScorePassMode &used, LogSummary &summary)
 {
     std::optional<FastLines<Form>> fast =
         mode != ScorePassMode::Plain ? FastLines<Form>::create(setup) : std::nullopt;
     if (fast) {
         used = ScorePassMode::Fast;
-        runPass(reader, setup, *fast, results, hooks, lineCount);
+        runPass(reader, setup, *fast, results, hooks, lineCount, summary);
     } else {
         used = ScorePassMode::Plain;
         PlainLines<Form> plain(setup);
-        runPass(reader, setup, plain, results, hooks, lineCount);
+        runPass(reader, setup, plain, results, hooks, lineCount, summary);
     }
 }
 
@@ -686,6 +690,34 @@ LogForm detectLogForm(const QString &path, const TableInfo &tables, const Cancel
                 return form;
     }
     return form;
+}
+
+void LogSummary::addSeats(QStringView ratingLine)
+{
+    // Each seat is "[n]name R1500": the name runs from a "]" to the next " R".
+    for (qsizetype at = 0; (at = ratingLine.indexOf(u']', at)) >= 0;) {
+        const qsizetype from = at + 1;
+        const qsizetype end = ratingLine.indexOf(u" R", from);
+        if (end < 0)
+            break;
+        const QStringView name = ratingLine.sliced(from, end - from);
+        if (!name.isEmpty() && !name.contains(u'['))
+            ++seats[name.toString()];
+        at = end;
+    }
+}
+
+QStringList LogSummary::mostSeated(qsizetype n) const
+{
+    QList<std::pair<qint32, QString>> byCount;
+    byCount.reserve(seats.size());
+    for (auto it = seats.cbegin(); it != seats.cend(); ++it)
+        byCount.append({-it.value(), it.key()});
+    std::sort(byCount.begin(), byCount.end());
+    QStringList names;
+    for (qsizetype i = 0; i < qMin(n, byCount.size()); ++i)
+        names.append(byCount[i].second);
+    return names;
 }
 
 PassSettings PassSettings::from(const Settings &settings)
@@ -742,11 +774,14 @@ bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
                           hooks.cancel, form.bytes);
         m_formUsed = form;
         results.clear();
+        m_summary = LogSummary();
         const PassSetup setup = PassSetup::from(m_settings, m_tables);
         if (form.utf8)
-            runIn<Utf8Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed);
+            runIn<Utf8Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed,
+                            m_summary);
         else
-            runIn<Cp932Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed);
+            runIn<Cp932Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed,
+                             m_summary);
         return true;
     } catch (const Error &e) {
         if (hooks.reportError)

@@ -5,7 +5,9 @@
 #include "core/common/textfile.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QTime>
 
@@ -70,6 +72,23 @@ struct LogForm
 LogForm detectLogForm(const QString &path, const TableInfo &tables,
                       const CancelFlag *cancel = nullptr);
 
+// What a pass saw of the whole log, whoever played and whatever the filters:
+// the games it holds (game headers) and the players seated in them (the names
+// of the rating lines, "[1]name R1500"). It tells the user why no game was
+// found.
+struct LogSummary
+{
+    qint32 games = 0;
+    // Each name with the number of games it was seated in.
+    QHash<QString, qint32> seats;
+
+    // Counts the names of one rating line.
+    void addSeats(QStringView ratingLine);
+    // The names seated most often, most first (equal counts by name), at
+    // most n.
+    QStringList mostSeated(qsizetype n) const;
+};
+
 // One read of the score log that picks the user's games and fills the results.
 class ScorePass
 {
@@ -84,6 +103,8 @@ public:
     void setForm(LogForm form) { m_form = form; }
     // The form the last run read the log in.
     LogForm formUsed() const { return m_formUsed; }
+    // What the last run saw of the whole log (as far as it read).
+    const LogSummary &summary() const { return m_summary; }
 
     // Clears results and reads the score log once, read-only, into them. True
     // on success; on any failure reportError is called and the result is
@@ -97,6 +118,7 @@ private:
     ScorePassMode m_modeUsed = ScorePassMode::Plain;
     std::optional<LogForm> m_form;
     LogForm m_formUsed;
+    LogSummary m_summary;
 };
 
 // The game header test: true when the game of this header line (which begins
