@@ -84,7 +84,8 @@ private slots:
 
         guiutil::settings().setValue(Settings::UserName, u"だれでもない"_s);
         m->calculate();
-        QCOMPARE(boxTexts(), QStringList{u"確認|有効なデータがありませんでした。"_s});
+        QCOMPARE(boxTexts().size(), 1);
+        QVERIFY(boxTexts()[0].startsWith(u"確認|有効なデータがありませんでした。\r\n"_s));
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Warning);
         QVERIFY(!resultsEnabled(m));
         QCOMPARE(guiutil::session().results().value(0).toInt(), 0);
@@ -103,8 +104,9 @@ private slots:
         const QString missing = dir.file(u"nothing.txt"_s);
         guiutil::settings().setValue(Settings::ScoreFile, missing);
         m->calculate();
-        QCOMPARE(boxTexts(),
-                 QStringList{u"エラー|スコアファイルが見つかりません。\r\n"_s + missing});
+        QCOMPARE(boxTexts().size(), 1);
+        QVERIFY(boxTexts()[0].startsWith(u"エラー|スコアファイルが見つかりません。\r\n"_s + missing
+                                         + u"\r\n"_s));
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
         QVERIFY(!resultsEnabled(m));
         QCOMPARE(guiutil::session().results().value(0).toInt(), 0);

@@ -27,7 +27,10 @@ bool Session::saveSettings(const RetryPrompt &prompt)
 
 void Session::useScoreFileForThisRun(const QString &path)
 {
-    m_storedScoreFile = m_settings.scoreFile();
+    // The settings file keeps the log it named before this run's logs, or
+    // the one the user chose since.
+    if (m_runScoreFile.isEmpty() || m_settings.scoreFile() != m_runScoreFile)
+        m_storedScoreFile = m_settings.scoreFile();
     m_runScoreFile = path;
     m_settings.setValue(Settings::ScoreFile, path);
 }

@@ -43,6 +43,16 @@ inline QString scoreFileNotFound()
 {
     return QStringLiteral("スコアファイルが見つかりません。");
 }
+// What a missing score log is and where to find it, and the offer to choose
+// it now: after scoreFileNotFound() and the path, at start-up and when a
+// calculation meets a missing log.
+inline QString scoreFileMissingGuidance(const QString &path)
+{
+    return scoreFileNotFound() + crlf() + path + crlf() + crlf()
+           + QStringLiteral("スコアファイルは、麻雀サービスのクライアントが対局の経過と結果を"
+                            "書き込むテキストファイル（mjscore.txt）か、そのコピーです。")
+           + crlf() + QStringLiteral("スコアファイルを今すぐ選びますか？");
+}
 inline QString selectTableKinds()
 {
     return QStringLiteral("計算する卓情報を選択してください。");
@@ -84,6 +94,10 @@ inline QString helpFileNotFound()
 inline QString calcInProgress()
 {
     return QStringLiteral("結果計算中");
+}
+inline QString chooseUserName()
+{
+    return QStringLiteral("スコアファイルにある名前から、結果を計算するユーザー名を選んでください。");
 }
 
 } // namespace norva::msg

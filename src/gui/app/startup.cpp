@@ -72,7 +72,7 @@ bool startProgram(Session &session, QPointer<MainWindow> &window, const StartOpt
         main->close();
     if (!main || main->hasExited())
         return false;
-    main->load(!options.scoreFile.isEmpty() && !session.settings().userName().isEmpty());
+    main->load(!options.scoreFile.isEmpty());
     return main && !main->hasExited();
 }
 

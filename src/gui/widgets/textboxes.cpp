@@ -18,7 +18,8 @@ namespace {
 // How high a long list box reaches with its list open, in pixels.
 constexpr int DropDownHeight = 1000;
 
-// The first local file of a dropped file list, if there is one.
+} // namespace
+
 std::optional<QString> droppedFile(const QMimeData *data)
 {
     if (!data || !data->hasUrls())
@@ -28,8 +29,6 @@ std::optional<QString> droppedFile(const QMimeData *data)
             return QDir::toNativeSeparators(url.toLocalFile());
     return std::nullopt;
 }
-
-} // namespace
 
 void FormTextBox::focusInEvent(QFocusEvent *event)
 {
@@ -80,6 +79,8 @@ void FileNameBox::dropEvent(QDropEvent *event)
     if (const std::optional<QString> path = droppedFile(event->mimeData())) {
         setText(*path);
         event->acceptProposedAction();
+        if (m_onDropped)
+            m_onDropped(*path);
     } else {
         event->ignore();
     }

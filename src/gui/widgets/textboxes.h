@@ -3,6 +3,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <functional>
+#include <optional>
+
+class QMimeData;
+
 namespace norva {
 
 // A text box whose whole text is selected whenever it gets the focus. Its
@@ -26,17 +31,29 @@ public:
     DigitBox(int maxLength, QWidget *parent);
 };
 
+// The first local file of a list of files dragged from the file manager, if
+// the data holds one.
+std::optional<QString> droppedFile(const QMimeData *data);
+
 // A file name box that takes the path of a file dropped on it from the file
-// manager (the first local file of the list). Other dragged data is refused.
+// manager (the first local file of the list), then tells onDropped. Other
+// dragged data is refused.
 class FileNameBox final : public FormTextBox
 {
 public:
     explicit FileNameBox(QWidget *parent);
+    void setDropHandler(std::function<void(const QString &path)> onDropped)
+    {
+        m_onDropped = std::move(onDropped);
+    }
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+private:
+    std::function<void(const QString &)> m_onDropped;
 };
 
 // A choice box whose open list reaches down to 1000 pixels from the top of the

@@ -7,6 +7,7 @@
 #include "core/common/error.h"
 #include "core/common/exitsignals.h"
 #include "core/common/fileops.h"
+#include "core/common/locations.h"
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
@@ -14,6 +15,7 @@
 #include "gui/widgets/dialogrunner.h"
 #include "gui/widgets/icons.h"
 #include "gui/widgets/messagebox.h"
+#include "gui/widgets/textboxes.h"
 #include "gui/windows/aboutdialog.h"
 #include "gui/windows/graphwindow.h"
 #include "gui/windows/manualwindow.h"
@@ -27,16 +29,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPointer>
 #include <QPrintDialog>
@@ -142,6 +148,9 @@ QString str(const char16_t *s)
     return QString::fromUtf16(s);
 }
 
+// How many of a log's names the user name box offers, most frequent first.
+constexpr qsizetype NameChoices = 200;
+
 } // namespace
 
 MainWindow::MainWindow(Session &session, const GraphSource *graphs)
@@ -173,6 +182,15 @@ MainWindow::MainWindow(Session &session, const GraphSource *graphs)
 
     createMenus();
     createToolBar();
+
+    setAcceptDrops(true);
+    // Taken once the drop has ended: the calculation shows its boxes.
+    m_userWindow->setLogDropHandler([this](const QString &path) {
+        QTimer::singleShot(0, this, [this, path] {
+            if (!hasExited())
+                takeLog(path, LogSource::DroppedOnBox);
+        });
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -321,7 +339,7 @@ void MainWindow::enableResultCommands(bool enabled)
 
 // ---------------------------------------------------------------- lifecycle
 
-void MainWindow::load(bool calculateNow)
+void MainWindow::load(bool logGiven)
 {
     const Settings &settings = m_session.settings();
     const int mask = settings.visibleWindow();
@@ -329,7 +347,9 @@ void MainWindow::load(bool calculateNow)
     enableResultCommands(false);
     if (!settings.mainToolbar())
         toggleToolBar();
-    if (settings.autoCalc() || calculateNow)
+    const bool named = logGiven && ensureUserName(settings.scoreFile());
+    const bool calculateNow = settings.autoCalc() || named;
+    if (calculateNow)
         calculate();
     // The calculation settings window opens last and so ends up in front.
     if (mask & Settings::GraphWindowBit)
@@ -342,6 +362,13 @@ void MainWindow::load(bool calculateNow)
         m_rankWindow->show();
     if (mask & Settings::UserWindowBit)
         m_userWindow->show();
+    // A first start, or a folder moved: say so once, and offer the dialog.
+    if (!calculateNow && !hasExited() && !fileops::hasAttributes(settings.scoreFile(), 0)
+        && showMessage(this, QMessageBox::Question, productName(),
+                       msg::scoreFileMissingGuidance(settings.scoreFile()),
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               == QMessageBox::Yes)
+        chooseScoreFileAndCalculate();
 }
 
 void MainWindow::recordOpenWindows()
@@ -402,6 +429,34 @@ void MainWindow::closeEvent(QCloseEvent *event)
         saveOnExit();
     }
     event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (droppedFile(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> path = droppedFile(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Taken once the drop has ended: the calculation shows its boxes.
+    QTimer::singleShot(0, this, [this, p = *path] {
+        if (!hasExited())
+            takeLog(p, LogSource::Dropped);
+    });
 }
 
 void MainWindow::closeFromSignal()
@@ -813,6 +868,12 @@ void MainWindow::print()
 
 void MainWindow::calculate()
 {
+    if (calculateOnce() && !hasExited())
+        chooseScoreFileAndCalculate();
+}
+
+bool MainWindow::calculateOnce()
+{
     // A signal to quit waits for the end of the run (closeFromSignal), which
     // comes at once: the run watches the signal's flag.
     const QScopedValueRollback<bool> calculating(m_calculating, true);
@@ -827,28 +888,39 @@ void MainWindow::calculate()
             runCalculation(m_session.settings(), m_session.tables(), m_session.results(), &progress,
                            exitRequestedFlag());
         busy.reset(); // no hourglass over a message box
+        // The names of the log are offered in the user name box from now on.
+        if (outcome.summary.games > 0)
+            m_userWindow->setNameChoices(outcome.summary.mostSeated(NameChoices));
         switch (outcome.status) {
-        case CalcOutcome::Status::ScoreFileMissing:
-            showError(this,
-                      msg::scoreFileNotFound() + msg::crlf() + m_session.settings().scoreFile());
+        case CalcOutcome::Status::ScoreFileMissing: {
+            const bool choose =
+                showMessage(this, QMessageBox::Critical, msg::titleError(),
+                            msg::scoreFileMissingGuidance(m_session.settings().scoreFile()),
+                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                == QMessageBox::Yes;
             if (m_userWindow->isOpen())
                 m_userWindow->focusFileName();
             enableResultCommands(false);
-            return;
+            return choose;
+        }
         case CalcOutcome::Status::NoTableKinds:
             showError(this, msg::selectTableKinds());
             enableResultCommands(false);
-            return;
+            return false;
         case CalcOutcome::Status::Cancelled:
             // The program is on its way out: what the pass gathered is
             // neither shown nor kept.
             enableResultCommands(false);
-            return;
+            return false;
         case CalcOutcome::Status::NoValidData:
             if (outcome.passError)
                 showMessage(this, QMessageBox::Critical, msg::titleCalcError(),
                             outcome.passError->description());
-            showMessage(this, QMessageBox::Warning, msg::titleConfirm(), msg::noValidData());
+            // The first line as ever, then why.
+            showMessage(this, QMessageBox::Warning, msg::titleConfirm(),
+                        (QStringList{msg::noValidData()}
+                         + noValidDataReasons(m_session.settings(), m_session.tables(), outcome))
+                            .join(msg::crlf()));
             enableResultCommands(false);
             break;
         case CalcOutcome::Status::Counted:
@@ -856,14 +928,7 @@ void MainWindow::calculate()
             break;
         }
 
-        if (m_rankWindow->isOpen())
-            m_rankWindow->refresh();
-        if (m_stageWindow->isOpen())
-            m_stageWindow->refresh();
-        if (m_winWindow->isOpen())
-            m_winWindow->refresh();
-        if (m_graphWindow->isShown())
-            m_graphWindow->redraw();
+        refreshResultWindows();
         progress.close();
     } catch (const Error &) {
         busy.reset();
@@ -871,6 +936,100 @@ void MainWindow::calculate()
         progress.close();
         enableResultCommands(false);
     }
+    return false;
+}
+
+void MainWindow::refreshResultWindows()
+{
+    if (m_rankWindow->isOpen())
+        m_rankWindow->refresh();
+    if (m_stageWindow->isOpen())
+        m_stageWindow->refresh();
+    if (m_winWindow->isOpen())
+        m_winWindow->refresh();
+    if (m_graphWindow->isShown())
+        m_graphWindow->redraw();
+}
+
+void MainWindow::clearResults()
+{
+    m_session.results().clear();
+    enableResultCommands(false);
+    refreshResultWindows();
+}
+
+// ------------------------------------------------------------
+// A score log that reaches the program: chosen for a missing one, dropped on
+// the window or on the score file box.
+
+void MainWindow::takeLog(const QString &path, LogSource source)
+{
+    switch (source) {
+    case LogSource::Chosen:
+        m_userWindow->setFileName(path);
+        break;
+    case LogSource::Dropped:
+        // As norva FILE: the log of this run; the settings keep theirs.
+        m_session.useScoreFileForThisRun(path);
+        if (QLineEdit *box = m_userWindow->fileNameEdit())
+            box->setText(path);
+        break;
+    case LogSource::DroppedOnBox:
+        break; // the box shows it; the calculation takes it over
+    }
+    if (!ensureUserName(path)) {
+        if (!hasExited())
+            clearResults();
+        return;
+    }
+    calculate();
+}
+
+void MainWindow::chooseScoreFileAndCalculate()
+{
+    const QString path = askScoreFile();
+    if (path.isEmpty() || hasExited())
+        return;
+    takeLog(QDir::toNativeSeparators(path), LogSource::Chosen);
+}
+
+bool MainWindow::ensureUserName(const QString &path)
+{
+    if (!m_userWindow->currentUserName().isEmpty())
+        return true;
+    // The names of the log, whoever played: one pass without a user.
+    PassSettings names = PassSettings::from(m_session.settings());
+    names.scoreFile = path;
+    names.userName.clear();
+    ScorePass pass(names, m_session.tables());
+    {
+        const BusyCursor busy;
+        CalcResults scratch;
+        PassHooks hooks;
+        hooks.cancel = exitRequestedFlag();
+        pass.run(scratch, hooks); // a log that fails part-way still names its players
+    }
+    const QStringList choices = pass.summary().mostSeated(NameChoices);
+    m_userWindow->setNameChoices(choices);
+    if (hasExited())
+        return false;
+
+    // On the heap, as the main window may be told to close while it is up.
+    QPointer<QInputDialog> dialog = new QInputDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgUserName"));
+    dialog->setWindowTitle(QStringLiteral("ユーザー名"));
+    dialog->setLabelText(msg::chooseUserName());
+    dialog->setComboBoxItems(choices);
+    dialog->setComboBoxEditable(true);
+    const bool accepted = m_dialogs->run(*dialog);
+    const QString name =
+        accepted && dialog ? trimSpaces(dialog->textValue()).toString() : QString();
+    delete dialog.data();
+    if (name.isEmpty() || hasExited())
+        return false;
+    m_session.settings().setValue(Settings::UserName, name);
+    m_userWindow->setUserName(name);
+    return true;
 }
 
 // ------------------------------------------------------------
@@ -906,6 +1065,14 @@ QStringList scoreFileFilters()
 
 void MainWindow::openScoreFile()
 {
+    const QString path = askScoreFile();
+    if (path.isEmpty() || hasExited())
+        return;
+    m_userWindow->setFileName(QDir::toNativeSeparators(path));
+}
+
+QString MainWindow::askScoreFile()
+{
     // On the heap, as the main window may be told to close while it is up.
     QPointer<QFileDialog> dialog = new QFileDialog(this);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -928,9 +1095,7 @@ void MainWindow::openScoreFile()
                      });
     const QString path = m_dialogs->chooseFile(*dialog);
     delete dialog.data();
-    if (path.isEmpty() || hasExited())
-        return;
-    m_userWindow->setFileName(QDir::toNativeSeparators(path));
+    return path;
 }
 
 } // namespace norva

@@ -72,9 +72,12 @@ public:
     void enableResultCommands(bool enabled);
 
     // Runs once, as the window is first shown: result commands off, toolbar
-    // as stored, the calculation when the settings or calculate ask for it,
-    // the child windows of the last session.
-    void load(bool calculate = false);
+    // as stored, the calculation when the settings ask for it or a score log
+    // was given (logGiven; without a user name the user is asked for one
+    // first), the child windows of the last session; then, unless a
+    // calculation ran, a score log that is not there is reported with the
+    // offer to choose one.
+    void load(bool logGiven = false);
     // Records which child windows are open as VisibleWindow.
     void recordOpenWindows();
     // Stores the window's size (unless minimised or maximised) and writes the
@@ -115,12 +118,27 @@ public:
     // returned.
     void closeFromSignal();
 
+    // How a score log reaches the program in a run.
+    enum class LogSource {
+        Chosen,       // the file dialog offered for a missing log
+        Dropped,      // dropped on the main window: this run's log, as norva FILE
+        DroppedOnBox, // dropped on the score file box, which shows it
+    };
+    // Takes path as the score log and calculates it; without a user name the
+    // user first chooses one from the names of the log, and a cancel clears
+    // the results, so that none stand under the new log's name.
+    void takeLog(const QString &path, LogSource source);
+
     // The printer that page setup prepares and the print command prints on;
     // it keeps its settings for the rest of the session.
     QPrinter &printer();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // A score log dropped anywhere on the window becomes the run's log.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // The files of this run that no report or printout may replace: the score
@@ -132,6 +150,20 @@ private:
     bool refuseTarget(const QString &path);
     // The report file the user chooses, or an empty text.
     QString askReportPath();
+    // The calculation command; true when the score log was missing and the
+    // user asked to choose one.
+    bool calculateOnce();
+    void refreshResultWindows();
+    // No results: cleared, the result commands off, the open windows empty.
+    void clearResults();
+    // The score log the user chooses in File > Score file's dialog, or an
+    // empty text.
+    QString askScoreFile();
+    // The dialog for a missing score log, then the log taken and calculated.
+    void chooseScoreFileAndCalculate();
+    // True when a user name is set or the user chose one from the names of
+    // the log at path.
+    bool ensureUserName(const QString &path);
     void createMenus();
     void createToolBar();
     void rebuildWindowList();

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -22,6 +23,7 @@
 #include <QMdiSubWindow>
 #include <QMimeData>
 #include <QRegularExpressionValidator>
+#include <QStringListModel>
 #include <QUrl>
 
 #include <functional>
@@ -84,7 +86,12 @@ void UserWindow::onLoad()
 
     addLabel(f, QStringLiteral("lblFileName"), -1, Title, QStringLiteral("スコアファイル名"), 240,
              120, 4575);
-    m_fileNameEdit = new FileNameBox(f);
+    auto *fileBox = new FileNameBox(f);
+    fileBox->setDropHandler([this](const QString &path) {
+        if (m_onLogDropped)
+            m_onLogDropped(path);
+    });
+    m_fileNameEdit = fileBox;
     setControlName(m_fileNameEdit, QStringLiteral("txtFileName"));
     m_fileNameEdit->setGeometry(twipsRect(240, 360, 4695, 270));
     tabOrder << m_fileNameEdit;
@@ -94,6 +101,12 @@ void UserWindow::onLoad()
     m_userNameEdit = new FormTextBox(f);
     setControlName(m_userNameEdit, QStringLiteral("txtUserName"));
     m_userNameEdit->setGeometry(twipsRect(240, 960, 4695, 255));
+    // The names of the log last read, offered as the user types.
+    auto *completer = new QCompleter(new QStringListModel(m_nameChoices, m_userNameEdit),
+                                     m_userNameEdit);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setFilterMode(Qt::MatchContains);
+    m_userNameEdit->setCompleter(completer);
     tabOrder << m_userNameEdit;
 
     m_allDatesCheck = new QCheckBox(QStringLiteral("計算日付を指定しない。"), f);
@@ -297,6 +310,28 @@ void UserWindow::focusFileName()
         return;
     show(); // brings the open window to the front
     m_fileNameEdit->setFocus(Qt::OtherFocusReason);
+}
+
+QString UserWindow::currentUserName() const
+{
+    if (m_userNameEdit)
+        return trimSpaces(m_userNameEdit->text()).toString();
+    return m_settings.userName();
+}
+
+void UserWindow::setUserName(const QString &name)
+{
+    if (m_userNameEdit)
+        m_userNameEdit->setText(name);
+}
+
+void UserWindow::setNameChoices(const QStringList &names)
+{
+    m_nameChoices = names;
+    if (!m_userNameEdit || !m_userNameEdit->completer())
+        return;
+    if (auto *model = qobject_cast<QStringListModel *>(m_userNameEdit->completer()->model()))
+        model->setStringList(names);
 }
 
 void UserWindow::setFileName(const QString &path)

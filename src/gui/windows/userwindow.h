@@ -3,8 +3,10 @@
 #include "gui/widgets/childwindow.h"
 
 #include <QPointer>
+#include <QStringList>
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -40,6 +42,20 @@ public:
     // Puts a path into the score file box, opening the window first when it is
     // closed. Nothing is stored.
     void setFileName(const QString &path);
+    // The user name as it stands: the box's text without surrounding blanks
+    // while the window is open, else the stored setting.
+    QString currentUserName() const;
+    // Puts name into the user name box, when the window is open.
+    void setUserName(const QString &name);
+    // The names the user name box offers as the user types (the names found
+    // in the log last read), kept while the window is closed.
+    void setNameChoices(const QStringList &names);
+    // Called when a file is dropped on the score file box (which then shows
+    // its path).
+    void setLogDropHandler(std::function<void(const QString &path)> onDropped)
+    {
+        m_onLogDropped = std::move(onDropped);
+    }
 
     // The controls while the window is open, else null.
     QLineEdit *fileNameEdit() const;
@@ -72,6 +88,8 @@ private:
     std::array<QPointer<QLineEdit>, 3> m_startDate, m_endDate;
     std::array<QPointer<QLineEdit>, 2> m_startTime, m_endTime;
     std::array<QPointer<QComboBox>, 2> m_tableKindBoxes;
+    QStringList m_nameChoices;
+    std::function<void(const QString &)> m_onLogDropped;
 };
 
 } // namespace norva
