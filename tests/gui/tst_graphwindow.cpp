@@ -288,8 +288,8 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         GraphWindow &g = guiutil::mainWindow()->graphWindow();
-        QCOMPARE(g.graphWidth(), 32767);
-        QCOMPARE(graphWindow()->width(), 2184);
+        // Held at 32767 twips (2184 pixels), then fitted to the client area.
+        QCOMPARE(graphWindow()->width(), m->mdiArea()->viewport()->width());
 
         // Lower than 1000 twips: the picture keeps its height, its width
         // follows the window, and the width is held at the 16-bit limit.
@@ -305,6 +305,25 @@ private slots:
         QVERIFY(guiutil::finish(m));
         QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 32767);
         QCOMPARE(guiutil::settings().value(Settings::GraphHeight).toInt(), 900);
+    }
+
+    // A size stored after a tile of a larger main window comes back within
+    // the client area, as does its picture.
+    void restoredSizeFitsTheClientArea()
+    {
+        testutil::ProgramDir dir;
+        prepare(dir, {u"MainWidth=6000"_s, u"MainHeight=4500"_s, u"GraphWidth=5760"_s,
+                      u"GraphHeight=15165"_s});
+        QPointer<MainWindow> m = guiutil::start();
+        QVERIFY(m);
+        const QRect area = m->mdiArea()->viewport()->rect();
+        QVERIFY(area.height() < 1011);
+        QVERIFY2(area.contains(graphWindow()->geometry()),
+                 qPrintable(u"%1x%2"_s.arg(graphWindow()->width()).arg(graphWindow()->height())));
+        const QWidget *pic = graphWindow()->findChild<QWidget *>(u"picGameRpt"_s);
+        QVERIFY(graphWindow()->widget()->rect().contains(pic->geometry()));
+        QVERIFY(guiutil::finish(m));
+        QVERIFY(guiutil::settings().value(Settings::GraphHeight).toInt() <= area.height() * 15);
     }
 
     // Window events run between the graphs. A toggle clicked after the score

@@ -97,7 +97,8 @@ inline QString calcInProgress()
 }
 inline QString chooseUserName()
 {
-    return QStringLiteral("スコアファイルにある名前から、結果を計算するユーザー名を選んでください。");
+    return QStringLiteral(
+        "スコアファイルにある名前から、結果を計算するユーザー名を選んでください。");
 }
 
 } // namespace norva::msg

@@ -117,6 +117,16 @@ void ChildWindow::keepInView()
         m_subWindow->move(x, y);
 }
 
+void ChildWindow::fitIntoArea()
+{
+    if (!m_subWindow || !m_area)
+        return;
+    const QSize area = m_area->viewport()->size();
+    const QSize fitted = m_subWindow->size().boundedTo(area).expandedTo(m_subWindow->minimumSize());
+    if (fitted != m_subWindow->size())
+        m_subWindow->resize(fitted);
+}
+
 bool ChildWindow::unload()
 {
     if (!m_subWindow)

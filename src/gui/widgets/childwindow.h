@@ -68,6 +68,9 @@ protected:
     virtual void onUnload() {}
     // Runs after every change of the window's size.
     virtual void onResize() {}
+    // Shrinks the window to the client area where it is larger (a size
+    // restored from the settings after the main window became smaller).
+    void fitIntoArea();
 
 private:
     friend class ChildWindowWidget;

@@ -129,6 +129,7 @@ void GraphWindow::onLoad()
     m_graphWidth = size16(m_settings.graphWidth());
     m_graphHeight = size16(m_settings.graphHeight());
     setOuterSize(m_graphWidth, m_graphHeight);
+    fitIntoArea();
 
     // Clearing a toggle adds its bit through the click handler; taking the
     // bit off again keeps the mask as stored.

@@ -102,8 +102,8 @@ void UserWindow::onLoad()
     setControlName(m_userNameEdit, QStringLiteral("txtUserName"));
     m_userNameEdit->setGeometry(twipsRect(240, 960, 4695, 255));
     // The names of the log last read, offered as the user types.
-    auto *completer = new QCompleter(new QStringListModel(m_nameChoices, m_userNameEdit),
-                                     m_userNameEdit);
+    auto *completer =
+        new QCompleter(new QStringListModel(m_nameChoices, m_userNameEdit), m_userNameEdit);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setFilterMode(Qt::MatchContains);
     m_userNameEdit->setCompleter(completer);
