@@ -4,6 +4,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 
@@ -20,6 +21,8 @@ public:
     std::function<bool(QPrintDialog &)> print;
     std::function<bool(QPageSetupDialog &)> pageSetup;
     std::function<bool(QColorDialog &)> color;
+    // true for OK; the answer sets the dialog's text.
+    std::function<bool(QInputDialog &)> input;
 
     QString chooseFile(QFileDialog &dialog) override
     {
@@ -33,6 +36,8 @@ public:
             return pageSetup(*d);
         if (auto *d = qobject_cast<QColorDialog *>(&dialog); d && color)
             return color(*d);
+        if (auto *d = qobject_cast<QInputDialog *>(&dialog); d && input)
+            return input(*d);
         return DialogRunner::run(dialog);
     }
     void clear() { *this = ScriptedDialogs(); }

@@ -22,7 +22,7 @@ Program &program()
 
 } // namespace
 
-bool startProgram(const QString &folder)
+bool startProgram(const QString &folder, const QString &scoreFile)
 {
     Program &p = program();
     const testutil::ProgramDir *dir = testutil::ProgramDir::current();
@@ -35,15 +35,14 @@ bool startProgram(const QString &folder)
                                                            : norva::FileLocations::ofProgram());
     norva::StartOptions options;
     options.graphs = p.graphs;
-    const bool started = norva::startProgram(*p.session, p.window, options);
-    if (p.window)
-        p.window->setDialogRunner(p.dialogs);
-    return started;
+    options.scoreFile = scoreFile;
+    options.dialogs = &p.dialogs;
+    return norva::startProgram(*p.session, p.window, options);
 }
 
-QPointer<norva::MainWindow> start(const QString &folder)
+QPointer<norva::MainWindow> start(const QString &folder, const QString &scoreFile)
 {
-    startProgram(folder);
+    startProgram(folder, scoreFile);
     QPointer<norva::MainWindow> m = program().window;
     if (m)
         (void)QTest::qWaitForWindowExposed(m);

@@ -46,12 +46,12 @@ inline void copyTables(const testutil::ProgramDir &dir)
 }
 
 // Starts the program as its executable does, on a new session over folder
-// (the current program folder when none is given), and waits for the main
-// window. The window's dialogs go to dialogs(). False only when the program
-// ended during start-up.
-bool startProgram(const QString &folder = {});
+// (the current program folder when none is given), opened with scoreFile
+// when one is given, and waits for the main window. The window's dialogs go
+// to dialogs(). False only when the program ended during start-up.
+bool startProgram(const QString &folder = {}, const QString &scoreFile = {});
 // The same, giving the main window.
-QPointer<norva::MainWindow> start(const QString &folder = {});
+QPointer<norva::MainWindow> start(const QString &folder = {}, const QString &scoreFile = {});
 
 // The figures the graph window of the programs started from now on draws;
 // null: their results.

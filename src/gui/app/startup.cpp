@@ -43,6 +43,8 @@ bool startProgram(Session &session, QPointer<MainWindow> &window, const StartOpt
                    stderr);
 
     window = new MainWindow(session, options.graphs);
+    if (options.dialogs)
+        window->setDialogRunner(*options.dialogs);
     // Before anything can show a box: a signal that arrives before the event
     // loop runs is handled as soon as it does.
     installExitSignalHandlers([main = window] {

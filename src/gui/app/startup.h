@@ -5,6 +5,7 @@
 
 namespace norva {
 
+class DialogRunner;
 class GraphSource;
 class MainWindow;
 class Session;
@@ -22,6 +23,9 @@ struct StartOptions
     QString scoreFile;
     // The figures the graph window draws; null: the session's results.
     const GraphSource *graphs = nullptr;
+    // Where the dialogs are run from the start on (a test answers them);
+    // null: shown to the user.
+    DialogRunner *dialogs = nullptr;
 };
 
 // The start procedure: creates the main window over session (window receives
