@@ -30,6 +30,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -524,6 +525,73 @@ private:
     bool m_decoded = false;
 };
 
+// Counts the names of the rating lines while the pass runs ("[n]name R1500":
+// a name runs from a "]" to the next " R"). A plain hash of the characters
+// and no copy of a name already seen keep it cheap; the summary gets the
+// counts when the pass ends, however it ends.
+class SeatCounter
+{
+public:
+    explicit SeatCounter(LogSummary &summary)
+        : m_summary(summary)
+    {}
+    ~SeatCounter()
+    {
+        for (const auto &[name, n] : m_counts)
+            m_summary.seats[name] += n;
+    }
+    SeatCounter(const SeatCounter &) = delete;
+    SeatCounter &operator=(const SeatCounter &) = delete;
+
+    void add(QStringView ratingLine)
+    {
+        const QChar *const chars = ratingLine.data();
+        const qsizetype n = ratingLine.size();
+        qsizetype from = -1;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = chars[i].unicode();
+            if (c == u']' && from < 0) {
+                from = i + 1;
+            } else if (c == u'[') {
+                from = -1;
+            } else if (c == u' ' && from >= 0 && i + 1 < n && chars[i + 1] == u'R') {
+                if (i > from)
+                    count(QStringView(chars + from, i - from));
+                from = -1;
+            }
+        }
+    }
+
+private:
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView s) const noexcept
+        {
+            size_t h = 14695981039346656037u; // FNV-1a
+            for (const QChar c : s)
+                h = (h ^ c.unicode()) * 1099511628211u;
+            return h;
+        }
+    };
+    struct Equal
+    {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
+
+    void count(QStringView name)
+    {
+        if (const auto it = m_counts.find(name); it != m_counts.end())
+            ++it->second;
+        else
+            m_counts.emplace(name.toString(), 1);
+    }
+
+    LogSummary &m_summary;
+    std::unordered_map<QString, qint32, Hash, Equal> m_counts;
+};
+
 // The pass over the lines, the same for both ways of comparing.
 template<typename Lines>
 void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &results,
@@ -537,6 +605,7 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &
     const qint64 every = qAbs(qint64(s.checkLine));
     qint64 untilStatus = every;
     QByteArrayView bytes;
+    SeatCounter seats(summary);
     for (;;) {
         // Counted before it is read, so that a failure to read a line names
         // that line.
@@ -566,7 +635,7 @@ void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &
         }
         if (lines.isRating()) {
             // One line a game: decoding it costs the pass nothing to speak of.
-            summary.addSeats(lines.text());
+            seats.add(lines.text());
             if (inGame)
                 inGame = lines.rating(rating);
             continue;
@@ -690,21 +759,6 @@ LogForm detectLogForm(const QString &path, const TableInfo &tables, const Cancel
                 return form;
     }
     return form;
-}
-
-void LogSummary::addSeats(QStringView ratingLine)
-{
-    // Each seat is "[n]name R1500": the name runs from a "]" to the next " R".
-    for (qsizetype at = 0; (at = ratingLine.indexOf(u']', at)) >= 0;) {
-        const qsizetype from = at + 1;
-        const qsizetype end = ratingLine.indexOf(u" R", from);
-        if (end < 0)
-            break;
-        const QStringView name = ratingLine.sliced(from, end - from);
-        if (!name.isEmpty() && !name.contains(u'['))
-            ++seats[name.toString()];
-        at = end;
-    }
 }
 
 QStringList LogSummary::mostSeated(qsizetype n) const

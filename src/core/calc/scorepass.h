@@ -82,8 +82,6 @@ struct LogSummary
     // Each name with the number of games it was seated in.
     QHash<QString, qint32> seats;
 
-    // Counts the names of one rating line.
-    void addSeats(QStringView ratingLine);
     // The names seated most often, most first (equal counts by name), at
     // most n.
     QStringList mostSeated(qsizetype n) const;
