@@ -1,5 +1,6 @@
 #include "core/common/error.h"
 #include "core/graph/drawgraph.h"
+#include "core/graph/graphtext.h"
 #include "recordingtarget.h"
 
 #include "fakegraphsource.h"
@@ -327,18 +328,26 @@ private slots:
     {
         QTest::addColumn<qint16>("mask");
         QTest::addColumn<QList<Color>>("colors");
-        QTest::newRow("none") << qint16(0) << QList<Color>{};
-        QTest::newRow("score") << qint16(1) << QList<Color>{Red};
-        QTest::newRow("rank") << qint16(2) << QList<Color>{Orange};
-        QTest::newRow("han") << qint16(4) << QList<Color>{Green};
-        QTest::newRow("rating") << qint16(8) << QList<Color>{Blue};
-        QTest::newRow("running total") << qint16(16) << QList<Color>{Purple};
-        QTest::newRow("score and rating") << qint16(9) << QList<Color>{Red, Blue};
+        QTest::addColumn<QString>("words"); // what screen readers are told
+        const auto S = [](const char *s) {
+            return QString::fromUtf8(s);
+        };
+        QTest::newRow("none") << qint16(0) << QList<Color>{} << S("表示しているグラフはありません");
+        QTest::newRow("score") << qint16(1) << QList<Color>{Red} << S("得点 最高 30 最低 -20");
+        QTest::newRow("rank") << qint16(2) << QList<Color>{Orange} << S("順位 最高 1位 最低 4位");
+        QTest::newRow("han") << qint16(4) << QList<Color>{Green}
+                             << S("翻別 最多 2翻 2回 最少 1翻 1回");
+        QTest::newRow("rating") << qint16(8) << QList<Color>{Blue} << S("Ｒ値 最高 1510 最低 1490");
+        QTest::newRow("running total")
+            << qint16(16) << QList<Color>{Purple} << S("合計 最高 20 最低 -10");
+        QTest::newRow("score and rating") << qint16(9) << QList<Color>{Red, Blue}
+                                          << S("得点 最高 30 最低 -20、Ｒ値 最高 1510 最低 1490");
     }
     void selection()
     {
         QFETCH(qint16, mask);
         QFETCH(QList<Color>, colors);
+        QFETCH(QString, words);
         FakeGraphSource src;
         src.setGames({10, -20, 30}, {2, 4, 1}, {1500, 1510, 1490});
         src.setWins({QStringLiteral("1翻"), QStringLiteral("2翻")}, {1, 2});
@@ -352,6 +361,7 @@ private slots:
                 drawn.append(c.color);
         }
         QCOMPARE(drawn, colors);
+        QCOMPARE(describeGraph(state, src), QStringLiteral("グラフ（3 試合）： ") + words);
     }
 
     void legendOnlyWhenPrinting()

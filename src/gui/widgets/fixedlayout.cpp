@@ -82,6 +82,19 @@ QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style
     return label;
 }
 
+void setValueCaption(QLabel *label, const QString &caption)
+{
+    label->setProperty("valueCaption", caption);
+    setValueText(label, label->text());
+}
+
+void setValueText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    const QString caption = label->property("valueCaption").toString();
+    label->setAccessibleName(text.isEmpty() ? caption : caption + u' ' + text);
+}
+
 void setTitleText(QLabel *label, const QString &text)
 {
     label->setText(text);

@@ -60,6 +60,12 @@ enum class LabelStyle {
 QLabel *addLabel(QWidget *form, const QString &name, int index, LabelStyle style,
                  const QString &caption, int left, int top, int width, int height = 255);
 
+// The caption of a value label: screen readers name the label by it,
+// followed by the value as shown ("１位 回数 75").
+void setValueCaption(QLabel *label, const QString &caption);
+// Shows text in a value label; its accessible name follows.
+void setValueText(QLabel *label, const QString &text);
+
 // Sets the text of a title label. A title whose text is wider than the label's
 // fixed width grows to the right until the text fits (it has no border, so
 // only the text shows); it never becomes narrower than that width.

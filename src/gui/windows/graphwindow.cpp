@@ -1,6 +1,7 @@
 #include "gui/windows/graphwindow.h"
 
 #include "core/graph/drawgraph.h"
+#include "core/graph/graphtext.h"
 #include "gui/print/paintertarget.h"
 #include "gui/print/printpage.h"
 
@@ -106,6 +107,7 @@ void GraphWindow::onLoad()
     toggleFont.setBold(true);
     m_picture = new GraphPicture(m_image, pane);
     m_picture->setObjectName(QStringLiteral("picGameRpt"));
+    m_picture->setAccessibleName(QStringLiteral("グラフ"));
     m_picture->setGeometry(twipsToPixels(PictureLeft), twipsToPixels(PictureTop),
                            twipsToPixels(1935), twipsToPixels(1095));
     QWidget *previous = m_picture;
@@ -235,6 +237,18 @@ void GraphWindow::redraw()
         m_redrawRequested = false;
         drawOnce();
     } while (m_redrawRequested && m_picture);
+    describe();
+}
+
+void GraphWindow::describe()
+{
+    if (!m_picture)
+        return;
+    try {
+        m_picture->setAccessibleDescription(describeGraph(m_state, m_source));
+    } catch (const std::exception &) {
+        m_picture->setAccessibleDescription({});
+    }
 }
 
 void GraphWindow::drawOnce()

@@ -79,6 +79,8 @@ private:
     void toggleGraph(int index);
     void setCaptionColor(int index);
     void drawOnce();
+    // Tells screen readers what the picture shows.
+    void describe();
 
     Settings &m_settings;
     const GraphSource &m_source;

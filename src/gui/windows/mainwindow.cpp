@@ -275,7 +275,8 @@ void MainWindow::createMenus()
 
 void MainWindow::createToolBar()
 {
-    m_toolBar = addToolBar(QStringLiteral("tbToolBar"));
+    // The title is what screen readers call the toolbar.
+    m_toolBar = addToolBar(QStringLiteral("ツールバー"));
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);

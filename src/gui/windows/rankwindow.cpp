@@ -37,6 +37,12 @@ void RankWindow::onLoad()
     m_highScore = addLabel(f, QStringLiteral("lblHighScore"), -1, Value, {}, 1440, 960, 975);
     m_lowScore = addLabel(f, QStringLiteral("lblLowScore"), -1, Value, {}, 2520, 960, 975);
     m_averageScore = addLabel(f, QStringLiteral("lblScoreAve"), -1, Value, {}, 3600, 960, 975);
+    setValueCaption(m_games, QStringLiteral("試合数"));
+    setValueCaption(m_scoreTotal, QStringLiteral("総合得点"));
+    setValueCaption(m_averageRank, QStringLiteral("平均順位"));
+    setValueCaption(m_highScore, QStringLiteral("最高得点"));
+    setValueCaption(m_lowScore, QStringLiteral("最低得点"));
+    setValueCaption(m_averageScore, QStringLiteral("平均得点"));
 
     addLabel(f, QStringLiteral("lblRankNumTitle"), -1, Title, QStringLiteral("回　数"), 240, 1800,
              615);
@@ -48,6 +54,8 @@ void RankWindow::onLoad()
                                    fullWidthDigit(i + 1) + u'位', left, 1560, 975);
         m_rankCounts[i] = addLabel(f, QStringLiteral("lblRankNum"), i, Value, {}, left, 1800, 855);
         m_rankRuns[i] = addLabel(f, QStringLiteral("lblRankCont"), i, Value, {}, left, 2160, 855);
+        setValueCaption(m_rankCounts[i], fullWidthDigit(i + 1) + QStringLiteral("位 回数"));
+        setValueCaption(m_rankRuns[i], fullWidthDigit(i + 1) + QStringLiteral("位 連続"));
     }
 
     setOuterSize(4950, 3060);
@@ -62,16 +70,16 @@ void RankWindow::refresh()
     if (games > 0) {
         const double n = games;
         const qint32 total = m_results.value(calc::ScoreTotal).toInt();
-        m_games->setText(QString::number(games));
-        m_scoreTotal->setText(QString::number(total));
-        m_highScore->setText(QString::number(m_results.value(calc::ScoreMax).toInt()));
-        m_lowScore->setText(QString::number(m_results.value(calc::ScoreMin).toInt()));
-        m_averageRank->setText(formatAverage(m_results.value(calc::RankTotal).toInt() / n));
-        m_averageScore->setText(formatAverage(total / n));
+        setValueText(m_games, QString::number(games));
+        setValueText(m_scoreTotal, QString::number(total));
+        setValueText(m_highScore, QString::number(m_results.value(calc::ScoreMax).toInt()));
+        setValueText(m_lowScore, QString::number(m_results.value(calc::ScoreMin).toInt()));
+        setValueText(m_averageRank, formatAverage(m_results.value(calc::RankTotal).toInt() / n));
+        setValueText(m_averageScore, formatAverage(total / n));
     } else {
         for (QLabel *l : {m_games.data(), m_scoreTotal.data(), m_highScore.data(),
                           m_lowScore.data(), m_averageRank.data(), m_averageScore.data()})
-            l->clear();
+            setValueText(l, {});
     }
 
     for (int i = 0; i < 4; ++i) {
@@ -80,12 +88,13 @@ void RankWindow::refresh()
         if (n > 0) {
             const qint32 count = m_results.value(calc::RankCount, i).toInt();
             setTitleText(m_rankTitles[i], rank + u'(' + sharePercent(count, n) + u"%)");
-            m_rankCounts[i]->setText(QString::number(count));
-            m_rankRuns[i]->setText(QString::number(m_results.value(calc::RankRunMax, i).toInt()));
+            setValueText(m_rankCounts[i], QString::number(count));
+            setValueText(m_rankRuns[i],
+                         QString::number(m_results.value(calc::RankRunMax, i).toInt()));
         } else {
             setTitleText(m_rankTitles[i], rank);
-            m_rankCounts[i]->clear();
-            m_rankRuns[i]->clear();
+            setValueText(m_rankCounts[i], {});
+            setValueText(m_rankRuns[i], {});
         }
     }
 }

@@ -16,21 +16,23 @@ struct Cell
     const char16_t *value;
     const char16_t *title;
     const char16_t *caption; // the plain title
+    const char16_t *row;     // the caption of its row, for screen readers
     int left;
     int top; // of the title; the value lies 240 twips below
     calc::Kind kind;
 };
 
 const Cell cells[9] = {
-    {u"lblMyTumo", u"lblMyTumoTitle", u"ツモ", 960, 720, calc::OwnTsumo},
-    {u"lblMyRon", u"lblMyRonTitle", u"ロン", 2280, 720, calc::OwnRon},
-    {u"lblMyTyonbo", u"lblMyTyonboTitle", u"チョンボ", 3600, 720, calc::OwnChombo},
-    {u"lblOtherTumo", u"lblOtherTumoTitle", u"ツモ", 960, 1320, calc::OtherTsumo},
-    {u"lblOtherRon", u"lblOtherRonTitle", u"ロン", 2280, 1320, calc::OtherRon},
-    {u"lblOtherTyonbo", u"lblOtherTyonboTitle", u"チョンボ", 3600, 1320, calc::OtherChombo},
-    {u"lblFlowTen", u"lblFlowTenpaiTitle", u"プラス", 960, 1920, calc::DrawPlus},
-    {u"lblFlowNo", u"lblFlowNotenTitle", u"マイナス", 2280, 1920, calc::DrawMinus},
-    {u"lblFlowOther", u"lblFlowOtherTitle", u"その他", 3600, 1920, calc::OtherResult},
+    {u"lblMyTumo", u"lblMyTumoTitle", u"ツモ", u"本人", 960, 720, calc::OwnTsumo},
+    {u"lblMyRon", u"lblMyRonTitle", u"ロン", u"本人", 2280, 720, calc::OwnRon},
+    {u"lblMyTyonbo", u"lblMyTyonboTitle", u"チョンボ", u"本人", 3600, 720, calc::OwnChombo},
+    {u"lblOtherTumo", u"lblOtherTumoTitle", u"ツモ", u"他人", 960, 1320, calc::OtherTsumo},
+    {u"lblOtherRon", u"lblOtherRonTitle", u"ロン", u"他人", 2280, 1320, calc::OtherRon},
+    {u"lblOtherTyonbo", u"lblOtherTyonboTitle", u"チョンボ", u"他人", 3600, 1320,
+     calc::OtherChombo},
+    {u"lblFlowTen", u"lblFlowTenpaiTitle", u"プラス", u"流局時", 960, 1920, calc::DrawPlus},
+    {u"lblFlowNo", u"lblFlowNotenTitle", u"マイナス", u"流局時", 2280, 1920, calc::DrawMinus},
+    {u"lblFlowOther", u"lblFlowOtherTitle", u"その他", u"流局時", 3600, 1920, calc::OtherResult},
 };
 
 QString str(const char16_t *s)
@@ -53,6 +55,7 @@ void StageWindow::onLoad()
     addLabel(f, QStringLiteral("lblStageNumTitle"), -1, Title, QStringLiteral("総局数"), 240, 120,
              615);
     m_hands = addLabel(f, QStringLiteral("lblStageNum"), -1, Value, {}, 240, 360, 1095);
+    setValueCaption(m_hands, QStringLiteral("総局数"));
     addLabel(f, QStringLiteral("lblMyUser"), -1, Title, QStringLiteral("本人"), 240, 720, 375);
     addLabel(f, QStringLiteral("lblOtherUser"), -1, Title, QStringLiteral("他人"), 240, 1320, 375);
     addLabel(f, QStringLiteral("lblFlow"), -1, Title, QStringLiteral("流局時"), 240, 1920, 615);
@@ -60,6 +63,7 @@ void StageWindow::onLoad()
         const Cell &c = cells[i];
         m_titles[i] = addLabel(f, str(c.title), -1, Title, str(c.caption), c.left, c.top, 1095);
         m_values[i] = addLabel(f, str(c.value), -1, Value, {}, c.left, c.top + 240, 1095);
+        setValueCaption(m_values[i], str(c.row) + u' ' + str(c.caption));
     }
 
     setOuterSize(5025, 3030);
@@ -72,20 +76,20 @@ void StageWindow::refresh()
         return;
     const qint32 hands = m_results.value(calc::HandCount).toInt();
     if (hands > 0) {
-        m_hands->setText(QString::number(hands));
+        setValueText(m_hands, QString::number(hands));
         for (size_t i = 0; i < std::size(cells); ++i) {
             const qint32 count = m_results.value(cells[i].kind).toInt();
             setTitleText(m_titles[i],
                          str(cells[i].caption) + u'(' + sharePercent(count, hands) + u"%)");
         }
         for (size_t i = 0; i < std::size(cells); ++i)
-            m_values[i]->setText(QString::number(m_results.value(cells[i].kind).toInt()));
+            setValueText(m_values[i], QString::number(m_results.value(cells[i].kind).toInt()));
     } else {
-        m_hands->clear();
+        setValueText(m_hands, {});
         for (size_t i = 0; i < std::size(cells); ++i)
             setTitleText(m_titles[i], str(cells[i].caption));
         for (size_t i = 0; i < std::size(cells); ++i)
-            m_values[i]->clear();
+            setValueText(m_values[i], {});
     }
 }
 

@@ -84,8 +84,9 @@ void UserWindow::onLoad()
     using enum LabelStyle;
     QList<QWidget *> tabOrder;
 
-    addLabel(f, QStringLiteral("lblFileName"), -1, Title, QStringLiteral("スコアファイル名"), 240,
-             120, 4575);
+    // Each text box is named by its label (its buddy), for screen readers.
+    QLabel *fileLabel = addLabel(f, QStringLiteral("lblFileName"), -1, Title,
+                                 QStringLiteral("スコアファイル名"), 240, 120, 4575);
     auto *fileBox = new FileNameBox(f);
     fileBox->setDropHandler([this](const QString &path) {
         if (m_onLogDropped)
@@ -94,13 +95,15 @@ void UserWindow::onLoad()
     m_fileNameEdit = fileBox;
     setControlName(m_fileNameEdit, QStringLiteral("txtFileName"));
     m_fileNameEdit->setGeometry(twipsRect(240, 360, 4695, 270));
+    fileLabel->setBuddy(m_fileNameEdit);
     tabOrder << m_fileNameEdit;
 
-    addLabel(f, QStringLiteral("lblUserName"), -1, Title, QStringLiteral("ユーザー名"), 240, 720,
-             975);
+    QLabel *userLabel = addLabel(f, QStringLiteral("lblUserName"), -1, Title,
+                                 QStringLiteral("ユーザー名"), 240, 720, 975);
     m_userNameEdit = new FormTextBox(f);
     setControlName(m_userNameEdit, QStringLiteral("txtUserName"));
     m_userNameEdit->setGeometry(twipsRect(240, 960, 4695, 255));
+    userLabel->setBuddy(m_userNameEdit);
     // The names of the log last read, offered as the user types.
     auto *completer =
         new QCompleter(new QStringListModel(m_nameChoices, m_userNameEdit), m_userNameEdit);
@@ -143,8 +146,8 @@ void UserWindow::onLoad()
          &m_endTime},
     };
     for (const Row &row : rows) {
-        addLabel(f, u"lbl"_s + row.prefix + u"Date"_s, -1, Title, row.caption, 240, row.labelTop,
-                 735);
+        QLabel *rowLabel = addLabel(f, u"lbl"_s + row.prefix + u"Date"_s, -1, Title, row.caption,
+                                    240, row.labelTop, 735);
         for (int k = 0; k < 5; ++k) {
             const bool isDate = k < 3;
             const int index = isDate ? k : k - 3;
@@ -156,14 +159,21 @@ void UserWindow::onLoad()
             else
                 (*row.time)[index] = box;
             tabOrder << box;
+            // The unit stands after its box; the name says the row too.
             addLabel(f, u"lbl"_s + row.prefix + unitNames[k], -1, Title, units[k], unitLefts[k],
-                     row.unitTop, 255);
+                     row.unitTop, 255)
+                ->setBuddy(box);
+            box->setAccessibleName(row.caption + u' ' + units[k]);
+            if (k == 0)
+                rowLabel->setBuddy(box);
         }
     }
 
     for (int i = 1; i <= 2; ++i) {
         auto *box = new LongListBox(f);
         setControlName(box, QStringLiteral("cmbTableInfo"), i);
+        // Screen readers name a choice box by its choice; this says what it is.
+        box->setAccessibleDescription(QStringLiteral("計算する卓の種類（%1）").arg(i));
         box->setGeometry(twipsRect(i == 1 ? 240 : 2640, 2520, 2175, 300));
         m_tableKindBoxes[i - 1] = box;
         tabOrder << box;
