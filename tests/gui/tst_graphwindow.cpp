@@ -1,7 +1,9 @@
 #include "guiutil.h"
 
 #include "core/calc/calcresults.h"
+#include "core/graph/drawgraph.h"
 #include "core/settings/settings.h"
+#include "gui/print/paintertarget.h"
 #include "gui/windows/graphwindow.h"
 
 #include "fakegraphsource.h"
@@ -30,6 +32,18 @@ QSet<QRgb> colours(const QImage &image)
 QRgb rgb(int r, int g, int b)
 {
     return qRgb(r, g, b);
+}
+
+// Where the pixels of colour c lie in image, in its logical pixels.
+QRectF boxOf(const QImage &image, QRgb c)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) | 0xFF000000u) == c)
+                box |= QRect(x, y, 1, 1);
+    const qreal r = image.devicePixelRatio();
+    return QRectF(box.x() / r, box.y() / r, box.width() / r, box.height() / r);
 }
 
 } // namespace
@@ -75,19 +89,52 @@ private slots:
 
     void sharpOnDenseScreens()
     {
-        // Also run at twice the scale (the test of that name in CTest): the
-        // picture holds the screen's pixels, its colours mix as on any screen.
+        // Also run at 2 and 1.5 times the scale (the tests of that name in
+        // CTest): the
+        // picture holds the screen's pixels, its colours mix as on any screen,
+        // and what the window shows fills its area as the picture drawn at
+        // scale 1 does: each graph's colour lies where it lies there.
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
-        const GraphWindow &g = guiutil::mainWindow()->graphWindow();
-        const QWidget *pic = graphWindow()->findChild<QWidget *>(u"picGameRpt"_s);
+        GraphWindow &g = guiutil::mainWindow()->graphWindow();
+        QWidget *pic = graphWindow()->findChild<QWidget *>(u"picGameRpt"_s);
         const qreal ratio = pic->devicePixelRatioF();
-        QCOMPARE(ratio, qEnvironmentVariableIntValue("QT_SCALE_FACTOR") == 2 ? 2.0 : 1.0);
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble());
         QTRY_COMPARE(g.picture().devicePixelRatio(), ratio);
         QCOMPARE(g.picture().size(), pic->size() * ratio);
         QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
+
+        const QImage shown = pic->grab().toImage();
+        QCOMPARE(shown.devicePixelRatio(), ratio);
+        QImage scale1(pic->size(), QImage::Format_RGB32);
+        scale1.fill(Qt::white);
+        {
+            GraphState state = g.state();
+            PainterTarget target(scale1);
+            drawGraph(state, target, pic->width() * 15, pic->height() * 15, true, m_source);
+        }
+        for (QRgb c : {rgb(0, 0, 0), rgb(255, 0, 0), rgb(255, 128, 64), rgb(0, 128, 0),
+                       rgb(0, 128, 255), rgb(128, 0, 128)}) {
+            const QRectF want = boxOf(scale1, c);
+            const QRectF got = boxOf(shown, c);
+            QVERIFY(!want.isEmpty());
+            const QMarginsF off(qAbs(got.left() - want.left()), qAbs(got.top() - want.top()),
+                                qAbs(got.right() - want.right()),
+                                qAbs(got.bottom() - want.bottom()));
+            QVERIFY2(off.left() <= 2 && off.top() <= 2 && off.right() <= 2 && off.bottom() <= 2,
+                     qPrintable(u"colour %1: shown %2,%3 %4x%5, at scale 1 %6,%7 %8x%9"_s
+                                    .arg(QString::number(c, 16))
+                                    .arg(got.x())
+                                    .arg(got.y())
+                                    .arg(got.width())
+                                    .arg(got.height())
+                                    .arg(want.x())
+                                    .arg(want.y())
+                                    .arg(want.width())
+                                    .arg(want.height())));
+        }
         QVERIFY(guiutil::finish(m));
     }
 

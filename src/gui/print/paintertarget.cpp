@@ -11,6 +11,16 @@ std::unique_ptr<QPainter> twipsPainter(QImage &image)
     return painter;
 }
 
+// The painter's units onto the pixels it draws in once its transformation is
+// reset: on a high-density image those are the image's logical pixels, which
+// its own scale (kept by the reset) makes finer, so the picture takes the
+// same room as on any screen, only sharper.
+QTransform toDrawingPixels(const QPainter &painter)
+{
+    const qreal ratio = painter.device()->devicePixelRatio();
+    return painter.combinedTransform() * QTransform::fromScale(1 / ratio, 1 / ratio);
+}
+
 } // namespace
 
 PainterTarget::PainterTarget(QImage &image)
@@ -24,11 +34,11 @@ PainterTarget::PainterTarget(QPainter &painter)
 PainterTarget::PainterTarget(std::unique_ptr<QPainter> own, QPainter *painter)
     : m_own(std::move(own))
     , m_painter(m_own ? m_own.get() : painter)
-    , m_toDevice(m_painter->combinedTransform())
+    , m_toDevice(toDrawingPixels(*m_painter))
     , m_text(*m_painter, m_toDevice)
 {
-    // Everything is mapped here and drawn in device pixels, so that pens keep
-    // their width in pixels and fonts their size in points.
+    // Everything is mapped here and drawn in pixels, so that pens keep their
+    // width in pixels and fonts their size in points.
     m_painter->save();
     m_painter->resetTransform();
     m_painter->setRenderHint(QPainter::Antialiasing, false);
