@@ -150,10 +150,21 @@ private slots:
         QVERIFY(expected.contains("\x81\x60")); // "～" in CP932
     }
 
+    void printLines_data()
+    {
+        QTest::addColumn<bool>("range");
+        QTest::addColumn<QStringList>("dates"); // the lines in place of the report's second
+        QTest::newRow("range on") << true
+                                  << QStringList{QStringLiteral("計算日付： 2002/7/1 0:0"),
+                                                 QStringLiteral("　　　　　 ～ 2002/7/5 23:59")};
+        QTest::newRow("range off") << false << QStringList{QStringLiteral("計算日付： 指定なし")};
+    }
     void printLines()
     {
+        QFETCH(bool, range);
+        QFETCH(QStringList, dates);
         recordWorkedExample();
-        calctest::settings().setValue(Settings::SpecifyDate, false); // printed all the same
+        calctest::settings().setValue(Settings::SpecifyDate, range);
         const QList<PrintLine> lines = calctest::report().printLines();
         QStringList texts;
         QList<int> gaps;
@@ -163,12 +174,14 @@ private slots:
                 gaps << int(i);
         }
         QStringList expected = workedExampleReport;
-        expected[1] = QStringLiteral("計算日付： 2002/7/1 0:0");
-        expected.insert(2, QStringLiteral("　　　　　 ～ 2002/7/5 23:59"));
-        for (qsizetype i = 28; i < expected.size(); ++i)
+        expected.remove(1);
+        for (qsizetype i = 0; i < dates.size(); ++i)
+            expected.insert(1 + i, dates[i]);
+        const qsizetype shift = dates.size() - 1;
+        for (qsizetype i = 27 + shift; i < expected.size(); ++i)
             expected[i] = QStringLiteral("  ") + expected[i].mid(1);
         QCOMPARE(texts, expected);
-        QCOMPARE(gaps, (QList<int>{4, 15, 26}));
+        QCOMPARE(gaps, (QList<int>{3 + int(shift), 14 + int(shift), 25 + int(shift)}));
     }
 
     void noDateRange()

@@ -164,7 +164,12 @@ QList<PrintLine> ResultsReport::printLines() const
             lines.append({l.text, false});
             break;
         case LineKind::Dates: {
-            // Both ends of the range, whether or not the range is used.
+            // Both ends of the range when it is used; else the report's own
+            // line: no range is claimed that was not applied.
+            if (!m_settings.specifyDate()) {
+                lines.append({l.text, false});
+                break;
+            }
             const QDateTime start(m_settings.startDate(), m_settings.startTime(), Qt::UTC);
             const QDateTime end(m_settings.endDate(), m_settings.endTime(), Qt::UTC);
             lines.append({QStringLiteral("計算日付： ") + formatDateTimeYmdHn(start), false});

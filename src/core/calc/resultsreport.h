@@ -35,8 +35,9 @@ public:
     // The report file's bytes: the lines in CP932, each ended by CR LF.
     QByteArray bytes() const;
     // The lines of the printed results column: the report's lines with both
-    // date lines always, gaps for the empty lines, and the han class lines
-    // indented by two ASCII spaces.
+    // ends of the date range on lines of their own when the range is used,
+    // gaps for the empty lines, and the han class lines indented by two ASCII
+    // spaces.
     QList<PrintLine> printLines() const;
 
     // Writes the report to path (CP932, CR LF after every line). The old file
