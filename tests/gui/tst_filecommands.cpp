@@ -144,20 +144,36 @@ private slots:
         QFile::remove(m_pdf);
     }
 
-    // Kept first: the graph window must not have been opened in this process.
-    void printingWithoutTheGraphWindowPrintsTheResultsOnly()
+    // The graph window never opened in this run: the page carries the graph
+    // all the same, in the stored colours and selection (the score graph
+    // alone, in blue).
+    void printingWithoutTheGraphWindow()
     {
         testutil::ProgramDir dir;
-        prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s});
+        prepare(dir, {u"AutoCalc=True"_s, u"VisibleWindow=0"_s, u"GraphDisp=1"_s,
+                      u"GraphPoint=000000255"_s});
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         QVERIFY(resultsEnabled(m));
         QTest::keyClick(m, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(m_printDialogs, 1);
         QVERIFY(QFile::exists(m_pdf));
-        QCOMPARE(imageCount(m_pdf), 0);
+        QCOMPARE(imageCount(m_pdf), 1);
         QVERIFY(squeezed(printedLayout()).contains(u"総あがり数："_s));
         QVERIFY(!guiutil::mainWindow()->graphWindow().isShown());
+        run("pdftoppm",
+            {u"-r"_s, u"100"_s, u"-png"_s, u"-singlefile"_s, m_pdf, m_out.filePath(u"page"_s)});
+        const QImage page(m_out.filePath(u"page.png"_s));
+        QVERIFY(!page.isNull());
+        int blue = 0;
+        int red = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                blue += c.blue() > 200 && c.red() < 60 && c.green() < 60;
+                red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+            }
+        QVERIFY2(blue > 50 && red == 0, qPrintable(u"%1 blue, %2 red"_s.arg(blue).arg(red)));
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QVERIFY(guiutil::finish(m));
     }

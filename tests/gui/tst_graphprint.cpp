@@ -269,7 +269,8 @@ private slots:
                 < 0.01);
     }
 
-    // The graph window has never been loaded: the results without a graph.
+    // While a drawing is under way (drawing not ready): the results without a
+    // graph.
     void printedPageWithoutGraph()
     {
         QTemporaryDir dir;

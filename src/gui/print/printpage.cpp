@@ -35,7 +35,7 @@ void printGraph(QPainter &painter, GraphState &state, qint32 width, qint32 heigh
                 const GraphSource &source, const std::function<void()> &processEvents)
 {
     if (!state.drawReady)
-        return; // the graph window has not been loaded: no graph
+        return; // a drawing is under way: no graph
     const QRect area(0, 0, width, height + GraphBelow);
     const QRectF onDevice = painter.combinedTransform().mapRect(QRectF(area));
     const double deviceDpi = painter.device()->logicalDpiY();

@@ -161,6 +161,7 @@ void GraphWindow::onLoad()
     m_picture->setBackColor(qcolor(m_state.backColor));
     m_state.drawReady = true;
     m_shown = true;
+    m_loadedOnce = true;
     // The first drawing comes with the resize of the window's first display.
 }
 
@@ -290,6 +291,13 @@ void GraphWindow::drawOnce()
 
 bool GraphWindow::print(QPrinter &printer, const QList<PrintLine> &lines)
 {
+    // Never opened in this run: the graph as the window would show it, in the
+    // stored colours and selection.
+    if (!m_loadedOnce) {
+        m_state.readColors(m_settings);
+        m_state.shownGraphs = m_settings.graphDisp();
+        m_state.drawReady = true;
+    }
     return printResultsAndGraph(printer, m_state, lines, m_source);
 }
 

@@ -50,10 +50,9 @@ public:
     // a toggle, a calculation) is carried out once that drawing has ended.
     void redraw();
     // Prints the results column lines and the graph on one page of printer,
-    // which the caller has set up, and ends the document. Without a loaded
-    // graph window since start-up the page carries the results only. False
-    // when the page could not be printed completely; nothing is shown to the
-    // user.
+    // which the caller has set up, and ends the document; whether or not the
+    // window was ever opened, the graph is drawn from the results. False when
+    // the page could not be printed completely; nothing is shown to the user.
     bool print(QPrinter &printer, const QList<PrintLine> &lines);
     // Stores the window's size and selection as settings (nothing before the
     // window has ever been loaded).
@@ -88,6 +87,7 @@ private:
     qint16 m_graphWidth = 0;
     qint16 m_graphHeight = 0;
     bool m_shown = false;
+    bool m_loadedOnce = false;
     bool m_drawing = false;
     bool m_redrawRequested = false;
     bool m_drawQueued = false;
