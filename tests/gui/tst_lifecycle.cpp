@@ -124,6 +124,24 @@ private slots:
         removeExitSignalHandlers();
     }
 
+    // A signal before the window exists (main() catches the signals first):
+    // the start ends through the exit path, which writes the settings as read.
+    void signalBeforeTheWindowExists()
+    {
+        testutil::ProgramDir dir;
+        guiutil::copyTables(dir);
+        guiutil::writeSettings(dir, {u"MainWidth=9000"_s, u"VisibleWindow=3"_s});
+        catchExitSignals();
+        QCOMPARE(::raise(SIGTERM), 0);
+        QVERIFY(!guiutil::startProgram());
+        QTRY_VERIFY(!guiutil::mainWindow());
+        const QStringList lines = settingsLines(dir);
+        QVERIFY(lines.contains(u"MainWidth=9000"_s));
+        QVERIFY(lines.contains(u"VisibleWindow=3"_s));
+        QVERIFY(msgbox::shownBoxes().isEmpty());
+        removeExitSignalHandlers();
+    }
+
     void visibleWindowAtStart_data()
     {
         QTest::addColumn<int>("mask");

@@ -77,18 +77,11 @@ void drain()
 
 } // namespace
 
-void installExitSignalHandlers(std::function<void()> onSignal)
+void catchExitSignals()
 {
-    State &s = state();
-    s.onSignal = std::move(onSignal);
-    g_exitRequested.store(false, std::memory_order_relaxed);
     if (g_fds[0] < 0) {
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_fds) != 0)
             return;
-    }
-    if (!s.notifier) {
-        s.notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
-        QObject::connect(s.notifier, &QSocketNotifier::activated, s.notifier, [] { drain(); });
     }
     g_mainThread = pthread_self();
     struct sigaction sa = {};
@@ -99,6 +92,23 @@ void installExitSignalHandlers(std::function<void()> onSignal)
     sa.sa_flags = 0;
     for (int sig : Signals)
         ::sigaction(sig, &sa, nullptr);
+}
+
+void installExitSignalHandlers(std::function<void()> onSignal)
+{
+    State &s = state();
+    s.onSignal = std::move(onSignal);
+    catchExitSignals();
+    if (g_fds[0] < 0)
+        return;
+    // A signal caught before still waits in the socket: it stays requested.
+    char byte = 0;
+    if (::recv(g_fds[1], &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0)
+        g_exitRequested.store(false, std::memory_order_relaxed);
+    if (!s.notifier) {
+        s.notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
+        QObject::connect(s.notifier, &QSocketNotifier::activated, s.notifier, [] { drain(); });
+    }
 }
 
 const CancelFlag *exitRequestedFlag()
@@ -116,6 +126,9 @@ void removeExitSignalHandlers()
     State &s = state();
     s.onSignal = nullptr;
     s.pending = false;
+    char buf[64];
+    while (g_fds[1] >= 0 && ::read(g_fds[1], buf, sizeof buf) > 0) {
+    }
     g_exitRequested.store(false, std::memory_order_relaxed);
     delete s.notifier;
     s.notifier = nullptr;

@@ -1,4 +1,5 @@
 #include "core/calc/session.h"
+#include "core/common/exitsignals.h"
 #include "core/common/fileops.h"
 #include "gui/app/startup.h"
 #include "gui/windows/mainwindow.h"
@@ -9,6 +10,10 @@
 
 int main(int argc, char *argv[])
 {
+    // First of all: a signal while the program starts (the application object
+    // can take seconds on a first start) waits to end it through its exit
+    // path, which writes the settings.
+    norva::catchExitSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norva"));
     // The window system finds the installed desktop entry and its icon.

@@ -69,8 +69,9 @@ bool startProgram(Session &session, QPointer<MainWindow> &window, const StartOpt
                                                Settings::backupPath(session.files().settingsFile)));
     if (main && !tablesRead)
         showError(main, msg::tableFileReadFailed() + msg::crlf() + session.files().tablesFile);
-    // A signal that arrived while a message was up ends the program here.
-    if (main && main->closeRequested())
+    // A signal that arrived during the start (before the window existed, or
+    // while a message was up) ends the program here, through its exit path.
+    if (main && (main->closeRequested() || exitRequestedFlag()->load()))
         main->close();
     if (!main || main->hasExited())
         return false;
