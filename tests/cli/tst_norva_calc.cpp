@@ -275,7 +275,7 @@ private slots:
             << small(QStringLiteral("calc-others.log")) << 1 << noData;
         QTest::newRow("log is a folder")
             << (small() << QStringLiteral("--log") << QStringLiteral(NORVA_TEST_DATA)) << 1
-            << QStringLiteral("計算エラー: パス名またはファイル名が無効です。\n")
+            << QStringLiteral("計算エラー: 通常のファイルではありません。\n")
                    + QStringLiteral(NORVA_TEST_DATA "\n") + noData;
         QTest::newRow("no log") << (small() << QStringLiteral("--log")
                                             << fixturePath(QStringLiteral("none.log")))
