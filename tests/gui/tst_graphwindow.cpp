@@ -11,7 +11,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSet>
-#include <QTimer>
 
 using namespace norva;
 using namespace Qt::StringLiterals;

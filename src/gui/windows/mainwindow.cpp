@@ -652,10 +652,16 @@ void MainWindow::showAbout()
 
 namespace {
 
-QString overwriteQuestion(const QString &path)
+// True when path names no file yet, or the user answers Yes to writing over
+// it (No is the default).
+bool mayWriteOver(QWidget *parent, const QString &path)
 {
-    return path + msg::crlf() + QStringLiteral("このファイルはすでに存在します。") + msg::crlf()
-           + msg::crlf() + QStringLiteral("上書きしますか？");
+    return !fileops::hasAttributes(path, 0)
+           || showMessage(parent, QMessageBox::Question, productName(),
+                          path + msg::crlf() + QStringLiteral("このファイルはすでに存在します。")
+                              + msg::crlf() + msg::crlf() + QStringLiteral("上書きしますか？"),
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                  == QMessageBox::Yes;
 }
 
 } // namespace
@@ -742,10 +748,7 @@ void MainWindow::saveReport()
             return;
     } while (refuseTarget(path));
 
-    if (fileops::hasAttributes(path, 0)
-        && showMessage(this, QMessageBox::Question, productName(), overwriteQuestion(path),
-                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-               != QMessageBox::Yes)
+    if (!mayWriteOver(this, path))
         return;
     m_lastSaveFolder = QFileInfo(path).absolutePath();
     m_session.report().save(path, retryCancelPrompt(this, msg::fileWriteFailed(), path),
@@ -788,12 +791,7 @@ void MainWindow::guardPrintFile(QPrintDialog &dialog)
                 QString path = name->text();
                 if (QDir::isRelativePath(path))
                     path = QDir::homePath() + QDir::separator() + path;
-                if (refuseTarget(path) || !d || hasExited())
-                    return;
-                if (fileops::hasAttributes(path, 0)
-                    && showMessage(d, QMessageBox::Question, productName(), overwriteQuestion(path),
-                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                           != QMessageBox::Yes)
+                if (refuseTarget(path) || !d || hasExited() || !mayWriteOver(d, path))
                     return;
                 if (d)
                     d->accept();
