@@ -407,8 +407,18 @@ QString checkSettingsFile(QByteArrayView input)
         return QStringLiteral("CheckLine is below 100");
 
     const QByteArray written = settings().fileBytes();
+    const bool unclean = settings().fileState() == Settings::FileState::Unclean;
+    const QString backup = settings().backupPath();
     if (!(*session).saveSettings())
         return QStringLiteral("the settings file could not be written");
+    // A file not read cleanly is kept as it was (and the backup goes, so that
+    // the next input finds its name free).
+    if (unclean) {
+        const QByteArray kept = readFile(backup);
+        QFile::remove(backup);
+        if (kept != input)
+            return QStringLiteral("the file not read cleanly was not kept as it was");
+    }
     if (readFile(path) != written)
         return QStringLiteral("the file on disk is not what was meant to be written");
     if (!(*session).loadSettings())

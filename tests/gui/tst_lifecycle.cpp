@@ -131,7 +131,7 @@ private slots:
         testutil::ProgramDir dir;
         guiutil::copyTables(dir);
         guiutil::writeSettings(dir, {u"MainWidth=9000"_s, u"VisibleWindow=3"_s});
-        catchExitSignals();
+        holdExitSignals();
         QCOMPARE(::raise(SIGTERM), 0);
         QVERIFY(!guiutil::startProgram());
         QTRY_VERIFY(!guiutil::mainWindow());
@@ -285,8 +285,9 @@ private slots:
         const ShownBox box = msgbox::shownBoxes().last();
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.title, u"エラー"_s);
-        QCOMPARE(box.text,
-                 u"設定ファイルの書き込みに失敗しました。\r\n"_s + dir.file(u"norva.ini"_s));
+        QCOMPARE(box.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s
+                               + dir.file(u"norva.ini"_s)
+                               + u"\r\nディスクの空き容量が不足しています。"_s);
         QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
         // The third try wrote the file.
         QVERIFY(settingsText(dir).startsWith(u"[norva]\r\n"_s));

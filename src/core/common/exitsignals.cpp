@@ -1,7 +1,6 @@
 #include "core/common/exitsignals.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -15,7 +14,6 @@ namespace norva {
 namespace {
 
 int g_fds[2] = {-1, -1};
-int g_deferrals = 0;
 // The thread that runs the event loop and every calculation.
 pthread_t g_mainThread;
 CancelFlag g_exitRequested{false};
@@ -26,7 +24,6 @@ struct State
 {
     std::function<void()> onSignal;
     QSocketNotifier *notifier = nullptr;
-    bool pending = false;
 };
 
 State &state()
@@ -52,37 +49,23 @@ extern "C" void onExitSignal(int sig)
     errno = saved;
 }
 
-void deliver()
-{
-    State &s = state();
-    if (!s.pending)
-        return;
-    if (ExitSignalDeferral::active()) {
-        QTimer::singleShot(100, s.notifier, [] { deliver(); });
-        return;
-    }
-    s.pending = false;
-    if (s.onSignal)
-        s.onSignal();
-}
-
 void drain()
 {
     char buf[64];
     while (::read(g_fds[1], buf, sizeof buf) > 0) {
     }
-    state().pending = true;
-    deliver();
+    State &s = state();
+    if (s.onSignal)
+        s.onSignal();
 }
 
 } // namespace
 
-void catchExitSignals()
+void holdExitSignals()
 {
-    if (g_fds[0] < 0) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_fds) != 0)
-            return;
-    }
+    if (g_fds[0] < 0
+        && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_fds) != 0)
+        return;
     g_mainThread = pthread_self();
     struct sigaction sa = {};
     sa.sa_handler = onExitSignal;
@@ -98,12 +81,13 @@ void installExitSignalHandlers(std::function<void()> onSignal)
 {
     State &s = state();
     s.onSignal = std::move(onSignal);
-    catchExitSignals();
-    if (g_fds[0] < 0)
+    holdExitSignals();
+    if (g_fds[1] < 0)
         return;
-    // A signal caught before still waits in the socket: it stays requested.
-    char byte = 0;
-    if (::recv(g_fds[1], &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0)
+    // A flag left from an earlier run of the handlers goes; a signal that
+    // still waits in the socket stays.
+    char byte;
+    if (::recv(g_fds[1], &byte, 1, MSG_PEEK | MSG_DONTWAIT) != 1)
         g_exitRequested.store(false, std::memory_order_relaxed);
     if (!s.notifier) {
         s.notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
@@ -125,28 +109,9 @@ void removeExitSignalHandlers()
         ::sigaction(sig, &sa, nullptr);
     State &s = state();
     s.onSignal = nullptr;
-    s.pending = false;
-    char buf[64];
-    while (g_fds[1] >= 0 && ::read(g_fds[1], buf, sizeof buf) > 0) {
-    }
     g_exitRequested.store(false, std::memory_order_relaxed);
     delete s.notifier;
     s.notifier = nullptr;
-}
-
-ExitSignalDeferral::ExitSignalDeferral()
-{
-    ++g_deferrals;
-}
-
-ExitSignalDeferral::~ExitSignalDeferral()
-{
-    --g_deferrals;
-}
-
-bool ExitSignalDeferral::active()
-{
-    return g_deferrals > 0;
 }
 
 } // namespace norva

@@ -319,10 +319,13 @@ bool Settings::load(const QString &path, std::optional<ErrorKind> *why)
 {
     setDefaults();
     m_loadedPath = path;
+    m_loaded = fileops::status(path);
+    m_backupPath.clear();
     m_fileState = FileState::Clean;
     m_backedUp = false;
     if (why)
         why->reset();
+    bool read = true;
     try {
         LineReader reader(path, 64 * 1024);
         QByteArrayView line;
@@ -352,20 +355,21 @@ bool Settings::load(const QString &path, std::optional<ErrorKind> *why)
             readLine(text, wide);
         }
     } catch (const Error &e) {
+        read = false;
         if (why)
             *why = e.kind();
         // A file of ours that could not be read to its end; nothing there
         // (or a pipe, a folder, which is never written over) is no loss.
         m_fileState = fileops::status(path).type == fileops::FileType::Regular ? FileState::Unclean
                                                                                : FileState::Missing;
-        return false;
     }
-    return true;
-}
-
-QString Settings::backupPath(const QString &path)
-{
-    return path + QStringLiteral(".bak");
+    if (m_fileState == FileState::Unclean) {
+        const QString preferred = path + QStringLiteral(".bak");
+        m_backupPath = fileops::backupName(preferred, m_loaded.id);
+        if (m_backupPath.isEmpty())
+            m_backupPath = preferred; // every name taken: the save says so
+    }
+    return read;
 }
 
 QByteArray Settings::fileBytes() const
@@ -410,20 +414,30 @@ QByteArray Settings::fileBytes() const
     return out;
 }
 
-bool Settings::save(const QString &path, const RetryPrompt &prompt)
+bool Settings::save(const QString &path, const RetryPrompt &prompt, const QStringList &protect)
 {
     // A file that could not be read cleanly is kept, once, before it is
-    // written over with what could be made of it.
-    while (m_fileState == FileState::Unclean && !m_backedUp && m_loadedPath == path) {
+    // written over with what could be made of it; but only while it is that
+    // file (another copy of the program may have written a clean one since),
+    // and never the score log or another file that the settings file leads to.
+    bool mayWrite = true;
+    try {
+        fileops::checkWriteTarget(path, protect);
+    } catch (const Error &e) {
+        mayWrite = e.kind() != ErrorKind::ProtectedFile;
+    }
+    while (mayWrite && m_fileState == FileState::Unclean && !m_backedUp && m_loadedPath == path) {
         try {
-            fileops::keepBackup(path, backupPath(path));
+            if (fileops::backupName(m_backupPath, m_loaded.id) != m_backupPath)
+                m_backupPath = fileops::backupName(path + QStringLiteral(".bak"), m_loaded.id);
+            fileops::keepBackup(path, m_backupPath, m_loaded);
             m_backedUp = true;
         } catch (const Error &e) {
             if (!prompt || !prompt(e))
                 return false;
         }
     }
-    return writeFileSafely(path, fileBytes(), prompt);
+    return writeFileSafely(path, fileBytes(), prompt, protect);
 }
 
 } // namespace norva

@@ -66,9 +66,11 @@ void TableInfo::readLine(QStringView line)
         m_rLine = value.toString();
 }
 
-bool TableInfo::load(const QString &path)
+bool TableInfo::load(const QString &path, std::optional<ErrorKind> *why)
 {
     *this = TableInfo();
+    if (why)
+        why->reset();
     try {
         LineReader reader(path, 64 * 1024);
         QByteArrayView line;
@@ -78,7 +80,9 @@ bool TableInfo::load(const QString &path)
             cp932::decodeAppend(line, text);
             readLine(text);
         }
-    } catch (const Error &) {
+    } catch (const Error &e) {
+        if (why)
+            *why = e.kind();
         return false;
     }
     return true;

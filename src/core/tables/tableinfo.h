@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/common/error.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
 
 #include <array>
+#include <optional>
 
 namespace norva {
 // One entry of the table definitions: an id (used as bit values) and a text,
@@ -42,9 +45,9 @@ public:
     TableInfo();
 
     // Empties the lists, restores the defaults and reads the file at path.
-    // False when the file could not be read (the caller tells the user; what
-    // was read stands).
-    bool load(const QString &path);
+    // False when the file could not be read (the caller tells the user, why,
+    // if given, says why; what was read stands).
+    bool load(const QString &path, std::optional<ErrorKind> *why = nullptr);
 
     // kind 0: YakuLast (qint16, -1..8); 1: the han class at index (0..8, else
     // SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine;

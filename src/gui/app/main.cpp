@@ -10,10 +10,9 @@
 
 int main(int argc, char *argv[])
 {
-    // First of all: a signal while the program starts (the application object
-    // can take seconds on a first start) waits to end it through its exit
-    // path, which writes the settings.
-    norva::catchExitSignals();
+    // A termination signal during the start waits for the event loop, which
+    // then closes the program through its exit path.
+    norva::holdExitSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norva"));
     // The window system finds the installed desktop entry and its icon.

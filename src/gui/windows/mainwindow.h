@@ -12,6 +12,7 @@
 class QAction;
 class QMdiArea;
 class QMenu;
+class QPrintDialog;
 class QPrinter;
 class QToolBar;
 
@@ -164,6 +165,9 @@ private:
     // True when a user name is set or the user chose one from the names of
     // the log at path.
     bool ensureUserName(const QString &path);
+    // Makes dialog check a file to print to as refuseTarget does, before
+    // anything opens it.
+    void guardPrintFile(QPrintDialog &dialog);
     void createMenus();
     void createToolBar();
     void rebuildWindowList();
