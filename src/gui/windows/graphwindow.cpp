@@ -253,6 +253,9 @@ void GraphWindow::redraw()
 
 void GraphWindow::describe()
 {
+    // Not while the window loads: its selection is settled only then.
+    if (!m_state.drawReady)
+        return;
     try {
         m_picture->setAccessibleDescription(describeGraph(m_state, m_source));
     } catch (const std::exception &) {

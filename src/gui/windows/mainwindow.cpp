@@ -52,9 +52,11 @@
 #include <QPrinterInfo>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <algorithm>
 #include <exception>
@@ -180,6 +182,8 @@ MainWindow::MainWindow(Session &session, const GraphSource *graphs)
     // A child window partly outside the area stays within reach.
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->horizontalScrollBar()->setAccessibleName(QStringLiteral("横スクロールバー"));
+    m_mdiArea->verticalScrollBar()->setAccessibleName(QStringLiteral("縦スクロールバー"));
     setCentralWidget(m_mdiArea);
 
     createMenus();
@@ -284,6 +288,11 @@ void MainWindow::createToolBar()
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(16, 16));
     m_toolBar->toggleViewAction()->setVisible(false);
+    // The buttons that show what a narrow window leaves out.
+    if (auto *more = m_toolBar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("その他のボタン"));
+    if (auto *more = menuBar()->findChild<QToolButton *>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QStringLiteral("その他のメニュー"));
     int separator = 0;
     for (const ButtonDef &b : Buttons) {
         const QString key = str(b.key);
