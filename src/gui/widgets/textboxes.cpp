@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QUrl>
@@ -28,6 +29,49 @@ std::optional<QString> droppedFile(const QMimeData *data)
         if (url.isLocalFile())
             return QDir::toNativeSeparators(url.toLocalFile());
     return std::nullopt;
+}
+
+namespace {
+
+// Ctrl+W deletes the word before the cursor, back to a blank, as in the
+// terminals and many text fields of Linux desktops; in a text box it is an
+// editing key, not the menu's.
+bool isDeleteWordKey(const QKeyEvent *key)
+{
+    return key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_W);
+}
+
+} // namespace
+
+bool FormTextBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && !isReadOnly()
+        && isDeleteWordKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void FormTextBox::keyPressEvent(QKeyEvent *event)
+{
+    if (!isReadOnly() && isDeleteWordKey(event)) {
+        if (hasSelectedText()) {
+            del();
+            return;
+        }
+        // Back over the blanks before the cursor, then over the word.
+        const QString t = text();
+        int from = cursorPosition();
+        while (from > 0 && t[from - 1].isSpace())
+            --from;
+        while (from > 0 && !t[from - 1].isSpace())
+            --from;
+        setSelection(cursorPosition(), from - cursorPosition());
+        del();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void FormTextBox::focusInEvent(QFocusEvent *event)

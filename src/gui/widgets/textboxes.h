@@ -11,15 +11,18 @@ class QMimeData;
 namespace norva {
 
 // A text box whose whole text is selected whenever it gets the focus. Its
-// editing keys (select all, copy, cut, paste, undo) act on its text; every
-// other shortcut is the menus', here as anywhere. A dragged file is left to
-// the window under it (the main window takes a score log dropped anywhere).
+// editing keys (select all, copy, cut, paste, undo, and Ctrl+W deleting the
+// word before the cursor) act on its text; every other shortcut is the
+// menus', here as anywhere. A dragged file is left to the window under it
+// (the main window takes a score log dropped anywhere).
 class FormTextBox : public QLineEdit
 {
 public:
     using QLineEdit::QLineEdit;
 
 protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
 };
