@@ -32,6 +32,10 @@ enum class Command {
     ShowAbout,
 };
 
+// When a command is enabled: always, or only while a calculation has found
+// data (MainWindow::enableResultCommands switches all of these together).
+enum class Availability { Always, WithResults };
+
 // The menus of the menu bar.
 enum class Menu { File, Edit, View, Window, Help };
 
@@ -61,9 +65,7 @@ struct CommandDef
     const char16_t *shortcut;       // or null
     const char16_t *separatorAfter; // the object name of a separator line after the item, or null
     ButtonDef button;
-    // Enabled only while a calculation has found data, together with the
-    // other commands on the results (MainWindow::enableResultCommands).
-    bool needsResults;
+    Availability availability;
     void (*run)(MainWindow &window);
 };
 

@@ -160,7 +160,7 @@ void MainWindow::createToolBar()
         if (!b.key)
             continue;
         const QString key = str(b.key);
-        QAction *button = m_toolBar->addAction(toolbarIcon(key), str(b.tooltip));
+        QAction *button = m_toolBar->addAction(resourceIcon(QStringView(b.icon)), str(b.tooltip));
         button->setObjectName(key);
         button->setToolTip(str(b.tooltip));
         connect(button, &QAction::triggered, this,
@@ -232,7 +232,7 @@ void MainWindow::enableResultCommands(bool enabled)
 {
     const std::span<const CommandDef> commands = commandTable();
     for (qsizetype i = 0; i < qsizetype(commands.size()); ++i) {
-        if (!commands[size_t(i)].needsResults)
+        if (commands[size_t(i)].availability != Availability::WithResults)
             continue;
         m_menuItems[i]->setEnabled(enabled);
         if (m_buttons[i])
