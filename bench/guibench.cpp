@@ -16,6 +16,7 @@
 #include "core/settings/settings.h"
 #include "gui/app/startup.h"
 #include "gui/widgets/messagebox.h"
+#include "gui/windows/calculationcommand.h"
 #include "gui/windows/mainwindow.h"
 #include "gui/windows/statuswindow.h"
 
@@ -127,7 +128,7 @@ int main(int argc, char *argv[])
     (void)QTest::qWaitForWindowExposed(main);
     QTest::qWait(200);
     const auto runGui = [&] {
-        main->calculate();
+        main->calculation().calculate();
         QCoreApplication::processEvents();
     };
     // The runs take turns, so that what else the machine does falls on all

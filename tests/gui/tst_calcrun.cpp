@@ -79,11 +79,11 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir);
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(resultsEnabled(m));
 
         guiutil::settings().setValue(Settings::UserName, u"だれでもない"_s);
-        m->calculate();
+        m->calculation().calculate();
         QCOMPARE(boxTexts().size(), 1);
         QVERIFY(boxTexts()[0].startsWith(u"確認|有効なデータがありませんでした。\r\n"_s));
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Warning);
@@ -98,12 +98,12 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir);
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(resultsEnabled(m));
 
         const QString missing = dir.file(u"nothing.txt"_s);
         guiutil::settings().setValue(Settings::ScoreFile, missing);
-        m->calculate();
+        m->calculation().calculate();
         QCOMPARE(boxTexts().size(), 1);
         QVERIFY(boxTexts()[0].startsWith(u"エラー|スコアファイルが見つかりません。\r\n"_s + missing
                                          + u"\r\n"_s));
@@ -114,7 +114,7 @@ private slots:
         // A folder passes the existence test; the pass then cannot read it.
         msgbox::clearShownBoxes();
         guiutil::settings().setValue(Settings::ScoreFile, dir.path());
-        m->calculate();
+        m->calculation().calculate();
         QCOMPARE(boxTexts().size(), 2);
         QVERIFY(boxTexts()[0].startsWith(u"計算エラー|"_s));
         QCOMPARE(boxTexts()[1], u"確認|有効なデータがありませんでした。"_s);
@@ -129,8 +129,8 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-no-group2.dat"),
                             dir.file(u"norva.dat"_s)));
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
-        m->calculate();
+        m->calculation().calculate();
+        m->calculation().calculate();
         QCOMPARE(boxTexts(), (QStringList{u"エラー|計算する卓情報を選択してください。"_s,
                                           u"エラー|計算する卓情報を選択してください。"_s}));
         QVERIFY(!resultsEnabled(m));
@@ -163,7 +163,7 @@ private slots:
             }
             return QMessageBox::Ok;
         });
-        m->calculate();
+        m->calculation().calculate();
         guiutil::answerWithDefaults();
         QVERIFY(statusSeen);
         QCOMPARE(maximum, qRound(lines / 100.0));
@@ -180,7 +180,7 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir, {u"CheckLine=100000"_s});
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(!m->findChild<StatusWindow *>());
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(resultsEnabled(m));

@@ -272,7 +272,7 @@ private slots:
         const QByteArray pair = game(1, u"+1"_s) + game(3, u"-1"_s);
         prepare(dir.path(), pair.repeated(16350) + game(2, u"+5"_s), {u"CheckLine=100000"_s});
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
                                           u"確認|有効なデータがありませんでした。"_s}));
         QCOMPARE(msgbox::shownBoxes()[0].icon, QMessageBox::Critical);
@@ -283,7 +283,7 @@ private slots:
         // The next calculation, on a log within the limits, works as ever.
         msgbox::clearShownBoxes();
         QVERIFY(testutil::writeAll(dir.file(u"MjScore.txt"_s), smallLog()));
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(boxTexts().isEmpty());
         QVERIFY(resultsEnabled(m));
         QVERIFY(guiutil::session().results().value(calc::GameCount).toInt() > 0);
@@ -303,7 +303,7 @@ private slots:
                 maximum = status->progressBar()->maximum();
             return QMessageBox::Ok;
         });
-        m->calculate();
+        m->calculation().calculate();
         QCOMPARE(maximum, 32767);
         QCOMPARE(boxTexts(), (QStringList{u"計算エラー|オーバーフローしました。"_s,
                                           u"確認|有効なデータがありませんでした。"_s}));
@@ -320,7 +320,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         QPointer<MainWindow> m = guiutil::start();
         guiutil::settings().setValue(Settings::ScoreFile, folder);
-        m->calculate();
+        m->calculation().calculate();
         // It passes the existence check; reading it fails.
         QCOMPARE(boxTexts(),
                  (QStringList{u"計算エラー|通常のファイルではありません。\r\n"_s + folder,
@@ -337,7 +337,7 @@ private slots:
             binary += char((i * 7919) >> 3);
         prepare(dir.path(), binary);
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QCOMPARE(boxTexts().size(), 1);
         QVERIFY(boxTexts()[0].startsWith(u"確認|有効なデータがありませんでした。\r\n"_s));
         QVERIFY(guiutil::finish(m));
@@ -371,7 +371,7 @@ private slots:
             if (readOnly)
                 honour.emplace();
             QPointer<MainWindow> m = guiutil::start();
-            m->calculate();
+            m->calculation().calculate();
             QVERIFY(boxTexts().isEmpty());
             QVERIFY(resultsEnabled(m));
             QVERIFY(guiutil::session().results().value(calc::GameCount).toInt() > 100);
@@ -463,7 +463,7 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(resultsEnabled(m));
         const QString out = dir.file(u"out"_s);
         QVERIFY(QDir().mkpath(out));
@@ -512,7 +512,7 @@ private slots:
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         const QString report = dir.file(u"report"_s);
         QVERIFY(QDir().mkpath(report));
         msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
@@ -553,7 +553,7 @@ private slots:
         const QString report = disk + u"/report.txt"_s;
 
         QPointer<MainWindow> m = guiutil::start(disk);
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(resultsEnabled(m));
         QVERIFY(guiutil::session().report().save(report, {}));
         QVERIFY(testutil::writeAll(report, "old report\r\n"));
@@ -631,18 +631,18 @@ private slots:
                             dir.file(u"out.pdf"_s)};
         const QStringList tried = answers;
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         if (print) {
             guiutil::dialogs().print = ([&](QPrintDialog &d) {
                 d.printer()->setOutputFormat(QPrinter::PdfFormat);
                 d.printer()->setOutputFileName(answers.takeFirst());
                 return true;
             });
-            m->print();
+            m->resultCommands().print();
             guiutil::dialogs().print = nullptr;
         } else {
             guiutil::dialogs().file = ([&](QFileDialog &) { return answers.takeFirst(); });
-            m->saveReport();
+            m->resultCommands().saveReport();
             guiutil::dialogs().file = nullptr;
         }
         QVERIFY(answers.isEmpty());
@@ -756,7 +756,7 @@ private slots:
         }
         prepare(dir.path(), smallLog());
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(resultsEnabled(m));
         if (small)
             QVERIFY(small->fill());
@@ -766,7 +766,7 @@ private slots:
             return true;
         });
         msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
-        m->print();
+        m->resultCommands().print();
         guiutil::dialogs().print = nullptr;
         if (small)
             small->free();
@@ -795,7 +795,7 @@ private slots:
         const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
         QVERIFY(reader >= 0);
         QPointer<MainWindow> m = guiutil::start();
-        m->calculate();
+        m->calculation().calculate();
         QStringList answers{pipe, dir.file(u"out.pdf"_s)};
         QTimer user;
         user.setInterval(20);
@@ -817,7 +817,7 @@ private slots:
             }
         });
         user.start();
-        m->print();
+        m->resultCommands().print();
         user.stop();
         pollfd p{reader, POLLIN, 0};
         QCOMPARE(::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP), false);
@@ -947,7 +947,7 @@ private slots:
             m = guiutil::mainWindow();
         } else {
             m = guiutil::start();
-            m->calculate();
+            m->calculation().calculate();
         }
         QVERIFY(m);
         QCOMPARE(lastValue, valueAtSignal);
@@ -1008,7 +1008,7 @@ private slots:
         bool exitedDuringTheRun = true;
         QVERIFY(guiutil::withModal(
             [&] {
-                m->calculate();
+                m->calculation().calculate();
                 exitedDuringTheRun = !m || m->hasExited();
             },
             [&](QWidget *box) {

@@ -192,7 +192,7 @@ private slots:
             QFile::copy(m_pdf, qEnvironmentVariable("NORVA_KEEP_PDF"));
         QCOMPARE(m_printDialogs, 1);
         QCOMPARE(imageCount(m_pdf), 1);
-        QCOMPARE(m->printer().pageLayout().orientation(), QPageLayout::Landscape);
+        QCOMPARE(m->resultCommands().printer().pageLayout().orientation(), QPageLayout::Landscape);
         QVERIFY(run("pdfinfo", {m_pdf}).contains(QRegularExpression(u"Pages: +1\n"_s)));
 
         // The column's lines in order, a blank line where the report has an
@@ -254,7 +254,7 @@ private slots:
         m->menuAction(u"mnuFilePageSetup"_s)->trigger();
         guiutil::dialogs().pageSetup = nullptr;
         QCOMPARE(setups, 1);
-        QCOMPARE(m->printer().pageLayout().pageSize().id(), QPageSize::A5);
+        QCOMPARE(m->resultCommands().printer().pageLayout().pageSize().id(), QPageSize::A5);
 
         m->menuAction(u"mnuFilePrint"_s)->trigger();
         // A5 in landscape: 595 x 420 points.
@@ -295,14 +295,14 @@ private slots:
         QCOMPARE(m_saveDialogs, 0);
         QCOMPARE(m_printDialogs, 0);
 
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(resultsEnabled(m));
         tryAll();
         QCOMPARE(m_saveDialogs, 3);
         QCOMPARE(m_printDialogs, 3);
 
         guiutil::settings().setValue(Settings::UserName, u"だれでもない"_s);
-        m->calculate();
+        m->calculation().calculate();
         QVERIFY(!resultsEnabled(m));
         tryAll();
         QCOMPARE(m_saveDialogs, 3);
@@ -364,7 +364,7 @@ private slots:
         m_savePath = dir.file(u"report.txt"_s);
         QVERIFY(testutil::writeAll(m_savePath, "old\r\n"));
         msgbox::setResponderForTests({});
-        QVERIFY(guiutil::withModal([&] { m->saveReport(); },
+        QVERIFY(guiutil::withModal([&] { m->resultCommands().saveReport(); },
                                    [](QWidget *box) {
                                        QVERIFY(qobject_cast<QMessageBox *>(box));
                                        QTest::keyClick(box, Qt::Key_Return);
@@ -382,7 +382,7 @@ private slots:
         QPointer<MainWindow> m = guiutil::start();
         QVERIFY(m);
         m_savePath = dir.file(u"no-such-folder/report.txt"_s);
-        m->saveReport();
+        m->resultCommands().saveReport();
         QCOMPARE(msgbox::shownBoxes().size(), 1);
         const ShownBox box = msgbox::shownBoxes().first();
         QCOMPARE(box.title, u"エラー"_s);

@@ -160,7 +160,7 @@ private slots:
             return QString();
         };
         user.fileNameEdit()->setText(m_dir->file(u"gone.txt"_s));
-        m_main->calculate();
+        m_main->calculation().calculate();
         QCOMPARE(msgbox::shownBoxes().size(), 1);
         QCOMPARE(msgbox::shownBoxes()[0].text, missingLogText(m_dir->file(u"gone.txt"_s)));
         QCOMPARE(msgbox::shownBoxes()[0].title, u"エラー"_s);
@@ -197,7 +197,7 @@ private slots:
             {u"UserName="_s + user, u"VisibleWindow=0"_s, u"TableKind1=5"_s, u"TableKind2=1"_s});
         m_main = guiutil::start();
         QVERIFY(m_main);
-        m_main->calculate();
+        m_main->calculation().calculate();
         QCOMPARE(msgbox::shownBoxes().size(), 1);
         QCOMPARE(msgbox::shownBoxes()[0].text,
                  (QStringList{u"有効なデータがありませんでした。"_s} + why).join(u"\r\n"_s));
@@ -247,7 +247,7 @@ private slots:
         const QString other = m_dir->file(u"others.txt"_s);
         QVERIFY(QFile::copy(QStringLiteral(NORVA_TEST_DATA "/calc-others.log"), other));
         m_main = guiutil::start();
-        m_main->calculate();
+        m_main->calculation().calculate();
         QCOMPARE(games(), 2);
         QVERIFY(msgbox::shownBoxes().isEmpty());
         m_main->userWindow().userNameEdit()->setText(user);

@@ -1,7 +1,7 @@
 #include "guiutil.h"
 
 #include "core/settings/settings.h"
-#include "gui/widgets/icons.h"
+#include "gui/windows/commandtable.h"
 #include "gui/windows/rankwindow.h"
 #include "gui/windows/stagewindow.h"
 #include "gui/windows/userwindow.h"
@@ -208,8 +208,8 @@ private slots:
 
     void viewCommandOnlyRaisesAnOpenWindow()
     {
-        m_main->showRankWindow();
-        m_main->showStageWindow();
+        m_main->rankWindow().show();
+        m_main->stageWindow().show();
         QMdiSubWindow *rank = sub(u"frmRank"_s);
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), sub(u"frmStage"_s));
         m_main->menuAction(QStringLiteral("mnuViewRank"))->trigger();
@@ -220,7 +220,7 @@ private slots:
 
         // A minimised window comes back.
         rank->showMinimized();
-        m_main->showRankWindow();
+        m_main->rankWindow().show();
         QVERIFY(!rank->isMinimized());
         QCOMPARE(m_main->mdiArea()->activeSubWindow(), rank);
     }
@@ -229,7 +229,7 @@ private slots:
     {
         m_main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_main));
-        m_main->showRankWindow();
+        m_main->rankWindow().show();
         // With a child window active its own Close shortcut must not take Ctrl+W.
         QTest::keyClick(m_main->mdiArea()->activeSubWindow(), Qt::Key_W, Qt::ControlModifier);
         QCOMPARE(openNames(), (QStringList{u"frmRank"_s, u"frmWin"_s}));
@@ -255,8 +255,8 @@ private slots:
 
     void windowList()
     {
-        m_main->showRankWindow();
-        m_main->showStageWindow();
+        m_main->rankWindow().show();
+        m_main->stageWindow().show();
         QMenu *menu = m_main->findChild<QMenu *>(QStringLiteral("mnuWindow"));
         for (int round = 0; round < 2; ++round) { // rebuilt, not added to
             emit menu->aboutToShow();
@@ -288,11 +288,10 @@ private slots:
     {
         QFETCH(bool, horizontal);
         QFETCH(int, windows);
-        void (MainWindow::*const opens[])() = {
-            &MainWindow::showUserWindow, &MainWindow::showRankWindow, &MainWindow::showStageWindow,
-            &MainWindow::showWinWindow};
+        const Command opens[] = {Command::ShowUserWindow, Command::ShowRankWindow,
+                                 Command::ShowStageWindow, Command::ShowWinWindow};
         for (int i = 0; i < windows; ++i)
-            (m_main->*opens[i])();
+            m_main->run(opens[i]);
         // A maximised window is tiled as well.
         m_main->mdiArea()->activeSubWindow()->showMaximized();
         m_main
@@ -329,10 +328,10 @@ private slots:
 
     void arrangeIconsAndTileAroundThem()
     {
-        m_main->showUserWindow();
-        m_main->showRankWindow();
-        m_main->showStageWindow();
-        m_main->showWinWindow();
+        m_main->userWindow().show();
+        m_main->rankWindow().show();
+        m_main->stageWindow().show();
+        m_main->winWindow().show();
         QMdiSubWindow *user = sub(u"frmUser"_s);
         QMdiSubWindow *rank = sub(u"frmRank"_s);
         user->showMinimized();
@@ -348,7 +347,7 @@ private slots:
         QCOMPARE(rank->geometry().bottom(), area.bottom());
         QCOMPARE(rank->geometry().left(), user->geometry().right() + 1);
 
-        m_main->tileVertically();
+        m_main->arrangement().tileVertically();
         const int iconTop = user->geometry().top();
         QVERIFY(user->isMinimized() && rank->isMinimized());
         for (const QString &name : {u"frmStage"_s, u"frmWin"_s}) {
@@ -363,7 +362,7 @@ private slots:
     {
         // A window out of reach comes back into the client area when the View
         // menu asks for it, open or reopened.
-        m_main->showRankWindow();
+        m_main->rankWindow().show();
         QMdiSubWindow *rank = sub(u"frmRank"_s);
         const QRect area = m_main->mdiArea()->viewport()->rect();
         rank->move(area.right() + 500, area.bottom() + 500);
@@ -376,16 +375,16 @@ private slots:
 
     void cascade()
     {
-        m_main->showRankWindow();
-        m_main->showStageWindow();
-        m_main->showWinWindow();
-        m_main->tileVertically();
-        m_main->cascade();
+        m_main->rankWindow().show();
+        m_main->stageWindow().show();
+        m_main->winWindow().show();
+        m_main->arrangement().tileVertically();
+        m_main->arrangement().cascade();
         const QList<QMdiSubWindow *> w = m_main->mdiArea()->subWindowList();
         QList<QSize> sizes;
         for (QMdiSubWindow *sub : w)
             sizes << sub->size();
-        m_main->cascade();
+        m_main->arrangement().cascade();
         // Overlapping, each a step further down and to the right, each as
         // large as it was: only the positions change.
         QVERIFY(w[0]->geometry().intersects(w[1]->geometry()));

@@ -46,7 +46,7 @@ class TestResultViews : public QObject
     void calculate(const QStringList &log)
     {
         QVERIFY(testutil::writeAll(m_dir->file(u"MjScore.txt"_s), testutil::cp932Lines(log)));
-        m_main->calculate();
+        m_main->calculation().calculate();
     }
     // A first calculation that fills every label, so that a second one shows
     // what it rewrites.
@@ -317,7 +317,7 @@ private slots:
         startWith();
         guiutil::mainWindow()->rankWindow().subWindow()->close();
         calculate(scorelog::games(u"2:+30 1:+10"_s));
-        m_main->showRankWindow();
+        m_main->rankWindow().show();
         QCOMPARE(label(u"lblAllNum"_s), u"2"_s);
         QCOMPARE(label(u"lblRankTitle(0)"_s), u"１位(50%)"_s);
         QCOMPARE(guiutil::mainWindow()->rankWindow().outerWidth(), 4950);

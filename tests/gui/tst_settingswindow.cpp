@@ -222,7 +222,7 @@ private slots:
     {
         startWith({u"SpecifyDate=False"_s});
         type(u"txtUserName"_s, u"  かもめ  "_s);
-        m_main->calculate();
+        m_main->calculation().calculate();
         QCOMPARE(param(u"UserName"_s), u"かもめ"_s);
         QVERIFY(msgbox::shownBoxes().isEmpty());
         QVERIFY(guiutil::session().results().value(0).toInt() > 0);
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(paramDate(u"StartDate"_s), QDate(2009, 4, 3));
 
         // Opened again: checked from the setting, dates off.
-        m_main->showUserWindow();
+        m_main->userWindow().show();
         QVERIFY(control<QCheckBox>(u"chkSpecifyDate"_s)->isChecked());
         QCOMPARE(enabledBoxes(), 0);
     }
@@ -382,7 +382,7 @@ private slots:
         QVERIFY(!box->isEnabled());
         QVERIFY(control(u"cmbTableInfo(1)"_s)->isEnabled());
 
-        m_main->calculate();
+        m_main->calculation().calculate();
         QCOMPARE(param(u"TableKind2"_s), u"5"_s);
         closeWindow();
         QCOMPARE(param(u"TableKind2"_s), u"5"_s);
@@ -420,7 +420,7 @@ private slots:
         const QString missing = m_dir->file(u"nothing.txt"_s);
         control<QLineEdit>(u"txtFileName"_s)->setText(missing);
         control(u"txtUserName"_s)->setFocus();
-        m_main->calculate();
+        m_main->calculation().calculate();
         QCOMPARE(msgbox::shownBoxes().size(), 1);
         QVERIFY(msgbox::shownBoxes()[0].text.startsWith(u"スコアファイルが見つかりません。\r\n"_s
                                                         + missing + u"\r\n"_s));
@@ -540,7 +540,7 @@ private slots:
     {
         startWith({u"VisibleWindow=0"_s});
         guiutil::dialogs().file = ([](QFileDialog &) { return QString(); });
-        m_main->openScoreFile();
+        m_main->calculation().openScoreFile();
         QVERIFY(!guiutil::mainWindow()->userWindow().isOpen());
         QVERIFY(m_main->mdiArea()->subWindowList().isEmpty());
         QVERIFY(msgbox::shownBoxes().isEmpty());
@@ -562,7 +562,7 @@ private slots:
             filters = model->nameFilters();
             return QString();
         });
-        m_main->openScoreFile();
+        m_main->calculation().openScoreFile();
         QCOMPARE(filters, QStringList{u"*"_s});
     }
 };

@@ -4,7 +4,10 @@
 #include "core/common/exitsignals.h"
 #include "gui/app/startup.h"
 #include "gui/widgets/messagebox.h"
+#include "gui/windows/calculationcommand.h"
 #include "gui/windows/mainwindow.h"
+#include "gui/windows/resultcommands.h"
+#include "gui/windows/windowarrangement.h"
 
 #include "scripteddialogs.h"
 #include "testutil.h"

@@ -42,6 +42,9 @@ public:
     void show();
     // Closes the window when it is open (onUnload runs). True when closed.
     bool unload();
+    // Shows the results as they now stand, after a calculation; a window
+    // that shows none has nothing to do. Does nothing while it is closed.
+    virtual void refresh() {}
 
     // The open window, or null.
     QMdiSubWindow *subWindow() const { return m_subWindow; }

@@ -26,4 +26,10 @@ public:
     static DialogRunner &interactive();
 };
 
+// The file dialogs' name filter for every file, the last of their list.
+inline QString allFilesFilter()
+{
+    return QStringLiteral("すべてのファイル (*.*)");
+}
+
 } // namespace norva

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QIcon>
-#include <QString>
+#include <QStringView>
 
 namespace norva {
 
-// The toolbar's button images by button key. An unknown key gives an empty
-// icon.
-QIcon toolbarIcon(const QString &key);
+// An image of the program's resources by name (":/icons/<name>.svg"), drawn
+// crisp at any size and screen scale.
+QIcon resourceIcon(QStringView name);
 
 // The program's own icon: the main window's and the about box's.
 QIcon programIcon();

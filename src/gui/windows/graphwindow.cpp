@@ -8,7 +8,7 @@
 #include "core/common/convert.h"
 #include "core/common/error.h"
 #include "core/settings/settings.h"
-#include "gui/widgets/icons.h"
+#include "gui/windows/commandtable.h"
 
 #include <QCheckBox>
 #include <QFont>

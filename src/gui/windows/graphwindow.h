@@ -48,6 +48,12 @@ public:
     // Erases the picture to the background colour and draws the selected
     // graphs over it, in one go.
     void redraw();
+    // Draws again while the window is shown.
+    void refresh() override
+    {
+        if (isShown())
+            redraw();
+    }
     // Prints the results column lines and the graph on one page of page (a
     // printer, a PDF file), which the caller has set up, and ends the
     // document; whether or not the window was ever opened, the graph is drawn

@@ -2,39 +2,37 @@
 
 #include "core/graph/graphsource.h"
 #include "gui/widgets/fixedlayout.h"
+#include "gui/windows/commandhost.h"
+#include "gui/windows/commandtable.h"
 
+#include <QList>
 #include <QMainWindow>
-#include <QMap>
 #include <QPointer>
 
 #include <memory>
 
 class QAction;
 class QMdiArea;
-class QMenu;
-class QPrintDialog;
-class QPrinter;
 class QToolBar;
 
 namespace norva {
 
-class DialogRunner;
+class CalculationCommand;
+class ChildWindow;
 class GraphWindow;
 class RankWindow;
-class Session;
+class ResultCommands;
 class StageWindow;
-class UserWindow;
+class WindowArrangement;
 class WinWindow;
 
-// The name filters of the score log's open dialog; the first is selected.
-QStringList scoreFileFilters();
-
-// The main window: a frame whose client area holds the child windows, with the
-// program's menus and toolbar. It works on one session (settings, table
-// definitions, results) and keeps its child windows. Closing it, by whatever
-// way, runs one exit path: recordOpenWindows, the child windows closed,
-// saveOnExit.
-class MainWindow final : public QMainWindow
+// The main window: a frame whose client area holds the child windows, with
+// the menus and the toolbar of the command table. It works on one session
+// (settings, table definitions, results), keeps its child windows and the
+// objects its commands run on, and hands each command to its object. Closing
+// it, by whatever way, runs one exit path: recordOpenWindows, the child
+// windows closed, saveOnExit.
+class MainWindow final : public QMainWindow, public CommandHost
 {
     Q_OBJECT
 
@@ -44,23 +42,38 @@ public:
     explicit MainWindow(Session &session, const GraphSource *graphs = nullptr);
     ~MainWindow() override;
 
-    Session &session() const { return m_session; }
+    QWidget *frameWidget() override { return this; }
+    Session &session() const override { return m_session; }
     // Where the file, printer, page and colour dialogs are run: the user, or
     // a test that answers them. runner outlives the window.
     void setDialogRunner(DialogRunner &runner) { m_dialogs = &runner; }
+    DialogRunner &dialogs() const override { return *m_dialogs; }
 
     QMdiArea *mdiArea() const { return m_mdiArea; }
     QToolBar *toolBar() const { return m_toolBar; }
+    // A command's menu item and toolbar button (null where it has none).
+    QAction *menuAction(Command command) const;
+    QAction *toolbarButton(Command command) const;
     // A menu item or toolbar button by its object name, or null.
-    QAction *menuAction(const QString &name) const { return m_menuActions.value(name); }
-    QAction *toolbarButton(const QString &key) const { return m_toolbarButtons.value(key); }
+    QAction *menuAction(const QString &name) const;
+    QAction *toolbarButton(const QString &key) const;
 
     // The child windows, open or not.
-    UserWindow &userWindow() const { return *m_userWindow; }
+    UserWindow &userWindow() const override { return *m_userWindow; }
     RankWindow &rankWindow() const { return *m_rankWindow; }
     StageWindow &stageWindow() const { return *m_stageWindow; }
     WinWindow &winWindow() const { return *m_winWindow; }
-    GraphWindow &graphWindow() const { return *m_graphWindow; }
+    GraphWindow &graphWindow() const override { return *m_graphWindow; }
+
+    // The objects the commands run on.
+    ResultCommands &resultCommands() const { return *m_resultCommands; }
+    CalculationCommand &calculation() const { return *m_calculation; }
+    WindowArrangement &arrangement() const { return *m_arrangement; }
+
+    // Runs a command as its menu item does: a disabled one runs nothing.
+    void run(Command command);
+    // Runs the command of the toolbar button with exactly this key.
+    void runToolbarButton(const QString &key);
 
     // The window's size in twips. A size set in twips reads back unchanged
     // until the window is resized, although the screen shows it to the
@@ -69,8 +82,11 @@ public:
     qint64 widthTwips() const;
     qint64 heightTwips() const;
 
-    // Save and Print, as menu items and toolbar buttons, together.
-    void enableResultCommands(bool enabled);
+    // The commands the table marks as needing results (save and print), as
+    // menu items and toolbar buttons, together.
+    void enableResultCommands(bool enabled) override;
+    // Every open child window shows the current results.
+    void refreshResultWindows() override;
 
     // Runs once, as the window is first shown: result commands off, toolbar
     // as stored, the calculation when the settings ask for it or a score log
@@ -86,30 +102,13 @@ public:
     void saveOnExit();
 
     // True once the exit path has run.
-    bool hasExited() const { return m_exited; }
+    bool hasExited() const override { return m_exited; }
     // True once a signal has asked the window to close.
     bool closeRequested() const { return m_closeRequested; }
 
-    // Runs the command of the toolbar button with exactly this key.
-    void runToolbarButton(const QString &key);
-
-    void openScoreFile();
-    void saveReport();
-    void pageSetup();
-    void print();
-    void quit();
-    void calculate();
+    // The frame's own commands.
     void toggleToolBar();
-    void showUserWindow();
-    void showRankWindow();
-    void showStageWindow();
-    void showWinWindow();
-    void showGraphWindow();
     void showOptions();
-    void cascade();
-    void tileHorizontally();
-    void tileVertically();
-    void arrangeIcons();
     void showManual();
     void showAbout();
 
@@ -119,21 +118,6 @@ public:
     // returned.
     void closeFromSignal();
 
-    // How a score log reaches the program in a run.
-    enum class LogSource {
-        Chosen,       // the file dialog offered for a missing log
-        Dropped,      // dropped on the main window: this run's log, as norva FILE
-        DroppedOnBox, // dropped on the score file box, which shows it
-    };
-    // Takes path as the score log and calculates it; without a user name the
-    // user first chooses one from the names of the log, and a cancel clears
-    // the results, so that none stand under the new log's name.
-    void takeLog(const QString &path, LogSource source);
-
-    // The printer that page setup prepares and the print command prints on;
-    // it keeps its settings for the rest of the session.
-    QPrinter &printer();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     // A score log dropped anywhere on the window becomes the run's log.
@@ -142,40 +126,16 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // The files of this run that no report or printout may replace: the score
-    // log (stored, and as typed in the settings window), the settings and the
-    // table definitions.
-    QStringList runFiles() const;
-    // True, after telling the user, when path may not be written: one of the
-    // run's files, or no regular file.
-    bool refuseTarget(const QString &path);
-    // The report file the user chooses, or an empty text.
-    QString askReportPath();
-    // The calculation command; true when the score log was missing and the
-    // user asked to choose one.
-    bool calculateOnce();
-    void refreshResultWindows();
-    // No results: cleared, the result commands off, the open windows empty.
-    void clearResults();
-    // The score log the user chooses in File > Score file's dialog, or an
-    // empty text.
-    QString askScoreFile();
-    // The dialog for a missing score log, then the log taken and calculated.
-    void chooseScoreFileAndCalculate();
-    // True when a user name is set or the user chose one from the names of
-    // the log at path.
-    bool ensureUserName(const QString &path);
-    // Makes dialog check a file to print to as refuseTarget does, before
-    // anything opens it.
-    void guardPrintFile(QPrintDialog &dialog);
+    // A child window with the bit that remembers it open in VisibleWindow.
+    struct View
+    {
+        ChildWindow *window;
+        qint16 visibleBit;
+    };
+    // The child windows in the order of the View menu.
+    QList<View> views() const;
     void createMenus();
     void createToolBar();
-    void rebuildWindowList();
-    // Lines the minimised child windows up along the bottom of the client
-    // area; returns the height their rows take.
-    int lineUpIcons();
-    void tile(Qt::Orientation orientation);
-    void closeChildWindows();
 
     Session &m_session;
     DialogRunner *m_dialogs;
@@ -186,20 +146,18 @@ private:
     std::unique_ptr<StageWindow> m_stageWindow;
     std::unique_ptr<WinWindow> m_winWindow;
     std::unique_ptr<GraphWindow> m_graphWindow;
+    std::unique_ptr<ResultCommands> m_resultCommands;
+    std::unique_ptr<CalculationCommand> m_calculation;
+    std::unique_ptr<WindowArrangement> m_arrangement;
     QToolBar *m_toolBar = nullptr;
-    QMenu *m_windowMenu = nullptr;
-    QList<QAction *> m_windowListActions;
-    QMap<QString, QAction *> m_menuActions;
-    QMap<QString, QAction *> m_toolbarButtons;
+    // Each command's menu item and toolbar button, in the command table's order.
+    QList<QAction *> m_menuItems;
+    QList<QAction *> m_buttons;
     TwipsSize m_twips;
-    std::unique_ptr<QPrinter> m_printer;
     QPointer<QWidget> m_manualWindow;
-    QString m_lastSaveFolder;
     bool m_exited = false;
     bool m_closeRequested = false;
     bool m_formLoaded = false;
-    // True while the calculation command runs; a signal then waits for its end.
-    bool m_calculating = false;
     int m_signalRetries = 0;
 };
 

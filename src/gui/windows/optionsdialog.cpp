@@ -9,7 +9,7 @@
 #include "gui/widgets/childwindow.h"
 #include "gui/widgets/dialogrunner.h"
 #include "gui/widgets/fixedlayout.h"
-#include "gui/widgets/icons.h"
+#include "gui/windows/commandtable.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

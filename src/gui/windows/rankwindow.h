@@ -23,7 +23,7 @@ public:
     // rank, its count, share and longest run. Without games every value is
     // empty and the rank titles read "１位" to "４位". Does nothing while the
     // window is closed. An error of the result accessor passes to the caller.
-    void refresh();
+    void refresh() override;
 
 protected:
     void onLoad() override;

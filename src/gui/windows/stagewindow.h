@@ -24,7 +24,7 @@ public:
     // of all hands. Without hands the values are empty and the titles plain.
     // Does nothing while the window is closed. An error of the result accessor
     // passes to the caller.
-    void refresh();
+    void refresh() override;
 
 protected:
     void onLoad() override;

@@ -25,7 +25,7 @@ public:
     // and no count while nothing is classified). Cells beyond the defined
     // classes are left alone. Does nothing while the window is closed. An
     // error of the result accessor passes to the caller.
-    void refresh();
+    void refresh() override;
 
 protected:
     void onLoad() override;
