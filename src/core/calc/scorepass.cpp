@@ -18,6 +18,7 @@
 #include "core/common/convert.h"
 #include "core/common/cp932.h"
 #include "core/common/datetime.h"
+#include "core/common/textforms.h"
 #include "core/common/utf8.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
@@ -25,6 +26,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -72,14 +74,18 @@ struct HeaderRules
     QDate startDate, endDate;
     QTime startTime, endTime;
 
-    static HeaderRules from(const PassSettings &settings, const TableInfo &tables)
+    // canonical: the texts in the form UTF-8 lines are compared in.
+    static HeaderRules from(const PassSettings &settings, const TableInfo &tables, bool canonical)
     {
+        auto text = [canonical](const QString &t) {
+            return canonical ? textforms::canonical(t) : t;
+        };
         HeaderRules r;
-        r.markerLength = toInt16(double(tables.startLine().size()));
+        r.markerLength = toInt16(double(text(tables.startLine()).size()));
         for (const TableEntry &e : tables.recognition(1))
-            r.group1.append({e.tableString(), e.tableId()});
+            r.group1.append({text(e.tableString()), e.tableId()});
         for (const TableEntry &e : tables.recognition(2))
-            r.group2.append({e.tableString(), e.tableId()});
+            r.group2.append({text(e.tableString()), e.tableId()});
         r.kind1 = settings.tableKind1;
         r.kind2 = settings.tableKind2;
         r.specifyDate = settings.specifyDate;
@@ -217,21 +223,25 @@ struct PassSetup
     // line (from its second character), "name R" in a rating line.
     QString handNeedle, resultNeedle, ratingNeedle;
 
-    static PassSetup from(const PassSettings &settings, const TableInfo &tables)
+    // canonical: the texts in the form UTF-8 lines are compared in.
+    static PassSetup from(const PassSettings &settings, const TableInfo &tables, bool canonical)
     {
+        auto text = [canonical](const QString &t) {
+            return canonical ? textforms::canonical(t) : t;
+        };
         PassSetup s;
-        s.user = settings.userName;
+        s.user = text(settings.userName);
         s.userLength = toInt16(double(s.user.size()));
-        s.startLine = tables.startLine();
-        s.finishLine = tables.finishLine();
-        s.rLine = tables.rLine();
+        s.startLine = text(tables.startLine());
+        s.finishLine = text(tables.finishLine());
+        s.rLine = text(tables.rLine());
         s.checkLine = settings.checkLine;
-        s.header = HeaderRules::from(settings, tables);
+        s.header = HeaderRules::from(settings, tables, canonical);
         s.needles = {QStringLiteral("ツモ"), QStringLiteral("ロン"), QStringLiteral("流局"),
                      QStringLiteral("チョンボ")};
         s.yakuLast = tables.yakuLast();
         for (qint16 i = 0; i <= s.yakuLast; ++i)
-            s.needles.append(tables.yakuString(i));
+            s.needles.append(text(tables.yakuString(i)));
         s.handNeedle = u' ' + s.user + u' ';
         s.resultNeedle = QStringLiteral("位 ") + s.user + u' ';
         s.ratingNeedle = s.user + QStringLiteral(" R");
@@ -268,13 +278,22 @@ qint16 handStateOf(QStringView line, const PassSetup &s)
     return line.mid(at + s.userLength + 2, 1) == u"-" ? -1 : 1;
 }
 
-// The two forms a log's lines come in.
+// The two forms of a game's lines.
 struct Cp932Form
 {
+    static constexpr bool utf8 = false;
     static void decodeAppend(QByteArrayView bytes, QString &out)
     {
         cp932::decodeAppend(bytes, out);
     }
+    // The text of a line, as the rules see it.
+    static void decodeLine(QByteArrayView bytes, QString &out)
+    {
+        out.truncate(0);
+        cp932::decodeAppend(bytes, out);
+    }
+    // The bytes the byte path compares: the line's own.
+    static QByteArrayView prepare(QByteArrayView bytes, QByteArray &) { return bytes; }
     // The bytes of text when it has a single CP932 form.
     static std::optional<QByteArray> encode(const QString &text)
     {
@@ -290,9 +309,32 @@ struct Cp932Form
 
 struct Utf8Form
 {
+    static constexpr bool utf8 = true;
     static void decodeAppend(QByteArrayView bytes, QString &out)
     {
         out += QString::fromUtf8(bytes);
+    }
+    // A line that is no valid UTF-8 is CP932; either way in the canonical form.
+    static void decodeLine(QByteArrayView bytes, QString &out)
+    {
+        const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+        const textforms::Utf8Bytes kind = textforms::examineUtf8(p, p + bytes.size());
+        out = kind == textforms::Utf8Bytes::Invalid ? cp932::decode(bytes)
+                                                    : QString::fromUtf8(bytes);
+        if (kind != textforms::Utf8Bytes::Canonical)
+            out = textforms::canonical(out);
+    }
+    // The line's own bytes when they are canonical UTF-8, else the canonical
+    // UTF-8 of its text in scratch.
+    static QByteArrayView prepare(QByteArrayView bytes, QByteArray &scratch)
+    {
+        const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+        if (textforms::examineUtf8(p, p + bytes.size()) == textforms::Utf8Bytes::Canonical)
+            return bytes;
+        QString text;
+        decodeLine(bytes, text);
+        scratch = text.toUtf8();
+        return scratch;
     }
     // A text has one UTF-8 form; U+FFFD is left to the decoded lines, as bytes
     // that are no UTF-8 decode to it too.
@@ -308,6 +350,45 @@ struct Utf8Form
     static constexpr bool hitsOnBoundaries = true;
 };
 
+// The names of a rating line's entries "[1]name R1500": each runs from after
+// "]" to the " R" that a number follows.
+template<typename Form>
+void countNames(QByteArrayView bytes, LogSummary &summary)
+{
+    const auto *const b = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const e = b + bytes.size();
+    auto isDigit = [](uchar c) {
+        return c >= '0' && c <= '9';
+    };
+    auto step = [e](const uchar *p) {
+        return p + qMax(1, Form::charLength(p, e));
+    };
+    for (const uchar *p = b; p < e;) {
+        if (*p != '[') {
+            p = step(p);
+            continue;
+        }
+        const uchar *q = p + 1;
+        while (q < e && isDigit(*q))
+            ++q;
+        if (q == p + 1 || q == e || *q != ']') {
+            p = q;
+            continue;
+        }
+        const uchar *const name = q + 1;
+        const uchar *r = name;
+        while (r < e
+               && !(e - r > 2 && r[0] == ' ' && r[1] == 'R'
+                    && (isDigit(r[2]) || r[2] == '-' || r[2] == '+')))
+            r = step(r);
+        if (r == e)
+            return;
+        if (r > name)
+            summary.addName(QByteArrayView(name, r - name), Form::utf8);
+        p = r + 2;
+    }
+}
+
 // Plain: every line decoded, every rule on characters.
 template<typename Form>
 class PlainLines
@@ -319,14 +400,23 @@ public:
 
     void setLine(QByteArrayView bytes)
     {
-        m_text.truncate(0);
-        Form::decodeAppend(bytes, m_text);
+        m_bytes = bytes;
+        Form::decodeLine(bytes, m_text);
     }
     const QString &text() { return m_text; }
     bool isHeader() const { return startsWithText(m_text, m_s.startLine); }
     bool isFinish() const { return startsWithText(m_text, m_s.finishLine); }
     bool isRating() const { return startsWithText(m_text, m_s.rLine); }
     bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
+    void countNames(LogSummary &summary)
+    {
+        // The names as the byte path sees them: the line's bytes in CP932,
+        // its canonical text in UTF-8.
+        if constexpr (Form::utf8)
+            norva::countNames<Form>(m_text.toUtf8(), summary);
+        else
+            norva::countNames<Form>(m_bytes, summary);
+    }
     bool startsWithWind() const
     {
         const QStringView t = trimSpaces(m_text);
@@ -338,6 +428,7 @@ public:
 
 private:
     const PassSetup &m_s;
+    QByteArrayView m_bytes;
     QString m_text;
 };
 
@@ -379,8 +470,9 @@ public:
 
     void setLine(QByteArrayView bytes)
     {
-        m_begin = reinterpret_cast<const uchar *>(bytes.data());
-        m_end = m_begin + bytes.size();
+        const QByteArrayView line = Form::prepare(bytes, m_scratch);
+        m_begin = reinterpret_cast<const uchar *>(line.data());
+        m_end = m_begin + line.size();
         m_decoded = false;
         m_tBegin = nullptr;
     }
@@ -403,6 +495,10 @@ public:
         if (!find(m_begin, m_rating))
             return false;
         return ratingOf(text(), m_s.ratingNeedle, r);
+    }
+    void countNames(LogSummary &summary)
+    {
+        norva::countNames<Form>(QByteArrayView(m_begin, m_end - m_begin), summary);
     }
     bool startsWithWind()
     {
@@ -519,174 +615,262 @@ private:
     std::array<Wind, 4> m_winds;
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
+    QByteArray m_scratch;
     QString m_text;
     bool m_decoded = false;
 };
 
-// The pass over the lines, the same for both ways of comparing.
+// The line tests of one line of a game in the form of Lines.
 template<typename Lines>
-void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &results,
-             const PassHooks &hooks, qint32 &lineCount)
+void testLine(Lines &lines, const PassSetup &s, PassState &st)
 {
-    bool inGame = false;
-    qint16 handState = 0;
-    qint32 rating = 0;
-    // Every CheckLine lines the progress moves on; a count down spares the
-    // division on every line.
-    const qint64 every = qAbs(qint64(s.checkLine));
-    qint64 untilStatus = every;
-    QByteArrayView bytes;
-    for (;;) {
-        // Counted before it is read, so that a failure to read a line names
-        // that line.
-        lineCount = add32(lineCount, 1);
-        if (!reader.next(bytes)) {
-            --lineCount;
-            break;
+    CalcResults &results = st.results;
+    if (lines.isHeader()) {
+        st.summary.addGame();
+        st.inGame = s.header.accepts(lines.text());
+        return;
+    }
+    if (lines.isFinish()) {
+        st.inGame = false;
+        return;
+    }
+    if (lines.isRating()) {
+        lines.countNames(st.summary);
+        if (st.inGame)
+            st.inGame = lines.rating(st.rating);
+        return;
+    }
+    if (!st.inGame)
+        return;
+    if (st.handState == 0) {
+        if (!lines.startsWithWind()) {
+            GameResult r;
+            if (lines.result(r))
+                results.recordGame(r.rank, r.score, st.rating);
+        } else {
+            results.addToCounter(calc::HandCount);
+            st.handState = lines.handState();
         }
-        if (every == 0)
-            raise(ErrorKind::DivisionByZero);
-        if (--untilStatus == 0) {
-            untilStatus = every;
-            const qint16 step = toInt16(double(lineCount) / double(s.checkLine));
-            if (hooks.statusChange)
-                hooks.statusChange(step);
-            checkCancel(hooks.cancel);
-        }
-        lines.setLine(bytes);
-        if (lines.isHeader()) {
-            inGame = s.header.accepts(lines.text());
-            continue;
-        }
-        if (lines.isFinish()) {
-            inGame = false;
-            continue;
-        }
-        if (lines.isRating()) {
-            if (inGame)
-                inGame = lines.rating(rating);
-            continue;
-        }
-        if (!inGame)
-            continue;
-        if (handState == 0) {
-            if (!lines.startsWithWind()) {
-                GameResult r;
-                if (lines.result(r))
-                    results.recordGame(r.rank, r.score, rating);
-            } else {
-                results.addToCounter(calc::HandCount);
-                handState = lines.handState();
-            }
-            continue;
-        }
-        // The line after a hand line tells how the hand ended.
-        if (handState == 1) {
-            const bool tsumo = lines.contains(Tsumo);
-            if (tsumo || lines.contains(Ron)) {
-                results.addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
-                for (qint16 i = 0; i <= s.yakuLast; ++i) {
-                    if (lines.contains(Yaku0 + i)) {
-                        results.addWinByHan(i);
-                        break;
-                    }
+        return;
+    }
+    // The line after a hand line tells how the hand ended.
+    if (st.handState == 1) {
+        const bool tsumo = lines.contains(Tsumo);
+        if (tsumo || lines.contains(Ron)) {
+            results.addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
+            for (qint16 i = 0; i <= s.yakuLast; ++i) {
+                if (lines.contains(Yaku0 + i)) {
+                    results.addWinByHan(i);
+                    break;
                 }
-            } else if (lines.contains(Draw)) {
-                results.addToCounter(calc::DrawPlus);
-            } else if (lines.contains(Chombo)) {
-                results.addToCounter(calc::OtherChombo);
-            } else {
-                results.addToCounter(calc::OtherResult);
             }
-        } else if (lines.contains(Tsumo)) {
-            results.addToCounter(calc::OtherTsumo);
-        } else if (lines.contains(Ron)) {
-            results.addToCounter(calc::OtherRon);
         } else if (lines.contains(Draw)) {
-            results.addToCounter(handState == -1 ? calc::DrawMinus : calc::OtherResult);
+            results.addToCounter(calc::DrawPlus);
         } else if (lines.contains(Chombo)) {
-            results.addToCounter(calc::OwnChombo);
+            results.addToCounter(calc::OtherChombo);
         } else {
             results.addToCounter(calc::OtherResult);
         }
-        handState = 0;
-    }
-    results.closeRankRuns();
-}
-
-// The first bytes of the file, up to limit.
-QByteArray headOf(const QString &path, qsizetype limit, const CancelFlag *cancel)
-{
-    return fileops::InputFile(path).readUpTo(limit, cancel);
-}
-
-// The pass in the form of the log's lines, by its two ways of comparing.
-template<typename Form>
-void runIn(LineReader &reader, const PassSetup &setup, ScorePassMode mode, CalcResults &results,
-           const PassHooks &hooks, qint32 &lineCount, ScorePassMode &used)
-{
-    std::optional<FastLines<Form>> fast =
-        mode != ScorePassMode::Plain ? FastLines<Form>::create(setup) : std::nullopt;
-    if (fast) {
-        used = ScorePassMode::Fast;
-        runPass(reader, setup, *fast, results, hooks, lineCount);
+    } else if (lines.contains(Tsumo)) {
+        results.addToCounter(calc::OtherTsumo);
+    } else if (lines.contains(Ron)) {
+        results.addToCounter(calc::OtherRon);
+    } else if (lines.contains(Draw)) {
+        results.addToCounter(st.handState == -1 ? calc::DrawMinus : calc::OtherResult);
+    } else if (lines.contains(Chombo)) {
+        results.addToCounter(calc::OwnChombo);
     } else {
-        used = ScorePassMode::Plain;
-        PlainLines<Form> plain(setup);
-        runPass(reader, setup, plain, results, hooks, lineCount);
+        results.addToCounter(calc::OtherResult);
     }
+    st.handState = 0;
 }
+
+// What every line of a pass goes through, in the two forms of its games.
+struct PassRules
+{
+    PassSetup cp932;     // the texts as they are
+    PassSetup canonical; // the texts in the form UTF-8 lines are compared in
+    // A line that begins with StartLine in either form decides the form of
+    // its game.
+    QByteArray headerCp932, headerUtf8;
+    qint64 every = 0;
+
+    PassRules(const PassSettings &settings, const TableInfo &tables)
+        : cp932(PassSetup::from(settings, tables, false))
+        , canonical(PassSetup::from(settings, tables, true))
+        , headerCp932(cp932::encodeLossy(cp932.startLine))
+        , headerUtf8(canonical.startLine.toUtf8())
+        , every(qAbs(qint64(settings.checkLine)))
+    {}
+
+    bool beginsGame(QByteArrayView line) const
+    {
+        return line.startsWith(headerCp932) || line.startsWith(headerUtf8);
+    }
+};
+
+// Decides the form of the lines from this one on.
+void decideForm(PassState &st, QByteArrayView line, const PassRules &rules)
+{
+    if (st.formDecided && !rules.beginsGame(line))
+        return;
+    const auto *p = reinterpret_cast<const uchar *>(line.data());
+    const uchar *const end = p + line.size();
+    if (!textforms::hasNonAscii(p, end))
+        return;
+    st.formDecided = true;
+    st.utf8 = textforms::examineUtf8(p, end) != textforms::Utf8Bytes::Invalid;
+}
+
+// The pass over lines in both forms of games.
+template<typename Cp932Lines, typename Utf8Lines>
+class Lines2
+{
+public:
+    Lines2(const PassRules &rules, Cp932Lines cp932, Utf8Lines utf8, const PassHooks &hooks,
+           qint32 checkLine)
+        : m_rules(rules)
+        , m_cp932(std::move(cp932))
+        , m_utf8(std::move(utf8))
+        , m_hooks(hooks)
+        , m_checkLine(checkLine)
+    {}
+
+    // Line number n of the log.
+    void take(PassState &st, QByteArrayView line, qint32 n)
+    {
+        st.lineCount = n;
+        if (m_rules.every == 0)
+            raise(ErrorKind::DivisionByZero);
+        // Every CheckLine lines the progress moves on; a count down spares
+        // the division on every line.
+        if (--st.untilStep == 0) {
+            st.untilStep = m_rules.every;
+            const qint16 step = toInt16(double(n) / double(m_checkLine));
+            if (m_hooks.statusChange)
+                m_hooks.statusChange(step);
+            checkCancel(m_hooks.cancel);
+        }
+        decideForm(st, line, m_rules);
+        if (st.utf8) {
+            m_utf8.setLine(line);
+            testLine(m_utf8, m_rules.canonical, st);
+        } else {
+            m_cp932.setLine(line);
+            testLine(m_cp932, m_rules.cp932, st);
+        }
+    }
+
+    // The complete lines from st on, up to line stopAfter (all when negative).
+    // The line being read is in current (for a failure), the last line when
+    // it is not complete yet in partial.
+    void advance(PassState &st, TextLines &reader, qint32 stopAfter, qint32 &current,
+                 std::optional<QByteArray> &partial)
+    {
+        QByteArrayView line;
+        while (stopAfter < 0 || st.lineCount < stopAfter) {
+            // Counted before it is read, so that a failure names that line.
+            const qint32 n = add32(st.lineCount, 1);
+            current = n;
+            if (!reader.next(line))
+                return;
+            if (!reader.complete()) {
+                partial = line.toByteArray();
+                return;
+            }
+            take(st, line, n);
+            st.offset = reader.offset();
+        }
+    }
+
+private:
+    const PassRules &m_rules;
+    Cp932Lines m_cp932;
+    Utf8Lines m_utf8;
+    const PassHooks &m_hooks;
+    qint32 m_checkLine;
+};
+
+// The first bytes whose hash tells that a log still starts as it did, and the
+// last bytes before a point that tell it still runs up to there as it did.
+constexpr qint64 HeadBytes = 4096;
+constexpr qint64 TailBytes = 4096;
 
 } // namespace
 
-LogForm detectLogForm(const QString &path, const TableInfo &tables, const CancelFlag *cancel)
+QList<QPair<QString, qint64>> LogSummary::names(qsizetype limit) const
 {
-    QByteArray head = headOf(path, qsizetype(64) << 10, cancel);
-    LogForm form;
-    form.bytes = byteFormOfMark(head);
-    if (form.bytes == ByteForm::Utf16LE || form.bytes == ByteForm::Utf16BE) {
-        form.utf8 = true; // the line reader turns it into UTF-8
-        return form;
-    }
-    if (form.bytes == ByteForm::AfterUtf8Bom)
-        head.remove(0, 3);
-    // The texts of a game header whose bytes differ between the two forms.
-    QList<QByteArray> utf8Texts, cp932Texts;
-    QStringList texts{QStringLiteral("開始")};
-    for (int group = 1; group <= 2; ++group)
-        for (const TableEntry &e : tables.recognition(group))
-            texts << e.tableString();
-    for (const QString &text : texts) {
-        const QByteArray u = text.toUtf8();
-        const std::optional<QByteArray> c = cp932::encode(text);
-        if (!text.isEmpty() && (!c || *c != u)) {
-            utf8Texts << u;
-            if (c)
-                cp932Texts << *c;
-        }
-    }
-    // The first game header says which form the log is in.
-    const QByteArray markerUtf8 = tables.startLine().toUtf8();
-    const QByteArray markerCp932 = cp932::encodeLossy(tables.startLine());
-    for (QByteArrayView rest(head); !rest.isEmpty();) {
-        qsizetype end = 0;
-        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n')
-            ++end;
-        const QByteArrayView line = rest.first(end);
-        rest = rest.sliced(qMin(end + 1, rest.size()));
-        if (!line.startsWith(markerUtf8) && !line.startsWith(markerCp932))
-            continue;
-        for (const QByteArray &t : std::as_const(utf8Texts))
-            if (line.contains(t)) {
-                form.utf8 = true;
-                return form;
-            }
-        for (const QByteArray &t : std::as_const(cp932Texts))
-            if (line.contains(t))
-                return form;
-    }
-    return form;
+    QHash<QString, qint64> merged;
+    for (auto it = m_names[0].cbegin(); it != m_names[0].cend(); ++it)
+        merged[cp932::decode(it.key())] += it.value();
+    for (auto it = m_names[1].cbegin(); it != m_names[1].cend(); ++it)
+        merged[QString::fromUtf8(it.key())] += it.value();
+    QList<QPair<QString, qint64>> out;
+    out.reserve(merged.size());
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        out.append({it.key(), it.value()});
+    std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    if (limit >= 0 && out.size() > limit)
+        out.resize(limit);
+    return out;
 }
+
+void LogSummary::addName(QByteArrayView name, bool utf8)
+{
+    QHash<QByteArray, qint64> &names = m_names[utf8 ? 1 : 0];
+    const auto it = names.find(QByteArray::fromRawData(name.data(), name.size()));
+    if (it != names.end())
+        ++*it;
+    else
+        names.insert(name.toByteArray(), 1);
+}
+
+// What a pass keeps to go on from: where it stood after the last complete
+// line, what tells that the log is still the one it read, and what it gave.
+struct ScorePass::Memory
+{
+    PassState state;
+    TextForm form;
+    qsizetype formBytes = 0;
+    fileops::FileId file;
+    quint64 headHash = 0;
+    quint64 tailHash = 0;
+    // The end of the log when it was read, and the bytes after state.offset.
+    qint64 seenEnd = 0;
+    quint64 restHash = 0;
+    // What the pass gave: the results, the summary, the failure.
+    CalcResults results;
+    LogSummary summary;
+    bool ok = false;
+
+    // The marks of log at state.offset.
+    void markFrom(ScoreLog &log, qint64 end, const CancelFlag *cancel)
+    {
+        const qint64 at = state.offset;
+        file = log.fileId();
+        headHash = hashBytes(log.bytes(0, qMin(HeadBytes, at), cancel));
+        tailHash = hashBytes(log.bytes(qMax<qint64>(0, at - TailBytes), at, cancel));
+        seenEnd = end;
+        restHash = hashBytes(log.bytes(at, end, cancel));
+    }
+
+    // True when log still holds the bytes up to state.offset and is read in
+    // the same form.
+    bool sameStart(ScoreLog &log, const CancelFlag *cancel)
+    {
+        const qint64 at = state.offset;
+        if (log.fileId() != file || log.size() < at)
+            return false;
+        // A log shorter than the bytes that decide its form may have grown
+        // into another form.
+        if (formBytes < FormWindow && log.size() > formBytes && !(log.form(cancel) == form))
+            return false;
+        return hashBytes(log.bytes(0, qMin(HeadBytes, at), cancel)) == headHash
+               && hashBytes(log.bytes(qMax<qint64>(0, at - TailBytes), at, cancel)) == tailHash;
+    }
+};
 
 PassSettings PassSettings::from(const Settings &settings)
 {
@@ -706,7 +890,7 @@ PassSettings PassSettings::from(const Settings &settings)
 
 bool checkGameHeader(QStringView line, const PassSettings &settings, const TableInfo &tables)
 {
-    return HeaderRules::from(settings, tables).accepts(line);
+    return HeaderRules::from(settings, tables, false).accepts(line);
 }
 
 bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
@@ -714,11 +898,10 @@ bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
     return ratingOf(line, userName + QStringLiteral(" R"), rating);
 }
 
-qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
+qint32 countScoreFileLines(ScoreLog &log, const CancelFlag *cancel)
 {
     try {
-        const ByteForm form = byteFormOfMark(headOf(path, 3, cancel));
-        const qint64 n = countLines(path, cancel, form);
+        const qint64 n = log.countLines(cancel);
         if (n > std::numeric_limits<qint32>::max())
             return 0;
         return qint32(n);
@@ -727,30 +910,176 @@ qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
     }
 }
 
+qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
+{
+    try {
+        ScoreLog log(path);
+        return countScoreFileLines(log, cancel);
+    } catch (const Error &) {
+        return 0;
+    }
+}
+
 ScorePass::ScorePass(PassSettings settings, const TableInfo &tables)
     : m_settings(std::move(settings))
     , m_tables(tables)
+    , m_blockSize(TextLines::DefaultBlockSize)
 {}
+
+ScorePass::~ScorePass() = default;
+
+const LogSummary &ScorePass::summary() const
+{
+    static const LogSummary none;
+    return m_memory ? m_memory->summary : none;
+}
 
 bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
 {
-    qint32 lineCount = 0;
+    std::unique_ptr<ScoreLog> log;
     try {
-        const LogForm form =
-            m_form ? *m_form : detectLogForm(m_settings.scoreFile, m_tables, hooks.cancel);
-        LineReader reader(m_settings.scoreFile, 1 << 20, LineReader::DefaultMaxLineLength,
-                          hooks.cancel, form.bytes);
-        m_formUsed = form;
-        results.clear();
-        const PassSetup setup = PassSetup::from(m_settings, m_tables);
-        if (form.utf8)
-            runIn<Utf8Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed);
-        else
-            runIn<Cp932Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed);
+        log = std::make_unique<ScoreLog>(m_settings.scoreFile);
+    } catch (const Error &e) {
+        m_memory.reset();
+        if (hooks.reportError)
+            hooks.reportError(e, 0);
+        return false;
+    }
+    return run(*log, results, hooks);
+}
+
+bool ScorePass::run(ScoreLog &log, CalcResults &results, const PassHooks &hooks)
+{
+    return runFrom(log, std::nullopt, results, hooks);
+}
+
+PassUpdate ScorePass::update(ScoreLog &log, CalcResults &results, const PassHooks &hooks)
+{
+    if (m_memory) {
+        bool same = false;
+        try {
+            same = m_memory->sameStart(log, hooks.cancel);
+            if (same && log.size() == m_memory->seenEnd
+                && hashBytes(log.bytes(m_memory->state.offset, m_memory->seenEnd, hooks.cancel))
+                       == m_memory->restHash) {
+                results = m_memory->results;
+                return {PassUpdate::Kind::Unchanged, m_memory->ok};
+            }
+        } catch (const Error &e) {
+            if (hooks.reportError)
+                hooks.reportError(e, 0);
+            return {PassUpdate::Kind::Unchanged, false};
+        }
+        if (same)
+            return {PassUpdate::Kind::Resumed, runFrom(log, m_memory->state, results, hooks)};
+    }
+    return {PassUpdate::Kind::Full, run(log, results, hooks)};
+}
+
+bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResults &results,
+                        const PassHooks &hooks)
+{
+    TextForm form;
+    qsizetype formBytes = 0;
+    PassState begin;
+    try {
+        if (start) {
+            form = m_memory->form;
+            formBytes = m_memory->formBytes;
+            begin = std::move(*start);
+        } else {
+            form = log.form(hooks.cancel);
+            formBytes = log.formDecidedBy();
+            begin.offset = form.markLength;
+            begin.untilStep = qAbs(qint64(m_settings.checkLine));
+            begin.formDecided = form.utf8Mark || form.isUtf16();
+            begin.utf8 = begin.formDecided;
+        }
+    } catch (const Error &e) {
+        m_memory.reset();
+        if (hooks.reportError)
+            hooks.reportError(e, 0);
+        return false;
+    }
+    m_formUsed = form;
+    const PassRules rules(m_settings, m_tables);
+    qint32 current = begin.lineCount;
+    bool inLast = false;
+
+    // Reads from state.offset on into state, the complete lines up to line
+    // stopAfter (all when negative); then, when last is given, the line
+    // without its end into a copy of state in last, the rank runs closed.
+    // Gives the offset where the reading stopped.
+    auto read = [&](PassState &state, qint32 stopAfter, PassState *last,
+                    const PassHooks &with) -> qint64 {
+        TextLines reader(log, form, state.offset, with.cancel, m_blockSize);
+        const bool plain = m_mode == ScorePassMode::Plain;
+        std::optional<FastLines<Cp932Form>> fastCp932 =
+            plain ? std::nullopt : FastLines<Cp932Form>::create(rules.cp932);
+        std::optional<FastLines<Utf8Form>> fastUtf8 =
+            plain ? std::nullopt : FastLines<Utf8Form>::create(rules.canonical);
+        auto go = [&](auto lines) {
+            std::optional<QByteArray> partial;
+            lines.advance(state, reader, stopAfter, current, partial);
+            if (!last)
+                return;
+            inLast = true;
+            *last = state;
+            if (partial)
+                lines.take(*last, *partial, current);
+            last->results.closeRankRuns();
+        };
+        if (fastCp932 && fastUtf8) {
+            m_modeUsed = ScorePassMode::Fast;
+            go(Lines2(rules, std::move(*fastCp932), std::move(*fastUtf8), with,
+                      m_settings.checkLine));
+        } else {
+            m_modeUsed = ScorePassMode::Plain;
+            go(Lines2(rules, PlainLines<Cp932Form>(rules.cp932),
+                      PlainLines<Utf8Form>(rules.canonical), with, m_settings.checkLine));
+        }
+        return reader.offset();
+    };
+    auto remember = [&](PassState state, qint64 end, const PassState &gave, bool ok) {
+        auto m = std::make_unique<Memory>();
+        m->state = std::move(state);
+        m->form = form;
+        m->formBytes = formBytes;
+        m->results = gave.results;
+        m->summary = gave.summary;
+        m->ok = ok;
+        m->markFrom(log, end, hooks.cancel);
+        m_memory = std::move(m);
+    };
+
+    PassState st = begin;
+    PassState last;
+    try {
+        const qint64 end = read(st, -1, &last, hooks);
+        results = last.results;
+        remember(std::move(st), end, last, true);
         return true;
     } catch (const Error &e) {
         if (hooks.reportError)
-            hooks.reportError(e, lineCount);
+            hooks.reportError(e, current);
+        const PassState gave = inLast ? last : st;
+        results = gave.results;
+        m_memory.reset();
+        if (e.kind() == ErrorKind::Cancelled)
+            return false;
+        // What the pass can go on from: the complete lines before the one that
+        // failed, read once more when that one was complete itself.
+        try {
+            if (!inLast) {
+                st = std::move(begin);
+                PassHooks quiet;
+                quiet.cancel = hooks.cancel;
+                read(st, current - 1, nullptr, quiet);
+            }
+            remember(std::move(st), log.size(), gave, false);
+        } catch (const Error &) {
+            m_memory.reset();
+        }
         return false;
     }
 }

@@ -13,9 +13,11 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -369,6 +371,7 @@ FileStatus status(const QString &path)
     s.type = typeOf(st.st_mode);
     s.id = {quint64(st.st_dev), quint64(st.st_ino)};
     s.size = qint64(st.st_size);
+    s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.readable = ::access(native.constData(), R_OK) == 0;
     s.writable = ::access(native.constData(), W_OK) == 0;
     s.hidden = hiddenName(path);
@@ -384,6 +387,13 @@ bool isStandardOutput(const QString &path)
 bool standardErrorIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool standardOutputClosed()
+{
+    // A pipe whose reading end is gone reports an error to poll() at once.
+    struct pollfd p = {STDOUT_FILENO, 0, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 struct InputFile::Native
@@ -408,6 +418,7 @@ InputFile::InputFile(const QString &path)
     }
     m_native = new Native{fd};
     m_size = qint64(st.st_size);
+    m_id = {quint64(st.st_dev), quint64(st.st_ino)};
 }
 
 InputFile::~InputFile()
@@ -426,6 +437,18 @@ qint64 InputFile::read(char *buf, qint64 n, const CancelFlag *cancel)
             return qint64(got);
         // A signal interrupted a read that waited: the flag tells whether to
         // give up or to wait on.
+        if (errno != EINTR)
+            raise(ErrorKind::IoError);
+    }
+}
+
+qint64 InputFile::readAt(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel)
+{
+    for (;;) {
+        checkCancel(cancel);
+        const ssize_t got = ::pread(m_native->fd, buf, size_t(n), off_t(offset));
+        if (got >= 0)
+            return qint64(got);
         if (errno != EINTR)
             raise(ErrorKind::IoError);
     }
@@ -558,6 +581,7 @@ FileStatus status(const QString &path)
     s.type = fi.isFile() ? FileType::Regular : fi.isDir() ? FileType::Directory : FileType::Other;
     s.id = {0, quint64(qHash(fi.canonicalFilePath()))};
     s.size = fi.size();
+    s.modified = fi.lastModified().toMSecsSinceEpoch() * 1000000;
     s.readable = fi.isReadable();
     s.writable = fi.isWritable();
     s.hidden = hiddenName(path) || fi.isHidden();
@@ -570,6 +594,11 @@ bool isStandardOutput(const QString &)
 }
 
 bool standardErrorIsTerminal()
+{
+    return false;
+}
+
+bool standardOutputClosed()
 {
     return false;
 }
@@ -594,6 +623,7 @@ InputFile::InputFile(const QString &path)
         raise(fi.exists() ? ErrorKind::ReadDenied : ErrorKind::FileNotFound, path);
     }
     m_size = m_native->file.size();
+    m_id = status(path).id;
 }
 
 InputFile::~InputFile()
@@ -608,6 +638,13 @@ qint64 InputFile::read(char *buf, qint64 n, const CancelFlag *cancel)
     if (got < 0)
         raise(ErrorKind::IoError);
     return got;
+}
+
+qint64 InputFile::readAt(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel)
+{
+    if (!m_native->file.seek(offset))
+        return 0;
+    return read(buf, n, cancel);
 }
 
 WriteTarget checkWriteTarget(const QString &path, const QStringList &protect)

@@ -3,7 +3,7 @@
 #include "core/common/cp932.h"
 #include "core/common/error.h"
 
-#include <QStringDecoder>
+#include <QHashFunctions>
 
 #include <cstring>
 
@@ -15,29 +15,64 @@ namespace norva {
 
 namespace {
 
-// The first CR or LF in [p, end), or end. Lines are short, so a call per
-// byte class (two memchr) costs more than one pass over both.
-const char *findLineEnd(const char *p, const char *end)
+// Bytes read past the data by the line-end search, which looks at 64 at once.
+constexpr qsizetype Padding = 64;
+
+bool isAsciiText(uchar b)
+{
+    return b == '\t' || b == '\n' || b == '\r' || (b >= 0x20 && b < 0x7F);
+}
+
+// One bit per CR or LF among the 64 bytes at p.
+quint64 lineEndBits(const char *p)
 {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    while (end - p >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const int mask =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
-        if (mask != 0)
-            return p + __builtin_ctz(unsigned(mask));
-        p += 16;
+    quint64 bits = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * i));
+        const unsigned m = unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
+        bits |= quint64(m) << (16 * i);
     }
+    return bits;
+#else
+    quint64 bits = 0;
+    for (int i = 0; i < 64; ++i)
+        if (p[i] == '\r' || p[i] == '\n')
+            bits |= quint64(1) << i;
+    return bits;
 #endif
-    while (p < end && *p != '\n' && *p != '\r')
-        ++p;
-    return p;
 }
 
-// The line ends in [p, end): every CR, and every LF that does not follow a CR.
-// afterCr tells whether the byte before p was a CR, and is updated.
+// UTF-8 of one UTF-16 code unit that is no surrogate, or of a pair.
+void appendUtf8(QByteArray &out, char32_t c)
+{
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        const char b[2] = {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
+        out.append(b, 2);
+    } else if (c < 0x10000) {
+        const char b[3] = {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)),
+                           char(0x80 | (c & 0x3F))};
+        out.append(b, 3);
+    } else {
+        const char b[4] = {char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
+                           char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
+        out.append(b, 4);
+    }
+}
+
+std::function<bool()> &writeFailureHook()
+{
+    static std::function<bool()> hook;
+    return hook;
+}
+
+} // namespace
+
 qint64 countLineEnds(const char *p, const char *end, bool &afterCr)
 {
     qint64 count = 0;
@@ -76,69 +111,182 @@ qint64 countLineEnds(const char *p, const char *end, bool &afterCr)
     return count;
 }
 
-std::function<bool()> &writeFailureHook()
+TextForm decideTextForm(QByteArrayView head)
 {
-    static std::function<bool()> hook;
-    return hook;
+    TextForm form;
+    if (head.startsWith("\xFF\xFE")) {
+        form.encoding = TextEncoding::Utf16LE;
+        form.markLength = 2;
+        return form;
+    }
+    if (head.startsWith("\xFE\xFF")) {
+        form.encoding = TextEncoding::Utf16BE;
+        form.markLength = 2;
+        return form;
+    }
+    if (head.startsWith("\xEF\xBB\xBF")) {
+        form.markLength = 3;
+        form.utf8Mark = true;
+        return form;
+    }
+    // Without a mark, the ASCII characters of UTF-16 stand beside a zero byte:
+    // after it in little-endian, before it in big-endian. A log is mostly
+    // ASCII (spaces, digits, the tiles), and no byte of CP932 or UTF-8 text is
+    // zero.
+    const auto *p = reinterpret_cast<const uchar *>(head.data());
+    const qsizetype pairs = head.size() / 2;
+    qsizetype little = 0, big = 0;
+    for (qsizetype i = 0; i < pairs; ++i) {
+        const uchar a = p[2 * i], b = p[2 * i + 1];
+        if (b == 0 && isAsciiText(a))
+            ++little;
+        else if (a == 0 && isAsciiText(b))
+            ++big;
+    }
+    // UTF-16 of a log has far more such pairs; CP932 and UTF-8 have none.
+    if (little + big < 2 || (little + big) * 4 < pairs)
+        return form;
+    if (little >= 8 * big)
+        form.encoding = TextEncoding::Utf16LE;
+    else if (big >= 8 * little)
+        form.encoding = TextEncoding::Utf16BE;
+    else
+        raise(ErrorKind::UnknownForm);
+    return form;
 }
 
-} // namespace
-
-ByteForm byteFormOfMark(QByteArrayView head)
+quint64 hashBytes(QByteArrayView bytes)
 {
-    if (head.startsWith("\xFF\xFE"))
-        return ByteForm::Utf16LE;
-    if (head.startsWith("\xFE\xFF"))
-        return ByteForm::Utf16BE;
-    if (head.startsWith("\xEF\xBB\xBF"))
-        return ByteForm::AfterUtf8Bom;
-    return ByteForm::AsIs;
+    return quint64(qHashBits(bytes.data(), size_t(bytes.size()), 0)) ^ quint64(bytes.size());
 }
 
-struct LineReader::Utf16
-{
-    explicit Utf16(QStringConverter::Encoding encoding)
-        : decoder(encoding)
-    {}
-    QStringDecoder decoder;
-    QByteArray pending;
-    qsizetype taken = 0;
-};
+// ------------------------------------------------------------ TextInput
 
-LineReader::LineReader(const QString &path, qsizetype bufferSize, qsizetype maxLineLength,
-                       const CancelFlag *cancel, ByteForm form)
-    : m_file(path)
-    , m_maxLine(qMax<qsizetype>(maxLineLength, 14))
-    , m_cancel(cancel)
+TextInput::TextInput(const QString &path)
+    : m_file(std::make_unique<fileops::InputFile>(path))
+    , m_id(m_file->id())
+    , m_size(m_file->size())
+{}
+
+TextInput::TextInput(QByteArray bytes)
+    : m_memory(std::move(bytes))
+    , m_size(m_memory.size())
+{}
+
+TextInput::~TextInput() = default;
+
+qint64 TextInput::read(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel)
+{
+    if (m_file)
+        return m_file->readAt(offset, buf, n, cancel);
+    checkCancel(cancel);
+    const qint64 got = qBound<qint64>(0, m_memory.size() - offset, n);
+    if (got > 0)
+        std::memcpy(buf, m_memory.constData() + offset, size_t(got));
+    return got;
+}
+
+QByteArray TextInput::bytes(qint64 from, qint64 to, const CancelFlag *cancel)
+{
+    QByteArray out(qsizetype(qMax<qint64>(0, to - from)), Qt::Uninitialized);
+    qsizetype have = 0;
+    while (have < out.size()) {
+        const qint64 n = read(from + have, out.data() + have, out.size() - have, cancel);
+        if (n == 0)
+            break;
+        have += qsizetype(n);
+    }
+    out.truncate(have);
+    return out;
+}
+
+const TextForm &TextInput::form(const CancelFlag *cancel)
+{
+    if (!m_form) {
+        const QByteArray head = bytes(0, FormWindow, cancel);
+        m_form = decideTextForm(head);
+        m_formBytes = head.size();
+    }
+    return *m_form;
+}
+
+qint64 TextInput::countLines(const CancelFlag *cancel)
+{
+    const TextForm f = form(cancel);
+    return countLines(f, f.markLength, cancel);
+}
+
+qint64 TextInput::countLines(const TextForm &f, qint64 offset, const CancelFlag *cancel)
+{
+    qint64 count = 0;
+    if (f.isUtf16()) {
+        // A byte of a line end may be half of another character here.
+        TextLines lines(*this, f, offset, cancel);
+        QByteArrayView line;
+        while (lines.next(line))
+            ++count;
+        return count;
+    }
+    // Every CR ends a line (alone or as the start of CR LF), and so does every
+    // LF that does not follow a CR; a last line without a line end counts too.
+    QByteArray buf(qsizetype(qBound<qint64>(16, m_size + 1, qint64(1) << 20)), Qt::Uninitialized);
+    bool afterCr = false;
+    char last = '\n';
+    for (qint64 at = offset;;) {
+        const qint64 n = read(at, buf.data(), buf.size(), cancel);
+        if (n == 0)
+            break;
+        at += n;
+        count += countLineEnds(buf.constData(), buf.constData() + n, afterCr);
+        last = buf.at(qsizetype(n) - 1);
+    }
+    if (last != '\r' && last != '\n')
+        ++count;
+    return count;
+}
+
+// ------------------------------------------------------------ TextLines
+
+TextLines::TextLines(TextInput &input, const TextForm &form, qint64 offset, const CancelFlag *cancel,
+                   qsizetype blockSize, qsizetype maxLineLength)
+    : m_input(input)
     , m_form(form)
+    , m_cancel(cancel)
+    , m_maxLine(qMax<qsizetype>(maxLineLength, 14))
+    , m_bufAt(offset)
+    , m_offset(offset)
 {
-    if (form == ByteForm::Utf16LE || form == ByteForm::Utf16BE)
-        m_utf16 = std::make_unique<Utf16>(form == ByteForm::Utf16LE ? QStringConverter::Utf16LE
-                                                                    : QStringConverter::Utf16BE);
     // A small file gets a small buffer (one more byte tells the end at once);
-    // should the file grow while it is read, the buffer grows with its lines.
-    const qint64 wanted = qMin<qint64>(bufferSize, m_file.size() + 1);
-    m_buf.resize(qBound<qsizetype>(16, qsizetype(wanted), bufferLimit()));
+    // should it grow while it is read, the buffer grows with its lines.
+    const qint64 wanted = qMin<qint64>(blockSize, input.size() - offset + 1);
+    const qsizetype size = qBound<qsizetype>(16, qsizetype(wanted), m_maxLine + 2);
+    m_buf = QByteArray(size + Padding, '\0');
 }
 
-LineReader::~LineReader() = default;
+TextLines::~TextLines() = default;
 
-bool LineReader::fill()
+bool TextLines::fill()
 {
     if (m_eof)
         return false;
     if (m_pos > 0) {
         std::memmove(m_buf.data(), m_buf.constData() + m_pos, size_t(m_end - m_pos));
         m_end -= m_pos;
+        m_bufAt += m_pos;
         m_pos = 0;
     }
-    if (m_end == m_buf.size()) {
+    m_maskBase = -Padding;
+    const qsizetype capacity = m_buf.size() - Padding;
+    if (m_end == capacity) {
         // A line longer than the buffer.
-        if (m_buf.size() >= bufferLimit())
+        if (capacity >= m_maxLine + 2)
             raise(ErrorKind::LineTooLong);
-        m_buf.resize(qMin(m_buf.size() * 2, bufferLimit()));
+        const qsizetype grown = qMin(capacity * 2, m_maxLine + 2);
+        m_buf.resize(grown + Padding);
+        std::memset(m_buf.data() + capacity, 0, size_t(grown - capacity + Padding));
     }
-    const qint64 n = readMore(m_buf.size() - m_end);
+    const qint64 n = m_input.read(m_bufAt + m_end, m_buf.data() + m_end,
+                                m_buf.size() - Padding - m_end, m_cancel);
     if (n == 0) {
         m_eof = true;
         return false;
@@ -147,102 +295,139 @@ bool LineReader::fill()
     return true;
 }
 
-qint64 LineReader::readMore(qint64 room)
+qsizetype TextLines::findLineEnd()
 {
-    char *to = m_buf.data() + m_end;
-    if (!m_utf16) {
-        qint64 n = m_file.read(to, room, m_cancel);
-        if (m_atStart && n > 0) {
-            m_atStart = false;
-            // The mark is no part of the first line.
-            if (m_form == ByteForm::AfterUtf8Bom && n >= 3
-                && QByteArrayView(to, 3) == QByteArrayView("\xEF\xBB\xBF")) {
-                std::memmove(to, to + 3, size_t(n - 3));
-                n -= 3;
-                if (n == 0)
-                    return readMore(room);
-            }
+    for (qsizetype from = m_pos; from < m_end;) {
+        const qsizetype base = from & ~qsizetype(63);
+        if (base != m_maskBase) {
+            m_maskBase = base;
+            m_mask = lineEndBits(m_buf.constData() + base);
         }
-        return n;
+        const quint64 bits = m_mask & (~quint64(0) << (from - base));
+        if (bits != 0)
+            return qMin(base + qsizetype(__builtin_ctzll(bits)), m_end);
+        from = base + 64;
     }
-    Utf16 &u = *m_utf16;
-    while (u.taken == u.pending.size()) {
-        QByteArray raw(qsizetype(256) << 10, Qt::Uninitialized);
-        const qint64 n = m_file.read(raw.data(), raw.size(), m_cancel);
-        if (n == 0)
-            return 0;
-        raw.truncate(qsizetype(n));
-        // The decoder keeps a character cut between two reads for the next,
-        // and drops the byte-order mark at the start.
-        u.pending = QString(u.decoder(raw)).toUtf8();
-        u.taken = 0;
-    }
-    const qint64 n = qMin<qint64>(room, u.pending.size() - u.taken);
-    std::memcpy(to, u.pending.constData() + u.taken, size_t(n));
-    u.taken += qsizetype(n);
-    return n;
+    return m_end;
 }
 
-bool LineReader::next(QByteArrayView &line)
+bool TextLines::next(QByteArrayView &line)
 {
-    auto give = [&](qsizetype len, qsizetype lineEndLength) {
-        if (len > m_maxLine)
+    return m_form.isUtf16() ? nextUtf16(line) : nextBytes(line);
+}
+
+bool TextLines::nextBytes(QByteArrayView &line)
+{
+    auto give = [&](qsizetype end, qsizetype after, bool complete) {
+        if (end - m_pos > m_maxLine)
             raise(ErrorKind::LineTooLong);
-        line = QByteArrayView(m_buf.constData() + m_pos, len);
-        m_pos += len + lineEndLength;
+        line = QByteArrayView(m_buf.constData() + m_pos, end - m_pos);
+        m_pos = after;
+        m_offset = m_bufAt + after;
+        m_complete = complete;
         return true;
     };
     for (;;) {
-        const char *start = m_buf.constData() + m_pos;
-        const char *dataEnd = m_buf.constData() + m_end;
-        const char *e = findLineEnd(start, dataEnd);
-        if (e != dataEnd) {
-            const qsizetype len = e - start;
-            if (*e == '\n')
-                return give(len, 1);
-            // A CR at the very end of the data may be the first half of CR LF.
-            if (e + 1 == dataEnd && !m_eof && fill())
+        const qsizetype e = findLineEnd();
+        if (e < m_end) {
+            if (m_buf[e] == '\n')
+                return give(e, e + 1, true);
+            // A CR at the very end of what was read may be the first half of
+            // CR LF. (Reading more moves the bytes: look again.)
+            if (e + 1 == m_end && !m_eof) {
+                fill();
                 continue;
-            const qsizetype crlf = m_pos + len + 1 < m_end && m_buf[m_pos + len + 1] == '\n';
-            return give(len, 1 + crlf);
+            }
+            if (e + 1 < m_end)
+                return give(e, e + 1 + (m_buf[e + 1] == '\n'), true);
+            return give(e, e + 1, false);
         }
         if (!fill()) {
             if (m_pos < m_end)
-                return give(m_end - m_pos, 0);
+                return give(m_end, m_end, false);
             return false;
         }
     }
 }
 
-qint64 countLines(const QString &path, const CancelFlag *cancel, ByteForm form)
+bool TextLines::nextUtf16(QByteArrayView &line)
 {
-    if (form == ByteForm::Utf16LE || form == ByteForm::Utf16BE) {
-        // A line end's byte may be half of another character here.
-        LineReader reader(path, 1 << 20, LineReader::DefaultMaxLineLength, cancel, form);
-        qint64 lines = 0;
-        QByteArrayView line;
-        while (reader.next(line))
-            ++lines;
-        return lines;
-    }
-    // Every CR ends a line (alone or as the start of CR LF), and so does every LF
-    // that does not follow a CR; a last line without a line end counts too.
-    fileops::InputFile file(path);
-    QByteArray buf(qsizetype(qBound(qint64(16), file.size() + 1, qint64(1) << 20)),
-                   Qt::Uninitialized);
-    qint64 count = 0;
-    bool afterCr = false;
-    char last = '\n';
+    const bool little = m_form.encoding == TextEncoding::Utf16LE;
+    auto unitAt = [&](qsizetype i) {
+        const auto a = uchar(m_buf[i]), b = uchar(m_buf[i + 1]);
+        return little ? char16_t(a | (b << 8)) : char16_t((a << 8) | b);
+    };
+    auto give = [&](qsizetype after, bool complete) {
+        line = QByteArrayView(m_line);
+        m_pos = after;
+        m_offset = m_bufAt + after;
+        m_complete = complete;
+        return true;
+    };
+    m_line.truncate(0);
+    const qint64 start = m_bufAt + m_pos;
     for (;;) {
-        const qint64 n = file.read(buf.data(), buf.size(), cancel);
-        if (n == 0)
-            break;
-        count += countLineEnds(buf.constData(), buf.constData() + n, afterCr);
-        last = buf.at(qsizetype(n) - 1);
+        while (m_end - m_pos >= 2) {
+            const char16_t u = unitAt(m_pos);
+            if (u == u'\n')
+                return give(m_pos + 2, true);
+            if (u == u'\r') {
+                if (m_end - m_pos < 4 && !m_eof && fill())
+                    continue;
+                if (m_end - m_pos >= 4)
+                    return give(m_pos + (unitAt(m_pos + 2) == u'\n' ? 4 : 2), true);
+                return give(m_pos + 2, false);
+            }
+            // A line end with its bytes swapped: a byte went missing before it.
+            if (u == 0x0A00 || u == 0x0D00)
+                raise(ErrorKind::BrokenUtf16);
+            qsizetype used = 2;
+            char32_t c = u;
+            if (QChar::isHighSurrogate(u)) {
+                // The pair may be cut between two reads.
+                if (m_end - m_pos < 4 && !m_eof && fill())
+                    continue;
+                if (m_end - m_pos >= 4 && QChar::isLowSurrogate(unitAt(m_pos + 2))) {
+                    c = QChar::surrogateToUcs4(u, unitAt(m_pos + 2));
+                    used = 4;
+                } else {
+                    c = QChar::ReplacementCharacter;
+                }
+            } else if (QChar::isLowSurrogate(u)) {
+                c = QChar::ReplacementCharacter;
+            }
+            appendUtf8(m_line, c);
+            if (m_line.size() > m_maxLine)
+                raise(ErrorKind::LineTooLong);
+            m_pos += used;
+        }
+        if (!fill()) {
+            if (m_end - m_pos == 1)
+                raise(ErrorKind::BrokenUtf16); // a last byte without its pair
+            if (m_bufAt + m_pos > start)
+                return give(m_pos, false);
+            return false;
+        }
     }
-    if (last != '\r' && last != '\n')
-        ++count;
-    return count;
+}
+
+LineReader::LineReader(const QString &path, qsizetype bufferSize, qsizetype maxLineLength,
+                       const CancelFlag *cancel)
+    : m_input(path)
+    , m_lines(m_input, TextForm(), 0, cancel, bufferSize, maxLineLength)
+{}
+
+LineReader::LineReader(QByteArray bytes, qsizetype maxLineLength)
+    : m_input(std::move(bytes))
+    , m_lines(m_input, TextForm(), 0, nullptr, TextLines::DefaultBlockSize, maxLineLength)
+{}
+
+LineReader::~LineReader() = default;
+
+qint64 countLines(const QString &path, const CancelFlag *cancel)
+{
+    TextInput input(path);
+    return input.countLines(TextForm(), 0, cancel);
 }
 
 QStringList readTextLines(const QString &path)

@@ -71,17 +71,34 @@ bool TableInfo::load(const QString &path)
     *this = TableInfo();
     try {
         LineReader reader(path, 64 * 1024);
-        QByteArrayView line;
-        QString text;
-        while (reader.next(line)) {
-            text.clear();
-            cp932::decodeAppend(line, text);
-            readLine(text);
-        }
+        readLines(reader);
     } catch (const Error &) {
         return false;
     }
     return true;
+}
+
+bool TableInfo::loadBytes(const QByteArray &bytes)
+{
+    *this = TableInfo();
+    try {
+        LineReader reader(bytes);
+        readLines(reader);
+    } catch (const Error &) {
+        return false;
+    }
+    return true;
+}
+
+void TableInfo::readLines(LineReader &reader)
+{
+    QByteArrayView line;
+    QString text;
+    while (reader.next(line)) {
+        text.clear();
+        cp932::decodeAppend(line, text);
+        readLine(text);
+    }
 }
 
 QVariant TableInfo::value(qint16 kind, qint32 index) const

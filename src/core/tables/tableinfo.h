@@ -7,6 +7,9 @@
 #include <array>
 
 namespace norva {
+
+class LineReader;
+
 // One entry of the table definitions: an id (used as bit values) and a text,
 // the label of a choice or the text recognised in a game header.
 class TableEntry
@@ -45,6 +48,8 @@ public:
     // False when the file could not be read (the caller tells the user; what
     // was read stands).
     bool load(const QString &path);
+    // The same for the bytes of such a file held in memory.
+    bool loadBytes(const QByteArray &bytes);
 
     // kind 0: YakuLast (qint16, -1..8); 1: the han class at index (0..8, else
     // SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine;
@@ -65,6 +70,7 @@ public:
     const TableList &recognition(int group) const;
 
 private:
+    void readLines(LineReader &reader);
     void readLine(QStringView line);
 
     std::array<TableList, 3> m_choices;
