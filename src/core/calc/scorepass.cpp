@@ -24,7 +24,9 @@
 #include "core/tables/tableinfo.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -39,6 +41,10 @@
 namespace norva {
 
 namespace {
+
+// For the few small steps that every line takes, where a call would cost more
+// than the step.
+#define NORVA_EVERY_LINE [[gnu::always_inline]] inline
 
 // "contains" as the log's texts are compared: an empty text is found in every
 // non-empty line and in nothing else.
@@ -96,25 +102,48 @@ struct HeaderRules
         return r;
     }
 
-    static qint16 groupSum(const QList<HeaderEntry> &group, QStringView header)
+    // Whether the table kinds of the header text are counted, contains(text)
+    // telling whether the header text holds a text of a group.
+    // contains(group, i) tells whether it holds the text of entry i of group
+    // 1 or 2.
+    template<typename Contains>
+    bool kindsAccept(Contains contains) const
     {
-        qint16 sum = 0;
-        for (const HeaderEntry &e : group)
-            if (containsText(header, e.text))
-                sum = toInt16(double(sum) + double(e.id));
-        return sum;
+        auto sum = [&](int group) {
+            const QList<HeaderEntry> &entries = group == 1 ? group1 : group2;
+            qint16 total = 0;
+            for (qsizetype i = 0; i < entries.size(); ++i)
+                if (contains(group, i))
+                    total = toInt16(double(total) + double(entries[i].id));
+            return total;
+        };
+        if (qint16(sum(2) & kind2) <= 0)
+            return false;
+        return qint16(sum(1) & kind1) >= 1;
     }
 
-    bool accepts(QStringView line) const
+    // The header text of a header line: between StartLine and as many
+    // characters at the end.
+    QStringView headerText(QStringView line) const
     {
         const qsizetype length = line.size() - 2 * qsizetype(markerLength);
         if (length < 0)
             raise(ErrorKind::InvalidArgument);
-        const QStringView header = line.mid(markerLength, length);
-        if (qint16(groupSum(group2, header) & kind2) <= 0)
-            return false;
-        if (qint16(groupSum(group1, header) & kind1) < 1)
-            return false;
+        return line.mid(markerLength, length);
+    }
+
+    bool accepts(QStringView line) const
+    {
+        const QStringView header = headerText(line);
+        return kindsAccept([&](int group, qsizetype i) {
+                   return containsText(header, (group == 1 ? group1 : group2)[i].text);
+               })
+               && datesAccept(header);
+    }
+
+    // Whether the game's start in the header text is within the dates.
+    bool datesAccept(QStringView header) const
+    {
         if (!specifyDate)
             return true;
         const qsizetype at = header.indexOf(u"開始");
@@ -175,7 +204,8 @@ inline bool sameBytes(const uchar *a, const uchar *b, qsizetype n)
 
 // The first place of needle (n > 0 bytes) in [p, end), or nullptr. Lines are
 // short: sixteen places at a time are tested for the needle's first and last
-// byte, and only those that have both are compared in full.
+// byte, and only those that have both are compared in full. The 16 bytes
+// after end may be read (see FastLines).
 const uchar *findBytes(const uchar *p, const uchar *end, const uchar *needle, qsizetype n)
 {
     if (end - p < n)
@@ -185,24 +215,39 @@ const uchar *findBytes(const uchar *p, const uchar *end, const uchar *needle, qs
 #if defined(__SSE2__)
     const __m128i first = _mm_set1_epi8(char(needle[0]));
     const __m128i last = _mm_set1_epi8(char(needle[n - 1]));
-    while (lastStart - p >= 15) {
+    for (; p <= lastStart; p += 16) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
         unsigned mask = unsigned(
             _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        if (lastStart - p < 15)
+            mask &= (2u << (lastStart - p)) - 1;
         while (mask != 0) {
             const uchar *at = p + __builtin_ctz(mask);
             if (sameBytes(at + 1, needle + 1, inner))
                 return at;
             mask &= mask - 1;
         }
-        p += 16;
     }
-#endif
+    return nullptr;
+#else
     for (; p <= lastStart; ++p)
         if (p[0] == needle[0] && p[n - 1] == needle[n - 1] && sameBytes(p + 1, needle + 1, inner))
             return p;
     return nullptr;
+#endif
+}
+
+// The bytes after a line that FastLines may read past its end.
+constexpr qsizetype LinePadding = 64;
+
+// A copy of a line with room to read past its end.
+QByteArray paddedCopy(QByteArrayView line)
+{
+    QByteArray copy;
+    copy.reserve(line.size() + LinePadding);
+    copy.append(line);
+    return copy;
 }
 
 // The texts a hand result line is searched for.
@@ -333,7 +378,7 @@ struct Utf8Form
             return bytes;
         QString text;
         decodeLine(bytes, text);
-        scratch = text.toUtf8();
+        scratch = paddedCopy(text.toUtf8());
         return scratch;
     }
     // A text has one UTF-8 form; U+FFFD is left to the decoded lines, as bytes
@@ -408,6 +453,7 @@ public:
     bool isFinish() const { return startsWithText(m_text, m_s.finishLine); }
     bool isRating() const { return startsWithText(m_text, m_s.rLine); }
     bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
+    bool acceptsHeader() const { return m_s.header.accepts(m_text); }
     void countNames(LogSummary &summary)
     {
         // The names as the byte path sees them: the line's bytes in CP932,
@@ -448,10 +494,18 @@ public:
             out = *e;
             return true;
         };
-        if (!enc(s.startLine, f.m_startLine) || !enc(s.finishLine, f.m_finishLine)
-            || !enc(s.rLine, f.m_rLine) || !enc(s.handNeedle, f.m_hand)
+        if (!f.m_startLine.set(s.startLine) || !f.m_finishLine.set(s.finishLine)
+            || !f.m_rLine.set(s.rLine) || !enc(s.handNeedle, f.m_hand)
             || !enc(s.resultNeedle, f.m_result) || !enc(s.ratingNeedle, f.m_rating))
             return std::nullopt;
+        // The texts of the table kinds; without a single form of each, the
+        // decoded header decides.
+        for (int group = 1; group <= 2; ++group)
+            for (const HeaderEntry &e : group == 1 ? s.header.group1 : s.header.group2) {
+                QByteArray bytes;
+                f.m_kindsInBytes = f.m_kindsInBytes && enc(e.text, bytes);
+                f.m_kindBytes[group - 1].append(bytes);
+            }
         f.m_needles.resize(s.needles.size());
         for (qsizetype i = 0; i < s.needles.size(); ++i)
             if (!enc(s.needles[i], f.m_needles[i]))
@@ -463,18 +517,22 @@ public:
                 return std::nullopt;
             Wind &wind = f.m_winds[i];
             wind.size = int(w->size());
-            std::memcpy(wind.bytes.data(), w->constData(), size_t(wind.size));
+            for (int k = 0; k < wind.size; ++k)
+                wind.bytes[size_t(k)] = uchar(w->at(k));
         }
         return f;
     }
 
-    void setLine(QByteArrayView bytes)
+    // bytes: a line, after which 64 bytes may be read (TextLines).
+    NORVA_EVERY_LINE void setLine(QByteArrayView bytes)
     {
         const QByteArrayView line = Form::prepare(bytes, m_scratch);
         m_begin = reinterpret_cast<const uchar *>(line.data());
         m_end = m_begin + line.size();
         m_decoded = false;
         m_tBegin = nullptr;
+        m_head = 0;
+        m_headRead = false;
     }
     const QString &text()
     {
@@ -485,9 +543,9 @@ public:
         }
         return m_text;
     }
-    bool isHeader() const { return startsWith(m_startLine); }
-    bool isFinish() const { return startsWith(m_finishLine); }
-    bool isRating() const { return startsWith(m_rLine); }
+    NORVA_EVERY_LINE bool isHeader() { return m_startLine.begins(m_begin, m_end, head()); }
+    NORVA_EVERY_LINE bool isFinish() { return m_finishLine.begins(m_begin, m_end, head()); }
+    NORVA_EVERY_LINE bool isRating() { return m_rLine.begins(m_begin, m_end, head()); }
     bool rating(qint32 &r)
     {
         // Most rating lines of a counted game hold the user; the rule's
@@ -496,11 +554,51 @@ public:
             return false;
         return ratingOf(text(), m_s.ratingNeedle, r);
     }
+    // The game header test on a header line.
+    bool acceptsHeader()
+    {
+        const HeaderRules &rules = m_s.header;
+        if (!m_kindsInBytes)
+            return rules.accepts(text());
+        // Where the characters start, each one UTF-16 unit in the decoded
+        // line (a character beyond it, of two units, leaves it to the text).
+        QVarLengthArray<const uchar *, 128> starts;
+        for (const uchar *p = m_begin; p < m_end;) {
+            const int n = Form::charLength(p, m_end);
+            if (n == 0 || n == 4)
+                return rules.accepts(text());
+            starts.append(p);
+            p += n;
+        }
+        const qsizetype count = starts.size(), marker = rules.markerLength;
+        const qsizetype length = count - 2 * marker;
+        if (length < 0)
+            raise(ErrorKind::InvalidArgument);
+        const uchar *const hb = marker < count ? starts[marker] : m_end;
+        const uchar *const he = marker + length < count ? starts[marker + length] : m_end;
+        const bool kinds = rules.kindsAccept([&](int group, qsizetype i) {
+            const QByteArray &bytes = m_kindBytes[size_t(group - 1)][i];
+            if (bytes.isEmpty())
+                return he > hb;
+            for (const uchar *from = hb;;) {
+                const uchar *hit = findBytes(from, he, reinterpret_cast<const uchar *>(bytes.data()),
+                                             bytes.size());
+                if (!hit)
+                    return false;
+                if (Form::hitsOnBoundaries || std::binary_search(starts.begin(), starts.end(), hit))
+                    return true;
+                from = hit + 1;
+            }
+        });
+        if (!kinds || !rules.specifyDate)
+            return kinds;
+        return rules.datesAccept(rules.headerText(text()));
+    }
     void countNames(LogSummary &summary)
     {
         norva::countNames<Form>(QByteArrayView(m_begin, m_end - m_begin), summary);
     }
-    bool startsWithWind()
+    NORVA_EVERY_LINE bool startsWithWind()
     {
         // A space byte is always a character of its own, and no wind
         // character ends in one: the trailing spaces need not be cut.
@@ -511,7 +609,7 @@ public:
                 return true;
         return false;
     }
-    bool result(GameResult &out)
+    NORVA_EVERY_LINE bool result(GameResult &out)
     {
         // The trimmed line: one character, then "位 name ". The rest of the
         // rule (something must follow) is checked on the decoded line.
@@ -566,11 +664,17 @@ private:
     {}
 
     // The first byte that is no space (m_end when there is none).
-    const uchar *trimmedBegin()
+    NORVA_EVERY_LINE const uchar *trimmedBegin()
     {
         if (m_tBegin)
             return m_tBegin;
-        const uchar *p = m_begin;
+        // Most lines start with a few spaces: the first eight bytes tell.
+        const quint64 other = head() ^ 0x2020202020202020u;
+        if (other != 0) {
+            m_tBegin = qMin(m_end, m_begin + __builtin_ctzll(other) / 8);
+            return m_tBegin;
+        }
+        const uchar *p = m_begin + 8;
 #if defined(__SSE2__)
         const __m128i spaces = _mm_set1_epi8(' ');
         while (m_end - p >= 16) {
@@ -590,12 +694,36 @@ private:
         return p;
     }
 
-    bool startsWith(const QByteArray &marker) const
+    // A text a line may begin with: up to eight bytes are compared as one
+    // word.
+    struct Marker
     {
-        const qsizetype n = marker.size();
-        return m_end - m_begin >= n
-               && sameBytes(m_begin, reinterpret_cast<const uchar *>(marker.constData()), n);
-    }
+        QByteArray bytes;
+        quint64 word = 0, mask = 0;
+
+        bool set(const QString &text)
+        {
+            const std::optional<QByteArray> e = Form::encode(text);
+            if (!e)
+                return false;
+            bytes = *e;
+            if (bytes.size() <= 8) {
+                std::memcpy(&word, bytes.constData(), size_t(bytes.size()));
+                mask = bytes.size() == 8 ? ~quint64(0) : (quint64(1) << (8 * bytes.size())) - 1;
+            }
+            return true;
+        }
+        // head: the line's first eight bytes (head()).
+        NORVA_EVERY_LINE bool begins(const uchar *b, const uchar *e, quint64 head) const
+        {
+            const qsizetype n = bytes.size();
+            if (e - b < n)
+                return false;
+            if (n > 8)
+                return sameBytes(b, reinterpret_cast<const uchar *>(bytes.constData()), n);
+            return (head & mask) == word;
+        }
+    };
     // needle is never empty here.
     const uchar *find(const uchar *from, const QByteArray &needle) const
     {
@@ -604,8 +732,11 @@ private:
     }
 
     const PassSetup &m_s;
-    QByteArray m_startLine, m_finishLine, m_rLine, m_hand, m_result, m_rating;
+    Marker m_startLine, m_finishLine, m_rLine;
+    QByteArray m_hand, m_result, m_rating;
     QList<QByteArray> m_needles;
+    std::array<QList<QByteArray>, 2> m_kindBytes; // of group 1 and 2
+    bool m_kindsInBytes = true;
     // The four winds' characters, two bytes in CP932, three in UTF-8.
     struct Wind
     {
@@ -615,6 +746,21 @@ private:
     std::array<Wind, 4> m_winds;
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
+    // The first eight bytes of the line, zero past its end, once asked.
+    quint64 m_head = 0;
+    bool m_headRead = false;
+
+    NORVA_EVERY_LINE quint64 head()
+    {
+        if (!m_headRead) {
+            std::memcpy(&m_head, m_begin, 8); // the line's padding may be read
+            const qsizetype n = m_end - m_begin;
+            if (n < 8)
+                m_head &= (quint64(1) << (8 * n)) - 1;
+            m_headRead = true;
+        }
+        return m_head;
+    }
     QByteArray m_scratch;
     QString m_text;
     bool m_decoded = false;
@@ -622,12 +768,12 @@ private:
 
 // The line tests of one line of a game in the form of Lines.
 template<typename Lines>
-void testLine(Lines &lines, const PassSetup &s, PassState &st)
+NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
 {
     CalcResults &results = st.results;
     if (lines.isHeader()) {
         st.summary.addGame();
-        st.inGame = s.header.accepts(lines.text());
+        st.inGame = lines.acceptsHeader();
         return;
     }
     if (lines.isFinish()) {
@@ -703,9 +849,24 @@ struct PassRules
         , every(qAbs(qint64(settings.checkLine)))
     {}
 
+    // Whether the line's first byte may start a game header: a cheap test
+    // before beginsGame.
+    NORVA_EVERY_LINE bool mayBeginGame(QByteArrayView line) const
+    {
+        if (headerCp932.isEmpty() || headerUtf8.isEmpty())
+            return true;
+        return !line.isEmpty() && (line[0] == headerCp932[0] || line[0] == headerUtf8[0]);
+    }
+
     bool beginsGame(QByteArrayView line) const
     {
-        return line.startsWith(headerCp932) || line.startsWith(headerUtf8);
+        auto begins = [&line](const QByteArray &marker) {
+            return line.size() >= marker.size()
+                   && sameBytes(reinterpret_cast<const uchar *>(line.data()),
+                                reinterpret_cast<const uchar *>(marker.constData()),
+                                marker.size());
+        };
+        return begins(headerCp932) || begins(headerUtf8);
     }
 };
 
@@ -737,7 +898,7 @@ public:
     {}
 
     // Line number n of the log.
-    void take(PassState &st, QByteArrayView line, qint32 n)
+    NORVA_EVERY_LINE void take(PassState &st, QByteArrayView line, qint32 n)
     {
         st.lineCount = n;
         if (m_rules.every == 0)
@@ -751,7 +912,8 @@ public:
                 m_hooks.statusChange(step);
             checkCancel(m_hooks.cancel);
         }
-        decideForm(st, line, m_rules);
+        if (!st.formDecided || m_rules.mayBeginGame(line))
+            decideForm(st, line, m_rules);
         if (st.utf8) {
             m_utf8.setLine(line);
             testLine(m_utf8, m_rules.canonical, st);
@@ -770,12 +932,14 @@ public:
         QByteArrayView line;
         while (stopAfter < 0 || st.lineCount < stopAfter) {
             // Counted before it is read, so that a failure names that line.
-            const qint32 n = add32(st.lineCount, 1);
+            if (st.lineCount == std::numeric_limits<qint32>::max())
+                raise(ErrorKind::Overflow);
+            const qint32 n = st.lineCount + 1;
             current = n;
             if (!reader.next(line))
                 return;
             if (!reader.complete()) {
-                partial = line.toByteArray();
+                partial = paddedCopy(line);
                 return;
             }
             take(st, line, n);
@@ -801,10 +965,12 @@ constexpr qint64 TailBytes = 4096;
 QList<QPair<QString, qint64>> LogSummary::names(qsizetype limit) const
 {
     QHash<QString, qint64> merged;
-    for (auto it = m_names[0].cbegin(); it != m_names[0].cend(); ++it)
-        merged[cp932::decode(it.key())] += it.value();
-    for (auto it = m_names[1].cbegin(); it != m_names[1].cend(); ++it)
-        merged[QString::fromUtf8(it.key())] += it.value();
+    for (const Slot &slot : m_slots) {
+        if (slot.at < 0)
+            continue;
+        const QByteArrayView bytes(m_bytes.constData() + slot.at, slot.length);
+        merged[slot.utf8 ? QString::fromUtf8(bytes) : cp932::decode(bytes)] += slot.count;
+    }
     QList<QPair<QString, qint64>> out;
     out.reserve(merged.size());
     for (auto it = merged.cbegin(); it != merged.cend(); ++it)
@@ -819,12 +985,38 @@ QList<QPair<QString, qint64>> LogSummary::names(qsizetype limit) const
 
 void LogSummary::addName(QByteArrayView name, bool utf8)
 {
-    QHash<QByteArray, qint64> &names = m_names[utf8 ? 1 : 0];
-    const auto it = names.find(QByteArray::fromRawData(name.data(), name.size()));
-    if (it != names.end())
-        ++*it;
-    else
-        names.insert(name.toByteArray(), 1);
+    // FNV-1a: names are short.
+    quint32 hash = 2166136261u ^ quint32(utf8);
+    for (const char c : name)
+        hash = (hash ^ uchar(c)) * 16777619u;
+    if (m_slots.size() < 2 * (m_used + 1)) {
+        // Twice the slots: each name moves to its place in the new table.
+        QList<Slot> old = std::move(m_slots);
+        m_slots = QList<Slot>(qMax<qsizetype>(64, old.size() * 2));
+        for (const Slot &s : std::as_const(old)) {
+            if (s.at < 0)
+                continue;
+            qsizetype i = s.hash & (m_slots.size() - 1);
+            while (m_slots[i].at >= 0)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = s;
+        }
+    }
+    const qsizetype mask = m_slots.size() - 1;
+    for (qsizetype i = hash & mask;; i = (i + 1) & mask) {
+        const Slot &slot = std::as_const(m_slots)[i];
+        if (slot.at < 0) {
+            m_slots[i] = {hash, qint32(m_bytes.size()), qint32(name.size()), utf8, 1};
+            m_bytes.append(name.data(), name.size());
+            ++m_used;
+            return;
+        }
+        if (slot.hash == hash && slot.length == name.size() && slot.utf8 == utf8
+            && std::memcmp(m_bytes.constData() + slot.at, name.data(), size_t(name.size())) == 0) {
+            ++m_slots[i].count;
+            return;
+        }
+    }
 }
 
 // What a pass keeps to go on from: where it stood after the last complete

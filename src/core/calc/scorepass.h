@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -80,12 +79,27 @@ public:
     void addGame() { ++m_games; }
     void addName(QByteArrayView name, bool utf8);
 
-    friend bool operator==(const LogSummary &, const LogSummary &) = default;
+    friend bool operator==(const LogSummary &a, const LogSummary &b)
+    {
+        return a.m_games == b.m_games && a.names() == b.names();
+    }
 
 private:
+    // The names by their bytes, in an open table of slots (a power of two of
+    // them), their bytes one after the other in m_bytes. A rating line is in
+    // every game: this is looked up four times a game.
+    struct Slot
+    {
+        quint32 hash = 0;
+        qint32 at = -1; // -1: a free slot
+        qint32 length = 0;
+        bool utf8 = false;
+        qint64 count = 0;
+    };
     qint64 m_games = 0;
-    // By the bytes of the name: [0] CP932, [1] UTF-8.
-    std::array<QHash<QByteArray, qint64>, 2> m_names;
+    QList<Slot> m_slots;
+    qsizetype m_used = 0;
+    QByteArray m_bytes;
 };
 
 // Where a pass stands after the last complete line of the log, with all it

@@ -7,7 +7,9 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -23,27 +25,94 @@ bool isAsciiText(uchar b)
     return b == '\t' || b == '\n' || b == '\r' || (b >= 0x20 && b < 0x7F);
 }
 
-// One bit per CR or LF among the 64 bytes at p.
-quint64 lineEndBits(const char *p)
+// The line ends among 64 bytes at offset at (every CR, and every LF that does
+// not follow a CR; crBefore: the byte before them is a CR, and is updated),
+// only the first limit of the bytes counting, written to out. Gives how many.
+//
+// Up to four are written without a branch on how many there are (the rest may
+// be garbage past the count): lines vary in length, and a branch on that would
+// be guessed wrong every other line.
+[[gnu::always_inline]] inline qsizetype putLineEnds(quint64 cr, quint64 lf, quint64 &crBefore,
+                                                    qsizetype limit, qint32 at, qint32 *out)
 {
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    quint64 bits = 0;
+    quint64 ends = cr | (lf & ~((cr << 1) | crBefore));
+    crBefore = cr >> 63;
+    if (limit < 64)
+        ends &= (quint64(1) << limit) - 1;
+    const int n = __builtin_popcountll(ends);
     for (int i = 0; i < 4; ++i) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * i));
-        const unsigned m = unsigned(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-        bits |= quint64(m) << (16 * i);
+        out[i] = at + __builtin_ctzll(ends | (quint64(1) << 63));
+        ends &= ends - 1;
     }
-    return bits;
-#else
-    quint64 bits = 0;
-    for (int i = 0; i < 64; ++i)
-        if (p[i] == '\r' || p[i] == '\n')
-            bits |= quint64(1) << i;
-    return bits;
+    for (int i = 4; i < n; ++i) {
+        out[i] = at + __builtin_ctzll(ends);
+        ends &= ends - 1;
+    }
+    return n;
+}
+
+// The line ends of words times 64 bytes from p on, which lie at offset base,
+// bytes from p + limit on no longer counting, into out (room for 64 a word).
+#if defined(__x86_64__)
+__attribute__((target("avx2,popcnt,bmi"))) qsizetype lineEndsAvx2(const char *p, qsizetype words,
+                                                                  qsizetype limit, qint32 base,
+                                                                  quint64 &crBefore, qint32 *out)
+{
+    const __m256i crs = _mm256_set1_epi8('\r');
+    const __m256i lfs = _mm256_set1_epi8('\n');
+    qsizetype count = 0;
+    for (qsizetype w = 0; w < words; ++w, p += 64) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 32));
+        const quint64 cr = quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, crs))))
+                           | quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, crs))))
+                                 << 32;
+        const quint64 lf = quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, lfs))))
+                           | quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, lfs))))
+                                 << 32;
+        count += putLineEnds(cr, lf, crBefore, limit - 64 * w, base + qint32(64 * w),
+                             out + count);
+    }
+    return count;
+}
 #endif
+
+qsizetype lineEndsPlain(const char *p, qsizetype words, qsizetype limit, qint32 base,
+                        quint64 &crBefore, qint32 *out)
+{
+    qsizetype count = 0;
+    for (qsizetype w = 0; w < words; ++w, p += 64) {
+        quint64 cr = 0, lf = 0;
+#if defined(__SSE2__)
+        const __m128i crs = _mm_set1_epi8('\r');
+        const __m128i lfs = _mm_set1_epi8('\n');
+        for (int i = 0; i < 4; ++i) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * i));
+            cr |= quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, crs)))) << (16 * i);
+            lf |= quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lfs)))) << (16 * i);
+        }
+#else
+        for (int i = 0; i < 64; ++i) {
+            cr |= quint64(p[i] == '\r') << i;
+            lf |= quint64(p[i] == '\n') << i;
+        }
+#endif
+        count += putLineEnds(cr, lf, crBefore, limit - 64 * w, base + qint32(64 * w),
+                             out + count);
+    }
+    return count;
+}
+
+qsizetype findEnds(const char *p, qsizetype words, qsizetype limit, qint32 base,
+                   quint64 &crBefore, qint32 *out)
+{
+#if defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")
+                             && __builtin_cpu_supports("bmi");
+    if (avx2)
+        return lineEndsAvx2(p, words, limit, base, crBefore, out);
+#endif
+    return lineEndsPlain(p, words, limit, base, crBefore, out);
 }
 
 // UTF-8 of one UTF-16 code unit that is no surrogate, or of a pair.
@@ -269,13 +338,16 @@ bool TextLines::fill()
 {
     if (m_eof)
         return false;
+    // The bytes kept move to the front: their line-end bits are found anew.
+    qsizetype unchanged = m_end;
     if (m_pos > 0) {
         std::memmove(m_buf.data(), m_buf.constData() + m_pos, size_t(m_end - m_pos));
         m_end -= m_pos;
         m_bufAt += m_pos;
         m_pos = 0;
+        unchanged = 0;
+        m_nextEnd = 0;
     }
-    m_maskBase = -Padding;
     const qsizetype capacity = m_buf.size() - Padding;
     if (m_end == capacity) {
         // A line longer than the buffer.
@@ -287,31 +359,46 @@ bool TextLines::fill()
     }
     const qint64 n = m_input.read(m_bufAt + m_end, m_buf.data() + m_end,
                                 m_buf.size() - Padding - m_end, m_cancel);
+    m_end += qsizetype(n);
+    if (!m_form.isUtf16())
+        findLineEnds(unchanged);
     if (n == 0) {
         m_eof = true;
         return false;
     }
-    m_end += qsizetype(n);
     return true;
+}
+
+void TextLines::findLineEnds(qsizetype unchanged)
+{
+    // The line ends before the first 64 bytes that changed stay.
+    const qsizetype from = unchanged / 64;
+    qsizetype count = m_nextEnd;
+    while (count < m_endCount && m_lineEnds[size_t(count)] < 64 * from)
+        ++count;
+    const char *const b = m_buf.constData();
+    quint64 crBefore = from > 0 && b[64 * from - 1] == '\r';
+    const qsizetype words = (m_end + 63) / 64;
+    // A few thousand bytes at a time, each with room for every byte a line end.
+    constexpr qsizetype Step = 64;
+    for (qsizetype w = from; w < words; w += Step) {
+        const qsizetype n = qMin(Step, words - w);
+        if (qsizetype(m_lineEnds.size()) < count + 64 * n)
+            m_lineEnds.resize(size_t(qMax(2 * qsizetype(m_lineEnds.size()), count + 64 * n)));
+        count += findEnds(b + 64 * w, n, m_end - 64 * w, qint32(64 * w), crBefore,
+                          m_lineEnds.data() + count);
+    }
+    m_endCount = count;
 }
 
 qsizetype TextLines::findLineEnd()
 {
-    for (qsizetype from = m_pos; from < m_end;) {
-        const qsizetype base = from & ~qsizetype(63);
-        if (base != m_maskBase) {
-            m_maskBase = base;
-            m_mask = lineEndBits(m_buf.constData() + base);
-        }
-        const quint64 bits = m_mask & (~quint64(0) << (from - base));
-        if (bits != 0)
-            return qMin(base + qsizetype(__builtin_ctzll(bits)), m_end);
-        from = base + 64;
-    }
-    return m_end;
+    while (m_nextEnd < m_endCount && m_lineEnds[size_t(m_nextEnd)] < m_pos)
+        ++m_nextEnd;
+    return m_nextEnd < m_endCount ? m_lineEnds[size_t(m_nextEnd)] : m_end;
 }
 
-bool TextLines::next(QByteArrayView &line)
+bool TextLines::nextSlowly(QByteArrayView &line)
 {
     return m_form.isUtf16() ? nextUtf16(line) : nextBytes(line);
 }
@@ -325,6 +412,7 @@ bool TextLines::nextBytes(QByteArrayView &line)
         m_pos = after;
         m_offset = m_bufAt + after;
         m_complete = complete;
+        findLineEnd(); // the next line's end is looked for from here on
         return true;
     };
     for (;;) {
@@ -358,6 +446,8 @@ bool TextLines::nextUtf16(QByteArrayView &line)
         return little ? char16_t(a | (b << 8)) : char16_t((a << 8) | b);
     };
     auto give = [&](qsizetype after, bool complete) {
+        // Room to read past the line's end, as past the lines of the buffer.
+        m_line.reserve(m_line.size() + Padding);
         line = QByteArrayView(m_line);
         m_pos = after;
         m_offset = m_bufAt + after;

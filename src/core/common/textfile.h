@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace norva {
 
@@ -87,10 +88,12 @@ private:
 
 // The lines of a text from some offset on, read in blocks. A line ends at
 // CR LF, LF or a lone CR; the last line needs no line end. Lines of UTF-16 come
-// as UTF-8. Each line is a view, valid until the next call. Memory grows only
-// with the longest line, never with the file, and a line may be at most
-// maxLineLength bytes long: a file with no line end in gigabytes (a disk image,
-// a file of zeros) is refused instead of filling the memory.
+// as UTF-8. Each line is a view, valid until the next call, and the 64 bytes
+// after its end may be read (whatever they hold), for searches that look at
+// many bytes at once. Memory grows only with the longest line, never with the
+// file, and a line may be at most maxLineLength bytes long: a file with no
+// line end in gigabytes (a disk image, a file of zeros) is refused instead of
+// filling the memory.
 class TextLines
 {
 public:
@@ -107,7 +110,25 @@ public:
     // The next line without its line end; false when none is left. Raises as
     // the input's read does, LineTooLong for a longer line, and in UTF-16
     // BrokenUtf16 at a line end out of step or a last byte without its pair.
-    bool next(QByteArrayView &line);
+    bool next(QByteArrayView &line)
+    {
+        // Most lines end within the bytes read, with an LF or a CR that is
+        // not the last byte read.
+        if (m_nextEnd < m_endCount) {
+            const qsizetype e = m_lineEnds[size_t(m_nextEnd)];
+            if (e + 1 < m_end && e - m_pos <= m_maxLine) {
+                const char *const b = m_buf.constData();
+                const qsizetype after = e + 1 + (b[e] == '\r' && b[e + 1] == '\n');
+                ++m_nextEnd;
+                line = QByteArrayView(b + m_pos, e - m_pos);
+                m_pos = after;
+                m_offset = m_bufAt + after;
+                m_complete = true;
+                return true;
+            }
+        }
+        return nextSlowly(line);
+    }
     // Whether the line given last is final: its line end is there, and no byte
     // added to the file later can make it another line (a CR at the very end
     // may yet be followed by its LF).
@@ -116,12 +137,16 @@ public:
     qint64 offset() const { return m_offset; }
 
 private:
+    bool nextSlowly(QByteArrayView &line);
     bool nextBytes(QByteArrayView &line);
     bool nextUtf16(QByteArrayView &line);
     // Moves what is left to the front of the buffer and reads more after it;
     // false at the end of the text.
     bool fill();
-    // The first CR or LF at or after m_pos, or m_end.
+    // Finds the line ends of the bytes read from the first 64 that changed
+    // on (unchanged: the bytes before them).
+    void findLineEnds(qsizetype unchanged);
+    // The first line end at or after m_pos, or m_end.
     qsizetype findLineEnd();
 
     TextInput &m_input;
@@ -135,9 +160,11 @@ private:
     bool m_eof = false;
     qint64 m_offset = 0;
     bool m_complete = true;
-    // The line-end bits of the 64 bytes from m_maskBase on.
-    qsizetype m_maskBase = -64;
-    quint64 m_mask = 0;
+    // Where the lines end in the bytes read (CR, or LF without a CR before
+    // it), in order: m_endCount of them, the next from m_nextEnd on.
+    std::vector<qint32> m_lineEnds;
+    qsizetype m_endCount = 0;
+    qsizetype m_nextEnd = 0;
     // UTF-16: the line turned into UTF-8.
     QByteArray m_line;
 };
