@@ -121,6 +121,11 @@ void removeExitSignalHandlers()
     s.notifier = nullptr;
 }
 
+void ignoreBrokenPipe()
+{
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
 ExitSignalDeferral::ExitSignalDeferral()
 {
     ++g_deferrals;

@@ -17,6 +17,10 @@ const CancelFlag *exitRequestedFlag();
 // Restores the default handling of the three signals.
 void removeExitSignalHandlers();
 
+// A write to a pipe that nobody reads any more fails (EPIPE) instead of
+// ending the process: a program that streams its output ends on its own terms.
+void ignoreBrokenPipe();
+
 // While an instance lives, a signal's call waits: long work that lets pending
 // events run (graph drawing) must not have its windows closed under it.
 class ExitSignalDeferral

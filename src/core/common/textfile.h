@@ -115,12 +115,12 @@ public:
         // Most lines end within the bytes read, with an LF or a CR that is
         // not the last byte read.
         if (m_nextEnd < m_endCount) {
-            const qsizetype e = m_lineEnds[size_t(m_nextEnd)];
+            const qint32 end = m_lineEnds[size_t(m_nextEnd)];
+            const qsizetype e = end / 2;
             if (e + 1 < m_end && e - m_pos <= m_maxLine) {
-                const char *const b = m_buf.constData();
-                const qsizetype after = e + 1 + (b[e] == '\r' && b[e + 1] == '\n');
+                const qsizetype after = e + 1 + (end & 1);
                 ++m_nextEnd;
-                line = QByteArrayView(b + m_pos, e - m_pos);
+                line = QByteArrayView(m_buf.constData() + m_pos, e - m_pos);
                 m_pos = after;
                 m_offset = m_bufAt + after;
                 m_complete = true;
@@ -161,7 +161,8 @@ private:
     qint64 m_offset = 0;
     bool m_complete = true;
     // Where the lines end in the bytes read (CR, or LF without a CR before
-    // it), in order: m_endCount of them, the next from m_nextEnd on.
+    // it), in order: m_endCount of them, the next from m_nextEnd on; twice the
+    // offset, plus one for CR LF.
     std::vector<qint32> m_lineEnds;
     qsizetype m_endCount = 0;
     qsizetype m_nextEnd = 0;
