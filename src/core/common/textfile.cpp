@@ -485,6 +485,8 @@ bool TextLines::nextUtf16(QByteArrayView &line)
                     continue;
                 if (m_end - m_pos >= 4)
                     return give(m_pos + (unitAt(m_pos + 2) == u'\n' ? 4 : 2), true);
+                if (m_end - m_pos == 3)
+                    raise(ErrorKind::BrokenUtf16); // a last byte without its pair
                 return give(m_pos + 2, false);
             }
             // A line end with its bytes swapped: a byte went missing before it.
