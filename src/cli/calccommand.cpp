@@ -219,15 +219,20 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
         out.flush();
         return out.status() == QTextStream::Ok && flushDevice(out);
     };
+    // Watched from before the first result is shown: a change after it is
+    // seen, one before it is read by the update.
+    FileWatch watch(calculation.scoreFile());
+    auto update = [&] {
+        const Calculation::Update u = calculation.update(results, exitRequestedFlag());
+        if (u.outcome.status != CalcOutcome::Status::Cancelled)
+            tell(u.outcome);
+    };
     tell(first);
+    update();
     if (show()) {
-        FileWatch watch(calculation.scoreFile());
         QObject::connect(&watch, &FileWatch::changed, &loop, [&] {
-            const Calculation::Update update = calculation.update(results, exitRequestedFlag());
-            if (update.outcome.status == CalcOutcome::Status::Cancelled)
-                return;
-            tell(update.outcome);
-            if (update.change != Calculation::Change::None && !show())
+            update();
+            if (!show())
                 loop.quit();
         });
         // Nobody may read the output any more while nothing is written.
