@@ -516,6 +516,7 @@ public:
             if (!w || w->size() < 2 || w->size() > 3)
                 return std::nullopt;
             Wind &wind = f.m_winds[i];
+            f.m_windLead[uchar(w->at(0))] = true;
             wind.size = int(w->size());
             for (int k = 0; k < wind.size; ++k)
                 wind.bytes[size_t(k)] = uchar(w->at(k));
@@ -603,6 +604,8 @@ public:
         // A space byte is always a character of its own, and no wind
         // character ends in one: the trailing spaces need not be cut.
         const uchar *b = trimmedBegin();
+        if (b == m_end || !m_windLead[*b])
+            return false;
         for (const Wind &w : m_winds)
             if (m_end - b >= w.size && b[0] == w.bytes[0] && b[1] == w.bytes[1]
                 && (w.size == 2 || b[2] == w.bytes[2]))
@@ -623,7 +626,7 @@ public:
             return resultOf(text(), m_s, out);
         const uchar *p = b + first;
         const qsizetype n = m_result.size();
-        if (m_end - p <= n
+        if (m_end - p <= n || *p != uchar(m_result[0])
             || !sameBytes(p, reinterpret_cast<const uchar *>(m_result.constData()), n))
             return false;
         return resultOf(text(), m_s, out);
@@ -744,6 +747,7 @@ private:
         int size = 0;
     };
     std::array<Wind, 4> m_winds;
+    std::array<bool, 256> m_windLead{}; // the first bytes of the winds
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
     // The first eight bytes of the line, zero past its end, once asked.
