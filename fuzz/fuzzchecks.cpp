@@ -14,6 +14,7 @@
 #include "core/tables/tableinfo.h"
 
 #include <QList>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
 
@@ -372,7 +373,8 @@ QString checkScorePass(QByteArrayView input)
         if (!raw.sameRecord(rawFast))
             return differ(QStringLiteral("the two UTF-8 paths differ"), raw, rawFast);
         const QString text = cp932::decode(log);
-        if (cp932Throughout(log) && readAsBytes(log) && readAsBytes(text.toUtf8())) {
+        if (!log.startsWith("\xEF\xBB\xBF") && cp932Throughout(log) && readAsBytes(log)
+            && readAsBytes(text.toUtf8())) {
             const Outcome plain = runPass(ScorePassMode::Plain, log);
             const Outcome converted = runPass(ScorePassMode::Plain, text.toUtf8());
             const Outcome convertedFast = runPass(ScorePassMode::Auto, text.toUtf8());
@@ -669,6 +671,21 @@ QString checkCp932(QByteArrayView input)
             if (cp932::encodesUniquely(text) && *again != input)
                 return QStringLiteral("a text of single codes is encoded to other bytes");
         }
+    }
+
+    // The bytes as UTF-8: valid or not as the decoder finds, canonical only
+    // when the canonical form leaves the text as it is.
+    {
+        const textforms::Utf8Bytes kind = textforms::examineUtf8(p, end);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8(input);
+        if (utf8.hasError() != (kind == textforms::Utf8Bytes::Invalid))
+            return QStringLiteral("examineUtf8 tells valid UTF-8 wrong");
+        if (kind == textforms::Utf8Bytes::Canonical
+            && (textforms::canonical(decoded) != decoded || !textforms::isCanonical(decoded)))
+            return QStringLiteral("examineUtf8 takes a text for canonical that is not");
+        if (textforms::canonical(textforms::canonical(decoded)) != textforms::canonical(decoded))
+            return QStringLiteral("the canonical form changes again");
     }
 
     // The bytes as UTF-16 text.

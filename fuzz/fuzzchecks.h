@@ -36,7 +36,8 @@ QString checkSettingsFile(QByteArrayView input);
 // both comparison paths.
 QString checkTableFile(QByteArrayView input);
 
-// CP932: decoding arbitrary bytes, encoding arbitrary text, round trips.
+// CP932: decoding arbitrary bytes, encoding arbitrary text, round trips; and
+// the same bytes as UTF-8 in the canonical form of the decoded logs.
 QString checkCp932(QByteArrayView input);
 
 // The number and date readers and the fixed-decimal formatting.

@@ -1040,6 +1040,8 @@ struct ScorePass::Memory
     CalcResults results;
     LogSummary summary;
     bool ok = false;
+    std::optional<Error> error;
+    qint64 errorLine = 0;
 
     // The marks of log at state.offset.
     void markFrom(ScoreLog &log, qint64 end, const CancelFlag *cancel)
@@ -1159,6 +1161,8 @@ PassUpdate ScorePass::update(ScoreLog &log, CalcResults &results, const PassHook
                 && hashBytes(log.bytes(m_memory->state.offset, m_memory->seenEnd, hooks.cancel))
                        == m_memory->restHash) {
                 results = m_memory->results;
+                if (m_memory->error && hooks.reportError)
+                    hooks.reportError(*m_memory->error, m_memory->errorLine);
                 return {PassUpdate::Kind::Unchanged, m_memory->ok};
             }
         } catch (const Error &e) {
@@ -1236,14 +1240,19 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
         }
         return reader.offset();
     };
-    auto remember = [&](PassState state, qint64 end, const PassState &gave, bool ok) {
+    auto remember = [&](PassState state, qint64 end, const PassState &gave,
+                        const Error *failure, qint64 failedAt) {
         auto m = std::make_unique<Memory>();
         m->state = std::move(state);
         m->form = form;
         m->formBytes = formBytes;
         m->results = gave.results;
         m->summary = gave.summary;
-        m->ok = ok;
+        m->ok = !failure;
+        if (failure) {
+            m->error = *failure;
+            m->errorLine = failedAt;
+        }
         m->markFrom(log, end, hooks.cancel);
         m_memory = std::move(m);
     };
@@ -1253,11 +1262,12 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
     try {
         const qint64 end = read(st, -1, &last, hooks);
         results = last.results;
-        remember(std::move(st), end, last, true);
+        remember(std::move(st), end, last, nullptr, 0);
         return true;
     } catch (const Error &e) {
+        const qint32 failedAt = current;
         if (hooks.reportError)
-            hooks.reportError(e, current);
+            hooks.reportError(e, failedAt);
         const PassState gave = inLast ? last : st;
         results = gave.results;
         m_memory.reset();
@@ -1270,9 +1280,9 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
                 st = std::move(begin);
                 PassHooks quiet;
                 quiet.cancel = hooks.cancel;
-                read(st, current - 1, nullptr, quiet);
+                read(st, failedAt - 1, nullptr, quiet);
             }
-            remember(std::move(st), log.size(), gave, false);
+            remember(std::move(st), log.size(), gave, &e, failedAt);
         } catch (const Error &) {
             m_memory.reset();
         }

@@ -3,7 +3,7 @@
 #include "core/common/utf8.h"
 
 #include <array>
-#include <bitset>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -42,38 +42,40 @@ public:
     Unsafe()
     {
         for (const Variant &v : Variants)
-            m_bits.set(v.jis);
+            set(v.jis);
         for (char32_t c = 0xD800; c <= 0xDFFF; ++c)
-            m_bits.set(c);
+            set(c);
         // Hangul vowels and final consonants join the syllable before them.
         for (char32_t c = 0x1160; c <= 0x11FF; ++c)
-            m_bits.set(c);
+            set(c);
         for (char32_t c = 0xD7B0; c <= 0xD7FF; ++c)
-            m_bits.set(c);
+            set(c);
         for (char32_t c = 0; c <= 0xFFFF; ++c) {
             if (c >= 0xD800 && c <= 0xDFFF)
                 continue;
             const QChar ch{char16_t(c)};
             if (ch.combiningClass() != 0) {
-                m_bits.set(c);
+                set(c);
                 continue;
             }
             if (ch.decompositionTag() != QChar::Canonical)
                 continue;
             const QString one(ch);
             if (one.normalized(QString::NormalizationForm_C) != one)
-                m_bits.set(c);
+                set(c);
             // A composite that NFC builds: its later parts join what is before them.
             const QString parts = one.normalized(QString::NormalizationForm_D);
             if (parts.normalized(QString::NormalizationForm_C) == one)
                 for (qsizetype i = 1; i < parts.size(); ++i)
-                    m_bits.set(parts[i].unicode());
+                    set(parts[i].unicode());
         }
     }
-    bool operator[](char16_t c) const { return m_bits.test(c); }
+    bool operator[](char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
 
 private:
-    std::bitset<0x10000> m_bits;
+    void set(char32_t c) { m_bits[c >> 6] |= quint64(1) << (c & 63); }
+
+    std::array<quint64, 0x10000 / 64> m_bits{};
 };
 
 const Unsafe &unsafe()
@@ -118,22 +120,106 @@ bool hasNonAscii(const uchar *p, const uchar *end)
     return false;
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// The bytes of v within [low, high].
+unsigned inRange(__m128i v, uchar low, uchar high)
+{
+    const __m128i shifted = _mm_sub_epi8(v, _mm_set1_epi8(char(low)));
+    const __m128i top = _mm_set1_epi8(char(high - low));
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(shifted, top), shifted)));
+}
+
+// True when the bytes are ASCII, kanji (U+4000..U+9FFF) and kana (U+3040..
+// U+30FF but the two combining marks) in valid UTF-8, sixteen at a time: most
+// lines of a log.
+bool plainJapanese(const uchar *p, const uchar *end)
+{
+    unsigned carry = 0; // continuation bytes owed by the last block
+    // Sixteen bytes from at, of which the first n count; the two after them
+    // are looked at too.
+    auto block = [&carry](const uchar *at, qsizetype n) {
+        const unsigned within = n == 16 ? 0xFFFFu : (1u << n) - 1;
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+        const unsigned high = unsigned(_mm_movemask_epi8(v)) & within;
+        if (high == 0 && carry == 0)
+            return true;
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 1));
+        const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 2));
+        const unsigned e3 =
+            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xE3)))));
+        const unsigned marks =
+            unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(next, _mm_set1_epi8(char(0x82)))))
+            & inRange(after, 0x99, 0x9A);
+        const unsigned lead =
+            (inRange(v, 0xE4, 0xE9) | (e3 & inRange(next, 0x81, 0x83) & ~marks)) & within;
+        const unsigned cont = inRange(v, 0x80, 0xBF) & within;
+        const unsigned owed = (lead << 1) | (lead << 2) | carry;
+        if (high != (lead | cont) || cont != (owed & 0xFFFF))
+            return false;
+        carry = owed >> 16;
+        return n == 16 || carry == 0;
+    };
+    for (; end - p >= 18; p += 16)
+        if (!block(p, 16))
+            return false;
+    // The last bytes, in a buffer with room to look past them.
+    std::array<uchar, 40> last{};
+    for (; p < end; p += 16) {
+        const qsizetype n = qMin<qsizetype>(16, end - p);
+        std::memcpy(last.data(), p, size_t(end - p));
+        if (!block(last.data(), n))
+            return false;
+        last.fill(0);
+    }
+    return carry == 0;
+}
+#endif
+
+} // namespace
+
 Utf8Bytes examineUtf8(const uchar *p, const uchar *end)
 {
+#if defined(__SSE2__)
+    if (plainJapanese(p, end))
+        return Utf8Bytes::Canonical;
+#endif
     const Unsafe &u = unsafe();
     Utf8Bytes result = Utf8Bytes::Canonical;
+    auto continues = [](uchar b) {
+        return (b & 0xC0) == 0x80;
+    };
     while (p < end) {
 #if defined(__SSE2__)
-        while (end - p >= 16
-               && _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))) == 0)
-            p += 16;
-        if (p == end)
-            break;
+        // Straight to the next byte beyond ASCII.
+        if (end - p >= 16) {
+            const unsigned high = unsigned(
+                _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
+            if (high == 0) {
+                p += 16;
+                continue;
+            }
+            p += __builtin_ctz(high);
+        }
 #endif
         const uchar b = *p;
         if (b < 0x80) {
             ++p;
             continue;
+        }
+        // Most of a log beyond ASCII: kanji (U+4000..U+9FFF) and kana
+        // (U+3040..U+30FF but the two combining marks), never changed.
+        if (end - p >= 3 && continues(p[1]) && continues(p[2])) {
+            if (b >= 0xE4 && b <= 0xE9) {
+                p += 3;
+                continue;
+            }
+            if (b == 0xE3 && p[1] >= 0x81 && p[1] <= 0x83
+                && !(p[1] == 0x82 && (p[2] == 0x99 || p[2] == 0x9A))) {
+                p += 3;
+                continue;
+            }
         }
         const int n = utf8::sequenceLength(p, end);
         if (n == 0)
