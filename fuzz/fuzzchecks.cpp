@@ -20,6 +20,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
 #include <cstring>
 #include <limits>
 
@@ -139,16 +142,38 @@ QList<qint32> snapshot()
     return all;
 }
 
+// The passes of the checks of the pass, made once for each choice of
+// settings: the options byte (the settings it sets up), the block size, and
+// which of the passes of one check it is. Making one costs more than a pass
+// over a small log.
+ScorePass &passFor(uchar options, qsizetype blockSize, int which)
+{
+    static std::map<std::tuple<uchar, qsizetype, int>, std::unique_ptr<ScorePass>> passes;
+    std::unique_ptr<ScorePass> &pass = passes[{options, blockSize, which}];
+    if (!pass) {
+        pass = std::make_unique<ScorePass>(PassSettings::from(settings()), passTables());
+        pass->setBlockSize(blockSize);
+    }
+    return *pass;
+}
+
 // A pass over logs: run() on the first, update() on the next ones.
 class CheckPass
 {
 public:
-    explicit CheckPass(ScorePassMode mode, qsizetype blockSize = TextLines::DefaultBlockSize,
-                       const TableInfo &tables = passTables())
-        : m_pass(PassSettings::from(settings()), tables)
+    // A pass with the settings of options (set up already), or one of its own
+    // for other table definitions.
+    CheckPass(ScorePassMode mode, std::optional<uchar> options,
+              qsizetype blockSize = TextLines::DefaultBlockSize, int which = 0,
+              const TableInfo &tables = passTables())
     {
-        m_pass.setMode(mode);
-        m_pass.setBlockSize(blockSize);
+        if (options) {
+            m_pass = &passFor(*options, blockSize, which);
+        } else {
+            m_own = std::make_unique<ScorePass>(PassSettings::from(settings()), tables);
+            m_pass = m_own.get();
+        }
+        m_pass->setMode(mode);
     }
 
     Outcome run(const QByteArray &log, PassUpdate::Kind *kind = nullptr)
@@ -164,29 +189,35 @@ public:
         };
         ScoreLog input(log);
         if (m_ran) {
-            const PassUpdate u = m_pass.update(input, g_session->results(), hooks);
+            const PassUpdate u = m_pass->update(input, g_session->results(), hooks);
             o.ok = u.ok;
             if (kind)
                 *kind = u.kind;
         } else {
-            o.ok = m_pass.run(input, g_session->results(), hooks);
+            o.ok = m_pass->run(input, g_session->results(), hooks);
             m_ran = true;
         }
-        g_lastMode = m_pass.modeUsed();
+        g_lastMode = m_pass->modeUsed();
         o.values = snapshot();
-        o.games = m_pass.summary().games();
-        o.names = m_pass.summary().names();
+        o.games = m_pass->summary().games();
+        o.names = m_pass->summary().names();
         return o;
     }
 
 private:
-    ScorePass m_pass;
+    ScorePass *m_pass = nullptr;
+    std::unique_ptr<ScorePass> m_own;
     bool m_ran = false;
 };
 
-Outcome runPass(ScorePassMode mode, const QByteArray &log, const TableInfo &tables = passTables())
+Outcome runPass(ScorePassMode mode, const QByteArray &log, uchar options)
 {
-    return CheckPass(mode, TextLines::DefaultBlockSize, tables).run(log);
+    return CheckPass(mode, options).run(log);
+}
+
+Outcome runPass(ScorePassMode mode, const QByteArray &log, const TableInfo &tables)
+{
+    return CheckPass(mode, std::nullopt, TextLines::DefaultBlockSize, 0, tables).run(log);
 }
 
 QString describe(const Outcome &o)
@@ -356,7 +387,7 @@ QString checkScorePass(QByteArrayView input)
     QString wrong;
     switch (options & 3) {
     case 2: {
-        const Outcome fast = runPass(ScorePassMode::Fast, log);
+        const Outcome fast = runPass(ScorePassMode::Fast, log, options);
         if (g_lastMode != ScorePassMode::Fast && fast.errorLine != 0)
             return QStringLiteral("the byte path did not run");
         if (fast.ok)
@@ -368,20 +399,20 @@ QString checkScorePass(QByteArrayView input)
         // UTF-16, on both paths; any bytes read as UTF-8 (after its mark)
         // give the same record on both paths.
         const QByteArray marked = "\xEF\xBB\xBF" + log;
-        const Outcome raw = runPass(ScorePassMode::Plain, marked);
-        const Outcome rawFast = runPass(ScorePassMode::Auto, marked);
+        const Outcome raw = runPass(ScorePassMode::Plain, marked, options);
+        const Outcome rawFast = runPass(ScorePassMode::Auto, marked, options);
         if (!raw.sameRecord(rawFast))
             return differ(QStringLiteral("the two UTF-8 paths differ"), raw, rawFast);
         const QString text = cp932::decode(log);
         if (!log.startsWith("\xEF\xBB\xBF") && cp932Throughout(log) && readAsBytes(log)
             && readAsBytes(text.toUtf8())) {
-            const Outcome plain = runPass(ScorePassMode::Plain, log);
-            const Outcome converted = runPass(ScorePassMode::Plain, text.toUtf8());
-            const Outcome convertedFast = runPass(ScorePassMode::Auto, text.toUtf8());
+            const Outcome plain = runPass(ScorePassMode::Plain, log, options);
+            const Outcome converted = runPass(ScorePassMode::Plain, text.toUtf8(), options);
+            const Outcome convertedFast = runPass(ScorePassMode::Auto, text.toUtf8(), options);
             if (g_lastMode != ScorePassMode::Fast)
                 return QStringLiteral("the UTF-8 byte path did not run");
             QStringEncoder toUtf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-            const Outcome utf16 = runPass(ScorePassMode::Auto, toUtf16(text));
+            const Outcome utf16 = runPass(ScorePassMode::Auto, toUtf16(text), options);
             // Names differ where the canonical form changes a character.
             Outcome expected = plain;
             if (!textforms::isCanonical(text))
@@ -398,8 +429,8 @@ QString checkScorePass(QByteArrayView input)
         break;
     }
     default: {
-        const Outcome plain = runPass(ScorePassMode::Plain, log);
-        const Outcome fast = runPass(ScorePassMode::Auto, log);
+        const Outcome plain = runPass(ScorePassMode::Plain, log, options);
+        const Outcome fast = runPass(ScorePassMode::Auto, log, options);
         if (g_lastMode != ScorePassMode::Fast && fast.errorLine != 0)
             return QStringLiteral("the byte path did not run");
         if (!(plain == fast))
@@ -430,7 +461,7 @@ QString checkResume(QByteArrayView input)
     // Blocks of 16 bytes cut lines and characters between reads everywhere.
     const qsizetype blockSize = options & 1 ? 16 : TextLines::DefaultBlockSize;
     const ScorePassMode mode = options & 2 ? ScorePassMode::Plain : ScorePassMode::Auto;
-    const Outcome full = CheckPass(mode, blockSize).run(log);
+    const Outcome full = CheckPass(mode, options, blockSize).run(log);
 
     // One to three cuts, anywhere, in order: the pass reads the log up to
     // the first cut, then goes on at each next one and at the end.
@@ -442,7 +473,7 @@ QString checkResume(QByteArrayView input)
     }
     std::sort(cuts.begin(), cuts.end());
     cuts << log.size();
-    CheckPass pass(mode, blockSize);
+    CheckPass pass(mode, options, blockSize, 1);
     Outcome resumed;
     for (qsizetype i = 0; i < cuts.size(); ++i) {
         const QByteArray part = log.first(cuts[i]);

@@ -892,11 +892,11 @@ template<typename Cp932Lines, typename Utf8Lines>
 class Lines2
 {
 public:
-    Lines2(const PassRules &rules, Cp932Lines cp932, Utf8Lines utf8, const PassHooks &hooks,
+    Lines2(const PassRules &rules, Cp932Lines &cp932, Utf8Lines &utf8, const PassHooks &hooks,
            qint32 checkLine)
         : m_rules(rules)
-        , m_cp932(std::move(cp932))
-        , m_utf8(std::move(utf8))
+        , m_cp932(cp932)
+        , m_utf8(utf8)
         , m_hooks(hooks)
         , m_checkLine(checkLine)
     {}
@@ -953,8 +953,8 @@ public:
 
 private:
     const PassRules &m_rules;
-    Cp932Lines m_cp932;
-    Utf8Lines m_utf8;
+    Cp932Lines &m_cp932;
+    Utf8Lines &m_utf8;
     const PassHooks &m_hooks;
     qint32 m_checkLine;
 };
@@ -1022,6 +1022,24 @@ void LogSummary::addName(QByteArrayView name, bool utf8)
         }
     }
 }
+
+// The rules of a pass and its ways of applying them, made once.
+struct ScorePass::Rules
+{
+    Rules(const PassSettings &settings, const TableInfo &tables)
+        : rules(settings, tables)
+        , fastCp932(FastLines<Cp932Form>::create(rules.cp932))
+        , fastUtf8(FastLines<Utf8Form>::create(rules.canonical))
+        , plainCp932(rules.cp932)
+        , plainUtf8(rules.canonical)
+    {}
+
+    PassRules rules;
+    std::optional<FastLines<Cp932Form>> fastCp932;
+    std::optional<FastLines<Utf8Form>> fastUtf8;
+    PlainLines<Cp932Form> plainCp932;
+    PlainLines<Utf8Form> plainUtf8;
+};
 
 // What a pass keeps to go on from: where it stood after the last complete
 // line, what tells that the log is still the one it read, and what it gave.
@@ -1202,7 +1220,9 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
         return false;
     }
     m_formUsed = form;
-    const PassRules rules(m_settings, m_tables);
+    if (!m_rules)
+        m_rules = std::make_unique<Rules>(m_settings, m_tables);
+    Rules &rules = *m_rules;
     qint32 current = begin.lineCount;
     bool inLast = false;
 
@@ -1213,12 +1233,7 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
     auto read = [&](PassState &state, qint32 stopAfter, PassState *last,
                     const PassHooks &with) -> qint64 {
         TextLines reader(log, form, state.offset, with.cancel, m_blockSize);
-        const bool plain = m_mode == ScorePassMode::Plain;
-        std::optional<FastLines<Cp932Form>> fastCp932 =
-            plain ? std::nullopt : FastLines<Cp932Form>::create(rules.cp932);
-        std::optional<FastLines<Utf8Form>> fastUtf8 =
-            plain ? std::nullopt : FastLines<Utf8Form>::create(rules.canonical);
-        auto go = [&](auto lines) {
+        auto go = [&](auto &&lines) {
             std::optional<QByteArray> partial;
             lines.advance(state, reader, stopAfter, current, partial);
             if (!last)
@@ -1229,14 +1244,12 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
                 lines.take(*last, *partial, current);
             last->results.closeRankRuns();
         };
-        if (fastCp932 && fastUtf8) {
+        if (m_mode != ScorePassMode::Plain && rules.fastCp932 && rules.fastUtf8) {
             m_modeUsed = ScorePassMode::Fast;
-            go(Lines2(rules, std::move(*fastCp932), std::move(*fastUtf8), with,
-                      m_settings.checkLine));
+            go(Lines2(rules.rules, *rules.fastCp932, *rules.fastUtf8, with, m_settings.checkLine));
         } else {
             m_modeUsed = ScorePassMode::Plain;
-            go(Lines2(rules, PlainLines<Cp932Form>(rules.cp932),
-                      PlainLines<Utf8Form>(rules.canonical), with, m_settings.checkLine));
+            go(Lines2(rules.rules, rules.plainCp932, rules.plainUtf8, with, m_settings.checkLine));
         }
         return reader.offset();
     };

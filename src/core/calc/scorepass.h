@@ -181,6 +181,7 @@ public:
     const LogSummary &summary() const;
 
 private:
+    struct Rules;
     struct Memory;
     bool runFrom(ScoreLog &log, std::optional<PassState> start, CalcResults &results,
                  const PassHooks &hooks);
@@ -191,6 +192,7 @@ private:
     ScorePassMode m_modeUsed = ScorePassMode::Plain;
     TextForm m_formUsed;
     qsizetype m_blockSize;
+    std::unique_ptr<Rules> m_rules;
     std::unique_ptr<Memory> m_memory;
 };
 
