@@ -5,6 +5,7 @@
 
 #include <QHashFunctions>
 
+#include <algorithm>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -393,7 +394,7 @@ void TextLines::findLineEnds(qsizetype unchanged)
     // The line ends before the first 64 bytes that changed stay.
     const qsizetype from = unchanged / 64;
     qsizetype count = m_nextEnd;
-    while (count < m_endCount && m_lineEnds[size_t(count)] / 2 < 64 * from)
+    while (count < m_endCount && m_lineEnds[count] / 2 < 64 * from)
         ++count;
     const char *const b = m_buf.constData();
     quint64 crBefore = from > 0 && b[64 * from - 1] == '\r';
@@ -402,19 +403,25 @@ void TextLines::findLineEnds(qsizetype unchanged)
     constexpr qsizetype Step = 64;
     for (qsizetype w = from; w < words; w += Step) {
         const qsizetype n = qMin(Step, words - w);
-        if (qsizetype(m_lineEnds.size()) < count + 64 * n)
-            m_lineEnds.resize(size_t(qMax(2 * qsizetype(m_lineEnds.size()), count + 64 * n)));
+        if (m_endRoom < count + 64 * n) {
+            // Room that need not be cleared: only what is written is read.
+            const qsizetype room = qMax(2 * m_endRoom, count + 64 * n);
+            std::unique_ptr<qint32[]> more(new qint32[size_t(room)]);
+            std::copy_n(m_lineEnds.get(), count, more.get());
+            m_lineEnds = std::move(more);
+            m_endRoom = room;
+        }
         count += findEnds(b + 64 * w, n, m_end - 64 * w, qint32(64 * w), crBefore,
-                          m_lineEnds.data() + count);
+                          m_lineEnds.get() + count);
     }
     m_endCount = count;
 }
 
 qsizetype TextLines::findLineEnd()
 {
-    while (m_nextEnd < m_endCount && m_lineEnds[size_t(m_nextEnd)] / 2 < m_pos)
+    while (m_nextEnd < m_endCount && m_lineEnds[m_nextEnd] / 2 < m_pos)
         ++m_nextEnd;
-    return m_nextEnd < m_endCount ? m_lineEnds[size_t(m_nextEnd)] / 2 : m_end;
+    return m_nextEnd < m_endCount ? m_lineEnds[m_nextEnd] / 2 : m_end;
 }
 
 bool TextLines::nextSlowly(QByteArrayView &line)

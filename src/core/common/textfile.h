@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace norva {
 
@@ -115,7 +114,7 @@ public:
         // Most lines end within the bytes read, with an LF or a CR that is
         // not the last byte read.
         if (m_nextEnd < m_endCount) {
-            const qint32 end = m_lineEnds[size_t(m_nextEnd)];
+            const qint32 end = m_lineEnds[m_nextEnd];
             const qsizetype e = end / 2;
             if (e + 1 < m_end && e - m_pos <= m_maxLine) {
                 const qsizetype after = e + 1 + (end & 1);
@@ -163,7 +162,8 @@ private:
     // Where the lines end in the bytes read (CR, or LF without a CR before
     // it), in order: m_endCount of them, the next from m_nextEnd on; twice the
     // offset, plus one for CR LF.
-    std::vector<qint32> m_lineEnds;
+    std::unique_ptr<qint32[]> m_lineEnds;
+    qsizetype m_endRoom = 0;
     qsizetype m_endCount = 0;
     qsizetype m_nextEnd = 0;
     // UTF-16: the line turned into UTF-8.
