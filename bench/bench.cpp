@@ -193,11 +193,11 @@ int main(int argc, char *argv[])
     std::vector<double> wcTimes, calcTimes;
     for (int i = 0; i < runs; ++i) {
         wcTimes.push_back(timeProcess(QStringLiteral("wc"), {QStringLiteral("-l"), path}));
-        calcTimes.push_back(timeProcess(
-            QStringLiteral(NORVA_CALC_EXE),
-            {QStringLiteral("--dat"), files.tablesFile, QStringLiteral("--log"), path,
-             QStringLiteral("--user"), QStringLiteral("かもめ"), QStringLiteral("--all-dates"),
-             QStringLiteral("--json")}));
+        calcTimes.push_back(
+            timeProcess(QStringLiteral(NORVA_CALC_EXE),
+                        {QStringLiteral("--dat"), files.tablesFile, QStringLiteral("--log"), path,
+                         QStringLiteral("--user"), QStringLiteral("かもめ"),
+                         QStringLiteral("--all-dates"), QStringLiteral("--json")}));
     }
     const Timing wc = bench::summary(wcTimes);
     const Timing calcProcess = bench::summary(calcTimes);

@@ -61,8 +61,7 @@ double residentMB(qint64 pid = 0)
     if (!f.open(QIODevice::ReadOnly))
         return -1;
     const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? double(fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE)) / 1e6
-                             : -1;
+    return fields.size() > 1 ? double(fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE)) / 1e6 : -1;
 }
 
 void print(const char *what, const std::vector<double> &times)
@@ -173,7 +172,8 @@ int main(int argc, char *argv[])
             // The follower's own updates take their time: let it catch up.
             while (shown >= 0 && shown < results.gameCount())
                 shown = gamesOfNextLine();
-            std::printf("  %-8d %10.1f %12.1f\n", i, residentMB(), residentMB(follower.processId()));
+            std::printf("  %-8d %10.1f %12.1f\n", i, residentMB(),
+                        residentMB(follower.processId()));
         }
     }
     follower.terminate();

@@ -20,11 +20,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <tuple>
-#include <cstring>
-#include <limits>
 
 namespace norva::fuzz {
 
@@ -79,13 +79,20 @@ const TableInfo &passTables()
     static const TableInfo tables = [] {
         TableInfo t;
         t.loadBytes(cp932Lines({
-            QStringLiteral("TableString1=1,東風戦"),   QStringLiteral("TableString1=4,東南戦"),
-            QStringLiteral("TableString1=256,東風速"), QStringLiteral("TableString2=1,一般卓"),
-            QStringLiteral("TableString2=4,上級卓"),   QStringLiteral("TableString2=256,技能卓"),
-            QStringLiteral("TableString2=2,練習卓"),   QStringLiteral("TableInfo1=773,すべて"),
-            QStringLiteral("TableInfo2=773,すべて"),   QStringLiteral("YakuString=一飜"),
-            QStringLiteral("YakuString=二飜"),         QStringLiteral("YakuString= 満貫"),
-            QStringLiteral("YakuString=ハネ満"),       QStringLiteral("YakuString=三倍満"),
+            QStringLiteral("TableString1=1,東風戦"),
+            QStringLiteral("TableString1=4,東南戦"),
+            QStringLiteral("TableString1=256,東風速"),
+            QStringLiteral("TableString2=1,一般卓"),
+            QStringLiteral("TableString2=4,上級卓"),
+            QStringLiteral("TableString2=256,技能卓"),
+            QStringLiteral("TableString2=2,練習卓"),
+            QStringLiteral("TableInfo1=773,すべて"),
+            QStringLiteral("TableInfo2=773,すべて"),
+            QStringLiteral("YakuString=一飜"),
+            QStringLiteral("YakuString=二飜"),
+            QStringLiteral("YakuString= 満貫"),
+            QStringLiteral("YakuString=ハネ満"),
+            QStringLiteral("YakuString=三倍満"),
             QStringLiteral("YakuString=役満"),
         }));
         return t;
@@ -492,8 +499,8 @@ QString checkResume(QByteArrayView input)
         }
     }
     if (!full.sameRecord(resumed))
-        return differ(QStringLiteral("the pass gone on from the cuts differs from one pass"),
-                      full, resumed);
+        return differ(QStringLiteral("the pass gone on from the cuts differs from one pass"), full,
+                      resumed);
     return {};
 }
 

@@ -16,8 +16,8 @@
 #include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFileDevice>
-#include <QTimer>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -67,8 +67,7 @@ QString plainLines(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 count,
-                 bool compact)
+void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 count, bool compact)
 {
     out += u'[';
     for (qint32 i = 0; i < count; ++i) {

@@ -588,10 +588,8 @@ private slots:
             for (int games = -1; games < count;) {
                 if (!p.canReadLine() && !p.waitForReadyRead(10000))
                     return false;
-                games = QJsonDocument::fromJson(p.readLine())
-                            .object()
-                            .value(u"GameCount"_s)
-                            .toInt(-1);
+                games =
+                    QJsonDocument::fromJson(p.readLine()).object().value(u"GameCount"_s).toInt(-1);
                 if (games > count)
                     return false;
             }
@@ -615,7 +613,7 @@ private slots:
         QProcess closed;
         QCOMPARE(shell(u"\"$0\" --ini '%1' --dat '%2' --log '%3' --follow | head -c 1; "_s
                        u"echo; echo \"exit $?\""_s.arg(fixturePath(u"calc-small.ini"_s),
-                                                      fixturePath(u"calc-small.dat"_s), log),
+                                                       fixturePath(u"calc-small.dat"_s), log),
                        closed),
                  QProcess::NormalExit);
         QCOMPARE(closed.readAllStandardOutput(), QByteArray("{\nexit 0\n"));

@@ -346,8 +346,8 @@ private slots:
             QByteArray log = cp932;
             const QByteArray table = cp932::encode(u"東風戦：一般卓"_s).value();
             log.insert(log.indexOf(table) + table.size(), "\xE9\x96\x8B\xE5\xA7\x8B");
-            QTest::newRow("CP932, a header with the bytes of UTF-8") << log << me << cp932 << none
-                                                                     << block;
+            QTest::newRow("CP932, a header with the bytes of UTF-8")
+                << log << me << cp932 << none << block;
         }
         // UTF-16 with a byte missing: said, not skipped.
         {
@@ -366,8 +366,8 @@ private slots:
             << scorelog::encoded(lines, Form::Utf16BENoMark) << me << cp932 << none << block;
         // Decomposed kana, and the JIS forms of CP932's characters.
         QTest::newRow("UTF-8 in NFD")
-            << QString::fromUtf8(utf8).normalized(QString::NormalizationForm_D).toUtf8()
-            << me << cp932 << none << block;
+            << QString::fromUtf8(utf8).normalized(QString::NormalizationForm_D).toUtf8() << me
+            << cp932 << none << block;
         {
             QStringList tilde = lines;
             tilde.replaceInStrings(u"かもめ"_s, u"かも～め"_s);
@@ -427,8 +427,7 @@ private slots:
         QCOMPARE(r.summary.games(), 5);
         using Names = QList<QPair<QString, qint64>>;
         // Equally frequent ones by their text; one game is of others only.
-        QCOMPARE(r.summary.names(3),
-                 (Names{{u"Kumo-7"_s, 5}, {u"Rin"_s, 5}, {u"ぽんた"_s, 5}}));
+        QCOMPARE(r.summary.names(3), (Names{{u"Kumo-7"_s, 5}, {u"Rin"_s, 5}, {u"ぽんた"_s, 5}}));
         QCOMPARE(r.summary.names().mid(3), (Names{{u"かもめ"_s, 4}, {u"ねこまた"_s, 1}}));
     }
 
@@ -453,8 +452,8 @@ private slots:
         QCOMPARE(calculation.run(s, session.tables(), results).status,
                  CalcOutcome::Status::Counted);
         QCOMPARE(calculation.update(results).change, Calculation::Change::None);
-        QVERIFY(testutil::writeAll(s.scoreFile(),
-                                   scorelog::encoded(scorelog::games(u"2:+30 1:+5"_s), Form::Cp932)));
+        QVERIFY(testutil::writeAll(
+            s.scoreFile(), scorelog::encoded(scorelog::games(u"2:+30 1:+5"_s), Form::Cp932)));
         const Calculation::Update grown = calculation.update(results);
         QCOMPARE(grown.change, Calculation::Change::Updated);
         QCOMPARE(grown.outcome.status, CalcOutcome::Status::Counted);

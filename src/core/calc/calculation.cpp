@@ -1,8 +1,8 @@
 #include "core/calc/calculation.h"
 
 #include "core/calc/calcresults.h"
-#include "core/common/textfile.h"
 #include "core/common/fileops.h"
+#include "core/common/textfile.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
 
@@ -83,8 +83,8 @@ Calculation::Calculation() = default;
 Calculation::~Calculation() = default;
 
 CalcOutcome Calculation::run(const Settings &settings, const TableInfo &tables,
-                             CalcResults &results, CalcProgress *progress,
-                             const CancelFlag *cancel, ScorePassMode mode)
+                             CalcResults &results, CalcProgress *progress, const CancelFlag *cancel,
+                             ScorePassMode mode)
 {
     m_pass = std::make_unique<Pass>(PassSettings::from(settings), tables, mode);
     m_last = {};
@@ -160,7 +160,8 @@ Calculation::Update Calculation::update(CalcResults &results, const CancelFlag *
     }
     m_last = m_pass->conclude(passUpdate.ok, failure, fresh);
     results = fresh;
-    u.change = passUpdate.kind == PassUpdate::Kind::Resumed ? Change::Updated : Change::Recalculated;
+    u.change =
+        passUpdate.kind == PassUpdate::Kind::Resumed ? Change::Updated : Change::Recalculated;
     u.outcome = m_last;
     return u;
 }

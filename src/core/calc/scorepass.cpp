@@ -364,8 +364,8 @@ struct Utf8Form
     {
         const auto *p = reinterpret_cast<const uchar *>(bytes.data());
         const textforms::Utf8Bytes kind = textforms::examineUtf8(p, p + bytes.size());
-        out = kind == textforms::Utf8Bytes::Invalid ? cp932::decode(bytes)
-                                                    : QString::fromUtf8(bytes);
+        out =
+            kind == textforms::Utf8Bytes::Invalid ? cp932::decode(bytes) : QString::fromUtf8(bytes);
         if (kind != textforms::Utf8Bytes::Canonical)
             out = textforms::canonical(out);
     }
@@ -582,8 +582,8 @@ public:
             if (bytes.isEmpty())
                 return he > hb;
             for (const uchar *from = hb;;) {
-                const uchar *hit = findBytes(from, he, reinterpret_cast<const uchar *>(bytes.data()),
-                                             bytes.size());
+                const uchar *hit = findBytes(
+                    from, he, reinterpret_cast<const uchar *>(bytes.data()), bytes.size());
                 if (!hit)
                     return false;
                 if (Form::hitsOnBoundaries || std::binary_search(starts.begin(), starts.end(), hit))
@@ -867,8 +867,7 @@ struct PassRules
         auto begins = [&line](const QByteArray &marker) {
             return line.size() >= marker.size()
                    && sameBytes(reinterpret_cast<const uchar *>(line.data()),
-                                reinterpret_cast<const uchar *>(marker.constData()),
-                                marker.size());
+                                reinterpret_cast<const uchar *>(marker.constData()), marker.size());
         };
         return begins(headerCp932) || begins(headerUtf8);
     }
@@ -1253,8 +1252,8 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
         }
         return reader.offset();
     };
-    auto remember = [&](PassState state, qint64 end, const PassState &gave,
-                        const Error *failure, qint64 failedAt) {
+    auto remember = [&](PassState state, qint64 end, const PassState &gave, const Error *failure,
+                        qint64 failedAt) {
         auto m = std::make_unique<Memory>();
         m->state = std::move(state);
         m->form = form;

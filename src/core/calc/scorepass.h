@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/calc/calcresults.h"
-#include "core/common/textfile.h"
 #include "core/common/error.h"
 #include "core/common/fileops.h"
+#include "core/common/textfile.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -20,7 +20,7 @@ class FileWatch : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int DefaultQuietTime = 200;    // milliseconds
+    static constexpr int DefaultQuietTime = 200;     // milliseconds
     static constexpr int DefaultPollInterval = 3000; // milliseconds
 
     explicit FileWatch(const QString &path, QObject *parent = nullptr);

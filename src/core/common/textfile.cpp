@@ -67,7 +67,8 @@ __attribute__((target("avx2,popcnt,bmi"))) qsizetype lineEndsAvx2(const char *p,
 {
     const __m256i crs = _mm256_set1_epi8('\r');
     const __m256i lfs = _mm256_set1_epi8('\n');
-    auto bits = [&](const char *at, __m256i c) __attribute__((target("avx2"))) {
+    auto bits = [&](const char *at, __m256i c) __attribute__((target("avx2")))
+    {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 32));
         return quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, c))))
@@ -79,8 +80,8 @@ __attribute__((target("avx2,popcnt,bmi"))) qsizetype lineEndsAvx2(const char *p,
         const bool last = limit - 64 * w <= 64;
         const quint64 crNext = last ? 0 : bits(p + 64, crs);
         const quint64 lfNext = last ? 0 : bits(p + 64, lfs);
-        count += putLineEnds(cr, lf, crBefore, lfNext & 1, limit - 64 * w,
-                             base + qint32(64 * w), out + count);
+        count += putLineEnds(cr, lf, crBefore, lfNext & 1, limit - 64 * w, base + qint32(64 * w),
+                             out + count);
         cr = crNext;
         lf = lfNext;
     }
@@ -115,16 +116,16 @@ qsizetype lineEndsPlain(const char *p, qsizetype words, qsizetype limit, qint32 
         quint64 crNext = 0, lfNext = 0;
         if (limit - 64 * w > 64)
             bits(p + 64, crNext, lfNext);
-        count += putLineEnds(cr, lf, crBefore, lfNext & 1, limit - 64 * w,
-                             base + qint32(64 * w), out + count);
+        count += putLineEnds(cr, lf, crBefore, lfNext & 1, limit - 64 * w, base + qint32(64 * w),
+                             out + count);
         cr = crNext;
         lf = lfNext;
     }
     return count;
 }
 
-qsizetype findEnds(const char *p, qsizetype words, qsizetype limit, qint32 base,
-                   quint64 &crBefore, qint32 *out)
+qsizetype findEnds(const char *p, qsizetype words, qsizetype limit, qint32 base, quint64 &crBefore,
+                   qint32 *out)
 {
 #if defined(__x86_64__)
     static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt")
@@ -336,8 +337,8 @@ qint64 TextInput::countLines(const TextForm &f, qint64 offset, const CancelFlag 
 
 // ------------------------------------------------------------ TextLines
 
-TextLines::TextLines(TextInput &input, const TextForm &form, qint64 offset, const CancelFlag *cancel,
-                   qsizetype blockSize, qsizetype maxLineLength)
+TextLines::TextLines(TextInput &input, const TextForm &form, qint64 offset,
+                     const CancelFlag *cancel, qsizetype blockSize, qsizetype maxLineLength)
     : m_input(input)
     , m_form(form)
     , m_cancel(cancel)
@@ -378,7 +379,7 @@ bool TextLines::fill()
         std::memset(m_buf.data() + capacity, 0, size_t(grown - capacity + Padding));
     }
     const qint64 n = m_input.read(m_bufAt + m_end, m_buf.data() + m_end,
-                                m_buf.size() - Padding - m_end, m_cancel);
+                                  m_buf.size() - Padding - m_end, m_cancel);
     m_end += qsizetype(n);
     if (!m_form.isUtf16())
         findLineEnds(unchanged);

@@ -194,8 +194,8 @@ Utf8Bytes examineUtf8(const uchar *p, const uchar *end)
 #if defined(__SSE2__)
         // Straight to the next byte beyond ASCII.
         if (end - p >= 16) {
-            const unsigned high = unsigned(
-                _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
+            const unsigned high =
+                unsigned(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p))));
             if (high == 0) {
                 p += 16;
                 continue;
@@ -227,9 +227,9 @@ Utf8Bytes examineUtf8(const uchar *p, const uchar *end)
         if (n == 4) {
             result = Utf8Bytes::Valid;
         } else {
-            const char16_t c = n == 2 ? char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F))
-                                      : char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6)
-                                                 | (p[2] & 0x3F));
+            const char16_t c =
+                n == 2 ? char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F))
+                       : char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
             if (u[c])
                 result = Utf8Bytes::Valid;
         }
