@@ -66,6 +66,10 @@ double residentMB(qint64 pid = 0)
 
 void print(const char *what, const std::vector<double> &times)
 {
+    if (times.empty()) {
+        std::printf("%-46s no runs\n", what);
+        return;
+    }
     const bench::Timing t = bench::summary(times);
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
@@ -82,8 +86,8 @@ int main(int argc, char *argv[])
     p.addHelpOption();
     const bench::LogOptions logOpts;
     const QCommandLineOption evening(QStringLiteral("evening"),
-                                     QStringLiteral("Updates of an evening (2000)."),
-                                     QStringLiteral("N"), QStringLiteral("2000"));
+                                     QStringLiteral("Updates of an evening (1000)."),
+                                     QStringLiteral("N"), QStringLiteral("1000"));
     p.addOptions({logOpts.games, logOpts.runs, logOpts.log, evening});
     p.process(app);
     const int runs = std::max(10, logOpts.runCount(p));
@@ -107,6 +111,9 @@ int main(int argc, char *argv[])
     settings.setValue(Settings::UserName, QStringLiteral("かもめ"));
     settings.setValue(Settings::SpecifyDate, false);
     settings.setValue(Settings::CheckLine, 1000);
+    // Every table kind, so that every game added counts.
+    settings.setValue(Settings::TableKind1, -1);
+    settings.setValue(Settings::TableKind2, -1);
     std::printf("log: %.1f MB\n", double(QFileInfo(log).size()) / 1e6);
 
     // One game added, then the update, again and again.
@@ -133,15 +140,19 @@ int main(int argc, char *argv[])
     // norva-calc --follow: from the write of a game to its line.
     QFile ini(dir.filePath(QStringLiteral("norva.ini")));
     ok = ok && ini.open(QIODevice::WriteOnly)
-         && ini.write("[norva]\r\nUserName=\x82\xA9\x82\xE0\x82\xDF\r\nSpecifyDate=False\r\n") > 0;
+         && ini.write("[norva]\r\nUserName=\x82\xA9\x82\xE0\x82\xDF\r\nSpecifyDate=False\r\n"
+                      "TableKind1=-1\r\nTableKind2=-1\r\nCheckLine=1000\r\n")
+                > 0;
     ini.close();
     QProcess follower;
     follower.start(QStringLiteral(NORVA_CALC_EXE),
                    {QStringLiteral("--ini"), ini.fileName(), QStringLiteral("--dat"),
                     files.tablesFile, QStringLiteral("--log"), log, QStringLiteral("--follow")});
     auto gamesOfNextLine = [&follower] {
-        if (!follower.canReadLine() && !follower.waitForReadyRead(30000))
-            return -1;
+        // A line holds every game's figures: it comes in pieces.
+        while (!follower.canReadLine())
+            if (!follower.waitForReadyRead(30000))
+                return -1;
         return QJsonDocument::fromJson(follower.readLine())
             .object()
             .value(QStringLiteral("GameCount"))
@@ -168,7 +179,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i <= count && ok; ++i) {
         ok = append(log, nextGame(++added));
         calculation.update(results);
-        if (i == 1 || i == 10 || i == 100 || i % 500 == 0 || i == count) {
+        if (i == 1 || i == 10 || i == 100 || i % 250 == 0 || i == count) {
             // The follower's own updates take their time: let it catch up.
             while (shown >= 0 && shown < results.gameCount())
                 shown = gamesOfNextLine();
