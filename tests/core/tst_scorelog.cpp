@@ -158,18 +158,30 @@ private slots:
     }
     void resumedEqualsFull()
     {
-        // Cut at every byte: at every game and line end, in a line without
-        // its end, inside a character of two or three bytes, inside a UTF-16
-        // unit and between the two halves of a pair.
+        // Cut at the end of every game, and at every byte of a stretch across
+        // the start of a game and its lines of names: at every line end, in a
+        // line without its end, inside a character of two or three bytes,
+        // inside a UTF-16 unit and between the two halves of a pair.
         QFETCH(Form, form);
         QFETCH(qsizetype, blockSize);
-        const QByteArray log = scorelog::encoded(sampleLines(hasWideCharacters(form)), form);
+        const QStringList lines = sampleLines(hasWideCharacters(form));
+        const QByteArray log = scorelog::encoded(lines, form);
         const Record whole = passOver(log, u"かもめ"_s, blockSize);
         QVERIFY(whole.ok);
         QCOMPARE(whole.values.value(0), 3);
         QCOMPARE(whole.summary.games(), 4);
-        for (qsizetype cut = 0; cut <= log.size(); ++cut) {
-            MemoryPass pass(u"かもめ"_s, blockSize);
+        auto offsetOf = [&](qsizetype line) {
+            return line == 0 ? qsizetype(0) : scorelog::encoded(lines.first(line), form).size();
+        };
+        QList<qsizetype> cuts{0, 1, 2, 3};
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (lines[i].startsWith(u"-----"_s))
+                cuts << offsetOf(i + 1);
+        const qsizetype third = offsetOf(lines.indexOf(scorelog::game(3, 1, -5).first()));
+        for (qsizetype cut = third - 80; cut < third + 400; ++cut)
+            cuts << cut;
+        MemoryPass pass(u"かもめ"_s, blockSize); // a run starts afresh
+        for (const qsizetype cut : std::as_const(cuts)) {
             pass.run(log.first(cut));
             PassUpdate::Kind kind;
             const Record resumed = pass.update(log, kind);
@@ -227,8 +239,8 @@ private slots:
         const Record whole = passOver(log);
         QVERIFY(!whole.ok);
         QCOMPARE(whole.error, error);
+        MemoryPass pass;
         for (qsizetype cut = 0; cut <= log.size(); cut += 7) {
-            MemoryPass pass;
             pass.run(log.first(cut));
             PassUpdate::Kind kind;
             pass.update(log.first((cut + log.size()) / 2), kind);
