@@ -317,24 +317,31 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
     if (p.isSet(follow) && p.isSet(report))
         return usage(QStringLiteral("--follow と --report は一緒に指定できません。"));
+    auto fail = [&](const QString &text, int code) {
+        err << plainLines(text) << u'\n';
+        err.flush();
+        return code;
+    };
+    // A full disk or a closed output is no success.
+    auto finishOutput = [&] {
+        out.flush();
+        if (out.status() != QTextStream::Ok || !flushDevice(out))
+            return fail(msg::outputWriteFailed(), NoValidData);
+        return int(GamesCounted);
+    };
     if (p.isSet(help)) {
         out << helpText();
-        out.flush();
-        return GamesCounted;
+        return finishOutput();
     }
     if (p.isSet(version)) {
         out << QStringLiteral("norva-calc %1.%2.%3\n")
                    .arg(NORVA_VERSION_MAJOR)
                    .arg(NORVA_VERSION_MINOR)
                    .arg(NORVA_VERSION_PATCH);
-        out.flush();
-        return GamesCounted;
+        return finishOutput();
     }
-    auto fail = [&](const QString &text, int code) {
-        err << plainLines(text) << u'\n';
-        err.flush();
-        return code;
-    };
+    if (!session.files().chosenHome.isEmpty())
+        err << plainLines(msg::homeChosen(session.files().chosenHome)) << u'\n';
 
     // The settings and table definitions, read as the program reads them.
     Settings &settings = session.settings();
@@ -349,8 +356,8 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     }
     const QString datPath =
         p.isSet(dat) ? fileops::absolutePath(p.value(dat)) : session.files().tablesFile;
-    if (!session.tables().load(datPath)) {
-        const ErrorKind why = readFailure(datPath, std::nullopt);
+    if (std::optional<ErrorKind> failure; !session.tables().load(datPath, &failure)) {
+        const ErrorKind why = readFailure(datPath, failure);
         return fail(msg::tableFileReadFailed() + u'\n' + datPath
                         + (why == ErrorKind::FileNotFound ? QString() : u'\n' + describe(why)),
                     UsageError);
@@ -431,11 +438,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         for (const QString &line : reportText.lines())
             out << line << u'\n';
     }
-    // A full disk or a closed output is no success.
-    out.flush();
-    if (out.status() != QTextStream::Ok || !flushDevice(out))
-        return fail(msg::outputWriteFailed(), NoValidData);
-    return GamesCounted;
+    return finishOutput();
 }
 
 } // namespace norva::cli

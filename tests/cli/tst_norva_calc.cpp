@@ -277,7 +277,7 @@ private slots:
             << small(QStringLiteral("calc-others.log")) << 1 << noData;
         QTest::newRow("log is a folder")
             << (small() << QStringLiteral("--log") << QStringLiteral(NORVA_TEST_DATA)) << 1
-            << QStringLiteral("計算エラー: パス名またはファイル名が無効です。\n")
+            << QStringLiteral("計算エラー: 通常のファイルではありません。\n")
                    + QStringLiteral(NORVA_TEST_DATA "\n") + noData;
         QTest::newRow("no log") << (small() << QStringLiteral("--log")
                                             << fixturePath(QStringLiteral("none.log")))
@@ -329,6 +329,19 @@ private slots:
             << (small() << QStringLiteral("--dat") << pipe) << 2
             << QStringLiteral("計算情報ファイルの読み込みに失敗しました。\n") + pipe
                    + QStringLiteral("\n通常のファイルではありません。\n");
+        QTest::newRow("log is a pipe")
+            << (small() << QStringLiteral("--log") << pipe) << 1
+            << QStringLiteral("計算エラー: 通常のファイルではありません。\n") + pipe
+                   + QStringLiteral("\n有効なデータがありませんでした。\n");
+        // 3 GB without a line end (a file with holes: no disk space taken).
+        const QString huge = scratchFile(QStringLiteral("huge.dat"));
+        QFile hugeFile(huge);
+        if (hugeFile.open(QIODevice::WriteOnly))
+            hugeFile.resize(qint64(3) << 30);
+        QTest::newRow("table definitions of 3 GB in one line")
+            << (small() << QStringLiteral("--dat") << huge) << 2
+            << QStringLiteral("計算情報ファイルの読み込みに失敗しました。\n") + huge
+                   + QStringLiteral("\n1 行が長すぎるため読み込めません。\n");
         QTest::newRow("report into a missing folder")
             << (small() << QStringLiteral("--report") << QStringLiteral("/nonexistent-norva/r.txt"))
             << 1
@@ -398,6 +411,23 @@ private slots:
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, QStringLiteral("有効なデータがありませんでした。\n"));
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("norva.ini"))));
+    }
+
+    void homeChosenIsSaid()
+    {
+        // An installed program's user without a usable HOME hears where its
+        // files are looked for instead.
+        testutil::ProgramDir dir;
+        FileLocations files = dir.locations();
+        files.chosenHome = u"/var/tmp"_s;
+        norva::Session session(files);
+        QByteArray out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(cli::runCalc(small(), o, e, session), 0);
+        e.flush();
+        QCOMPARE(QString::fromUtf8(err),
+                 u"環境変数 HOME にフォルダーが設定されていないため、次のフォルダーを"
+                 u"ホームフォルダーとして使います。\n/var/tmp\n"_s);
     }
 
     void help()
@@ -527,12 +557,17 @@ private slots:
                                 .arg(fixturePath(QStringLiteral("calc-small.ini")),
                                      fixturePath(QStringLiteral("calc-small.dat")),
                                      fixturePath(QStringLiteral("calc-small.log")));
-        // A full disk or a closed output is a failure, never a success.
-        for (const QString &redirect : {QStringLiteral(">/dev/full"), QStringLiteral(">&-")}) {
-            QCOMPARE(shell(run + QStringLiteral("--json ") + redirect, p), QProcess::NormalExit);
-            QCOMPARE(p.exitCode(), 1);
-            QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
-                     QStringLiteral("標準出力に書き込めませんでした。\n"));
+        // A full disk or a closed output is a failure, never a success; for
+        // the help and the version too.
+        for (const QString &command : {QString(run + QStringLiteral("--json ")),
+                                       QStringLiteral("\"$0\" --help "),
+                                       QStringLiteral("\"$0\" --version ")}) {
+            for (const QString &redirect : {QStringLiteral(">/dev/full"), QStringLiteral(">&-")}) {
+                QCOMPARE(shell(command + redirect, p), QProcess::NormalExit);
+                QCOMPARE(p.exitCode(), 1);
+                QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                         QStringLiteral("標準出力に書き込めませんでした。\n"));
+            }
         }
         // The report named as this program's own output goes there, into a
         // pipe as into a file.

@@ -490,7 +490,7 @@ private slots:
         QCOMPARE(pass.errorLine(), 0);
         Pass::set(QStringLiteral("ScoreFile"), pass.path());
         QVERIFY(!pass.run());
-        QCOMPARE(pass.error(), std::optional(ErrorKind::FileAccess));
+        QCOMPARE(pass.error(), std::optional(ErrorKind::NotRegularFile));
     }
 
     void results_data()

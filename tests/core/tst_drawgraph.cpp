@@ -397,30 +397,22 @@ private slots:
         QVERIFY(!state.drawReady);
     }
 
-    void eventsBetweenGraphs()
+    void noDrawingInsideADrawing()
     {
         FakeGraphSource src;
         src.setGames({10, -20, 30}, {2, 4, 1}, {1500, 1510, 1490});
         GraphState state = readyState();
         RecordingTarget t;
-        QList<qsizetype> at;
         bool nestedDrew = false;
-        drawGraph(state, t, 6000, 3000, true, src, [&] {
-            at.append(t.calls.size());
-            // A resize or a toggle click while drawing asks for a drawing.
+        t.afterCall = [&](const Call &) {
             RecordingTarget nested;
             drawGraph(state, nested, 6000, 3000, true, src);
             nestedDrew = nestedDrew || !nested.calls.isEmpty();
-        });
+        };
+        drawGraph(state, t, 6000, 3000, true, src);
         QVERIFY(!nestedDrew);
         QVERIFY(state.drawReady);
-        // After the set-up, the score graph, the rating graph and the running total.
-        QCOMPARE(at.size(), 4);
-        QCOMPARE(at[0], 6);
-        QCOMPARE(t.calls[at[1] - 1].color, Red);
-        QCOMPARE(t.calls[at[2] - 1].color, Blue);
-        QCOMPARE(at[3], t.calls.size());
-
+        t.afterCall = nullptr;
         RecordingTarget again;
         drawGraph(state, again, 6000, 3000, true, src);
         QCOMPARE(again.calls.size(), t.calls.size());

@@ -8,6 +8,7 @@
 #include "testutil.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <memory>
@@ -432,22 +433,109 @@ private slots:
         QCOMPARE(settings().fileState(),
                  clean ? Settings::FileState::Clean : Settings::FileState::Unclean);
         // Kept once, before the first write over it; a clean file never.
+        const QString bak = iniPath(dir) + u".bak"_s;
         QVERIFY(save());
-        QCOMPARE(QFile::exists(Settings::backupPath(iniPath(dir))), !clean);
+        QCOMPARE(QFile::exists(bak), !clean);
         if (!clean) {
-            QCOMPARE(testutil::readAll(Settings::backupPath(iniPath(dir))), bytes);
+            QCOMPARE(settings().backupPath(), bak);
+            QCOMPARE(testutil::readAll(bak), bytes);
             testutil::writeAll(iniPath(dir), "changed");
             QVERIFY(save());
-            QCOMPARE(testutil::readAll(Settings::backupPath(iniPath(dir))), bytes);
+            QCOMPARE(testutil::readAll(bak), bytes);
         }
         QCOMPARE(testutil::readAll(iniPath(dir)), settings().fileBytes());
         // Nothing to keep where there is no file.
         QFile::remove(iniPath(dir));
-        QFile::remove(Settings::backupPath(iniPath(dir)));
+        QFile::remove(bak);
         load();
         QCOMPARE(settings().fileState(), Settings::FileState::Missing);
         QVERIFY(save());
-        QVERIFY(!QFile::exists(Settings::backupPath(iniPath(dir))));
+        QVERIFY(!QFile::exists(bak));
+    }
+
+    // ------------------------------------------------ the backup
+
+    void backupKeepsOnlyTheFileRead_data()
+    {
+        QTest::addColumn<QString>("before"); // what stands at norva.ini.bak
+        QTest::addColumn<QString>("keptAs");
+        QTest::newRow("a link to the score log") << u"link"_s << u"norva.ini.bak"_s;
+        QTest::newRow("a folder") << u"folder"_s << u"norva.ini.bak.2"_s;
+        QTest::newRow("the backup of an earlier damage") << u"earlier"_s << u"norva.ini.bak.2"_s;
+        QTest::newRow("nothing; another copy of the program exits first")
+            << u"other copy"_s << u"norva.ini.bak"_s;
+    }
+    void backupKeepsOnlyTheFileRead()
+    {
+        // A damaged settings file is kept, never written through a link, never
+        // over an earlier backup, and never replaced by a file that is not the
+        // one read (the clean file of another copy that exited first).
+        QFETCH(QString, before);
+        QFETCH(QString, keptAs);
+        testutil::ProgramDir dir;
+        const QString log = dir.file(u"MjScore.txt"_s);
+        const QString bak = iniPath(dir) + u".bak"_s;
+        testutil::writeAll(log, "the log\r\n");
+        const QByteArray damaged("[norva]\r\nUserName=\x81\r\n");
+        testutil::writeAll(iniPath(dir), damaged);
+        if (before == u"link")
+            QVERIFY(QFile::link(log, bak));
+        else if (before == u"folder")
+            QVERIFY(QDir().mkpath(bak + u"/inside"_s));
+        else if (before == u"earlier")
+            testutil::writeAll(bak, "earlier damage");
+        load();
+        QCOMPARE(settings().fileState(), Settings::FileState::Unclean);
+        QCOMPARE(settings().backupPath(), dir.file(keptAs));
+        if (before == u"other copy") {
+            Settings first(files().defaultScoreFile);
+            first.load(iniPath(dir));
+            QVERIFY(first.save(iniPath(dir)));
+        }
+        int prompts = 0;
+        QVERIFY(save([&](const Error &) { return ++prompts < 0; }));
+        QCOMPARE(prompts, 0);
+        QCOMPARE(testutil::readAll(dir.file(keptAs)), damaged);
+        QCOMPARE(testutil::readAll(log), QByteArray("the log\r\n"));
+        QCOMPARE(testutil::readAll(iniPath(dir)), settings().fileBytes());
+        if (before == u"earlier")
+            QCOMPARE(testutil::readAll(bak), QByteArray("earlier damage"));
+        if (before == u"folder")
+            QVERIFY(QFileInfo(bak + u"/inside"_s).isDir());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(u".tmp"_s).isEmpty());
+    }
+
+    // ------------------------------------------------ the environment
+
+    void userFolders_data()
+    {
+        QTest::addColumn<QStringList>("variables"); // HOME, XDG_CONFIG_HOME, the account's home
+        QTest::addColumn<QStringList>("folders");   // home, configuration, whether home was chosen
+        const QString tmp = QDir::tempPath();
+        QTest::newRow("both set") << QStringList{u"/home/u"_s, u"/cfg"_s, u"/home/acct"_s}
+                                  << QStringList{u"/home/u"_s, u"/cfg"_s, u"no"_s};
+        QTest::newRow("a relative XDG_CONFIG_HOME")
+            << QStringList{u"/home/u"_s, u"cfg"_s, u"/home/acct"_s}
+            << QStringList{u"/home/u"_s, u"/home/u/.config"_s, u"no"_s};
+        QTest::newRow("HOME unset")
+            << QStringList{QString(), QString(), u"/home/acct"_s}
+            << QStringList{u"/home/acct"_s, u"/home/acct/.config"_s, u"chosen"_s};
+        QTest::newRow("a relative HOME") << QStringList{u"u"_s, u"/cfg"_s, u"/home/acct"_s}
+                                         << QStringList{u"/home/acct"_s, u"/cfg"_s, u"chosen"_s};
+        QTest::newRow("HOME unset, the account's home the root folder")
+            << QStringList{QString(), QString(), u"/"_s}
+            << QStringList{tmp, tmp + u"/.config"_s, u"chosen"_s};
+        QTest::newRow("HOME unset, no account")
+            << QStringList{QString(), QString(), QString()}
+            << QStringList{tmp, tmp + u"/.config"_s, u"chosen"_s};
+    }
+    void userFolders()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(QStringList, folders);
+        const UserFolders f = norva::userFolders(variables[0], variables[1], variables[2]);
+        QCOMPARE((QStringList{f.home, f.configHome, f.homeChosen ? u"chosen"_s : u"no"_s}),
+                 folders);
     }
 
     void fileAttributes()

@@ -84,7 +84,7 @@ private slots:
             }
         };
         QCOMPARE(kindOf(dir.file(QStringLiteral("missing.txt"))), int(ErrorKind::FileNotFound));
-        QCOMPARE(kindOf(dir.path()), int(ErrorKind::FileAccess));
+        QCOMPARE(kindOf(dir.path()), int(ErrorKind::NotRegularFile));
         QCOMPARE(kindOf(QString()), int(ErrorKind::FileAccess));
     }
 
@@ -173,16 +173,42 @@ private slots:
 
     void backupKeepsTheBytes()
     {
+        // An earlier backup is never replaced: the next free name takes the
+        // file, as long as it is the version that was read.
         testutil::ProgramDir dir;
         const QString path = dir.file(QStringLiteral("norva.ini"));
         const QByteArray bytes("\xFF\xFE[\0n\0", 6);
         testutil::writeAll(path, bytes);
         testutil::writeAll(path + u".bak", "older backup");
-        fileops::keepBackup(path, path + u".bak");
+        const fileops::FileStatus read = fileops::status(path);
+        const QString name = fileops::backupName(path + u".bak", read.id);
+        QCOMPARE(name, path + u".bak.2");
+        QVERIFY(fileops::keepBackup(path, name, read));
         QVERIFY(writeFileSafely(path, "new", {}));
-        QCOMPARE(testutil::readAll(path + u".bak"), bytes);
+        QVERIFY(!fileops::keepBackup(path, name, read)); // another version now
+        QCOMPARE(testutil::readAll(name), bytes);
+        QCOMPARE(testutil::readAll(path + u".bak"), QByteArray("older backup"));
         QCOMPARE(testutil::readAll(path), QByteArray("new"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    void namesUpToTheSystemsLimit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("244 bytes") << QString(81, u'あ') + u'x';
+        QTest::newRow("255 bytes") << QString(85, u'あ');
+    }
+    void namesUpToTheSystemsLimit()
+    {
+        // The file in the making beside the target has a short name of its
+        // own: every name the file system takes is written and replaced.
+        QFETCH(QString, name);
+        testutil::ProgramDir dir;
+        const QString path = dir.file(name);
+        QVERIFY(writeFileSafely(path, "first", {}));
+        QVERIFY(writeFileSafely(path, "second", {}));
+        QCOMPARE(testutil::readAll(path), QByteArray("second"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     }
 
     void namesThatAreNoUtf8()

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 
 namespace testutil {
 
@@ -18,6 +19,8 @@ class FakeGraphSource final : public norva::GraphSource
 public:
     QMap<qint16, QList<qint32>> values; // kind -> value(s)
     QStringList yaku;                   // the han classes; YakuLast = size - 1
+    // Called with each result read, before it is given.
+    std::function<void(qint16 kind, qint32 index)> onRead;
 
     // Per-game series and their extremes from the games' scores, ranks and ratings.
     void setGames(const QList<qint32> &scores, const QList<qint32> &ranks = {},
@@ -48,6 +51,8 @@ public:
     norva::CalcValue calcValue(qint16 kind, qint32 index) const override
     {
         static const QList<qint16> indexed = {4, 5, 18, 19, 20, 21, 24};
+        if (onRead)
+            onRead(kind, index);
         const QList<qint32> v = values.value(kind, {0});
         if (!indexed.contains(kind))
             index = 0;

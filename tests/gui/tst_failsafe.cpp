@@ -4,10 +4,13 @@
 
 #include "guiutil.h"
 
+#include "fakegraphsource.h"
+
 #include "core/calc/calcresults.h"
 #include "core/common/messages.h"
 #include "core/common/textfile.h"
 #include "core/settings/settings.h"
+#include "gui/windows/graphwindow.h"
 #include "gui/windows/statuswindow.h"
 
 #include <QAction>
@@ -19,11 +22,24 @@
 #include <QProcess>
 #include <QProgressBar>
 
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
+#include <poll.h>
+#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <utime.h>
 
 using namespace norva;
@@ -183,6 +199,52 @@ private:
     std::function<void(QProgressBar *)> m_onBar;
 };
 
+// Starts program (in its folder, with HOME and the XDG folders there too) and
+// sends it SIGTERM after delay; its wait status, or -1 when it has not ended
+// 30 s later.
+int terminatedAfter(const QString &program, std::chrono::microseconds delay)
+{
+    const QByteArray exe = QFile::encodeName(program);
+    const QByteArray dir = QFile::encodeName(QFileInfo(program).absolutePath());
+    QList<QByteArray> env;
+    for (char **e = environ; *e; ++e)
+        if (!QByteArray(*e).startsWith("HOME=") && !QByteArray(*e).startsWith("XDG_"))
+            env << QByteArray(*e);
+    for (const char *name : {"HOME=", "XDG_CONFIG_HOME=", "XDG_CACHE_HOME=", "XDG_DATA_HOME="})
+        env << name + dir;
+    std::vector<char *> envp;
+    for (QByteArray &e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char *argv[] = {const_cast<char *>(exe.constData()), nullptr};
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, exe.constData(), nullptr, nullptr, argv, envp.data()) != 0)
+        return -1;
+    std::this_thread::sleep_for(delay);
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 3000; ++i) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    return -1;
+}
+
+// The line edit of Qt's print dialog that takes the output file, and its OK
+// button: the test works the dialog as a user would.
+QLineEdit *printFileName(QWidget *dialog)
+{
+    return dialog->findChild<QLineEdit *>(u"filename"_s);
+}
+QPushButton *printButton(QWidget *dialog)
+{
+    auto *box = dialog->findChild<QDialogButtonBox *>(QString(), Qt::FindDirectChildrenOnly);
+    return box ? box->button(QDialogButtonBox::Ok) : nullptr;
+}
+
 } // namespace
 
 class TestFailsafe : public QObject
@@ -261,7 +323,7 @@ private slots:
         m->calculate();
         // It passes the existence check; reading it fails.
         QCOMPARE(boxTexts(),
-                 (QStringList{u"計算エラー|パス名またはファイル名が無効です。\r\n"_s + folder,
+                 (QStringList{u"計算エラー|通常のファイルではありません。\r\n"_s + folder,
                               u"確認|有効なデータがありませんでした。"_s}));
         QVERIFY(!resultsEnabled(m));
         QVERIFY(guiutil::finish(m));
@@ -325,17 +387,24 @@ private slots:
     void settingsIntoAFolderThatRefuses_data()
     {
         QTest::addColumn<bool>("retry");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("Retry after the folder is writable") << true;
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("Cancel") << false << false;
+        QTest::newRow("Retry after the folder is writable") << true << false;
+        // The backup kept before the write is what fails, and the box says so.
+        QTest::newRow("a damaged file, Cancel") << false << true;
     }
     void settingsIntoAFolderThatRefuses()
     {
         QFETCH(bool, retry);
+        QFETCH(bool, damaged);
         testutil::ProgramDir dir;
         prepare(dir.path(), smallLog());
         const QString ini = dir.file(u"norva.ini"_s);
+        if (damaged)
+            QVERIFY(testutil::writeAll(ini, testutil::readAll(ini) + "X=\xFF\r\n"));
         const QByteArray old = testutil::readAll(ini);
         QPointer<MainWindow> m = guiutil::start();
+        msgbox::clearShownBoxes();
         guiutil::settings().setValue(Settings::UserName, u"ぽんた"_s);
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         int asked = 0;
@@ -358,7 +427,8 @@ private slots:
         const ShownBox box = msgbox::shownBoxes().value(0);
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.title, u"エラー"_s);
-        QCOMPARE(box.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s + ini);
+        QCOMPARE(box.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s + ini
+                               + (damaged ? u".bak"_s : QString()) + u"\r\n書き込みできません。"_s);
         QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
         if (retry)
             QVERIFY(testutil::readAll(ini).contains(cp932::encodeLossy(u"UserName=ぽんた\r\n")));
@@ -382,7 +452,8 @@ private slots:
         });
         QVERIFY(guiutil::finish(m));
         QVERIFY(answers.isEmpty()); // asked three times, the folder stood
-        QCOMPARE(boxTexts().value(2), u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s + ini);
+        QCOMPARE(boxTexts().value(2), u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s + ini
+                                          + u"\r\n通常のファイルではありません。"_s);
         QVERIFY(QFileInfo(ini + u"/inside"_s).isDir());
     }
 
@@ -410,8 +481,8 @@ private slots:
         }
         QVERIFY(!written);
         QCOMPARE(asked, 3);
-        QCOMPARE(boxTexts(),
-                 QStringList(3, u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report));
+        QCOMPARE(boxTexts(), QStringList(3, u"エラー|ファイルの書き込みに失敗しました。\r\n"_s
+                                                + report + u"\r\n書き込みできません。"_s));
         QCOMPARE(msgbox::shownBoxes()[0].buttons, QMessageBox::Retry | QMessageBox::Cancel);
         QCOMPARE(testutil::readAll(report), QByteArray("old report\r\n"));
 
@@ -446,8 +517,8 @@ private slots:
         msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
         QVERIFY(!guiutil::session().report().save(
             report, retryCancelPrompt(m, msg::fileWriteFailed(), report)));
-        QCOMPARE(boxTexts(),
-                 QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
+        QCOMPARE(boxTexts(), QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report
+                                         + u"\r\n通常のファイルではありません。"_s});
         QVERIFY(QFileInfo(report).isDir());
         QVERIFY(guiutil::finish(m));
     }
@@ -508,8 +579,8 @@ private slots:
             report, retryCancelPrompt(m, msg::fileWriteFailed(), report));
         QCOMPARE(written, retry);
         QCOMPARE(asked, 1);
-        QCOMPARE(boxTexts(),
-                 QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report});
+        QCOMPARE(boxTexts(), QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + report
+                                         + u"\r\nディスクの空き容量が不足しています。"_s});
         QCOMPARE(testutil::readAll(report),
                  retry ? guiutil::session().report().bytes() : QByteArray("old report\r\n"));
 
@@ -523,8 +594,8 @@ private slots:
         asked = 0;
         QVERIFY(guiutil::finish(m));
         QCOMPARE(asked, 1);
-        QCOMPARE(boxTexts(),
-                 QStringList{u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s + ini});
+        QCOMPARE(boxTexts(), QStringList{u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s
+                                         + ini + u"\r\nディスクの空き容量が不足しています。"_s});
         const QByteArray nowIni = testutil::readAll(ini);
         if (retry)
             QVERIFY(nowIni.contains(cp932::encodeLossy(u"UserName=ぽんた\r\n")));
@@ -619,7 +690,227 @@ private slots:
         QCOMPARE(testutil::readAll(ini + u".bak"_s), utf16);
     }
 
+    void settingsNeverReplaceTheFilesOfTheRun_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("a link to the score log") << u"MjScore.txt"_s;
+        QTest::newRow("a link to the table definitions") << u"norva.dat"_s;
+        QTest::newRow("a second name of the program") << QString();
+    }
+    void settingsNeverReplaceTheFilesOfTheRun()
+    {
+        // Whatever leads from norva.ini to the score log, the table
+        // definitions or the program, the exit writes nothing there and says
+        // so once.
+        QFETCH(QString, target);
+        // Beside the program, where a second name of it can be made.
+        QTemporaryDir dir(QCoreApplication::applicationDirPath() + u"/failsafe-XXXXXX"_s);
+        prepare(dir.path(), smallLog());
+        const QString ini = dir.filePath(u"norva.ini"_s);
+        QVERIFY(QFile::remove(ini));
+        const QString file =
+            target.isEmpty() ? QCoreApplication::applicationFilePath() : dir.filePath(target);
+        if (target.isEmpty())
+            QCOMPARE(
+                ::link(QFile::encodeName(file).constData(), QFile::encodeName(ini).constData()), 0);
+        else
+            QVERIFY(QFile::link(file, ini));
+        const FileState before = stateOf(file);
+        QPointer<MainWindow> m = guiutil::start(dir.path());
+        QVERIFY(m);
+        msgbox::clearShownBoxes();
+        QVERIFY(guiutil::finish(m));
+        QCOMPARE(boxTexts(),
+                 QStringList{u"エラー|設定ファイルの書き込みに失敗しました。\r\n"_s + ini
+                             + u"\r\n設定ファイルがスコアファイル、計算情報ファイルまたはプログラム"
+                               u"そのものを指しているため、書き込みませんでした。"_s});
+        QVERIFY(stateOf(file) == before);
+    }
+
+    // ------------------------------------------------ the printout
+
+    void printoutThatCannotBeWrittenKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("device");
+        QTest::newRow("a full disk") << false;
+        QTest::newRow("a device that refuses every write") << true;
+    }
+    void printoutThatCannotBeWrittenKeepsTheOldFile()
+    {
+        // A printout to a file is complete or not written; the user hears why.
+        QFETCH(bool, device);
+        testutil::ProgramDir dir;
+        const QString disk = dir.file(u"disk"_s);
+        std::optional<SmallDisk> small;
+        QString pdf = u"/dev/full"_s;
+        if (device) {
+            if (fileops::status(pdf).type != fileops::FileType::CharDevice)
+                QSKIP("no /dev/full here");
+        } else {
+            small.emplace(disk);
+            if (!small->mounted())
+                QSKIP("A tmpfs cannot be mounted here.");
+            pdf = disk + u"/page.pdf"_s;
+            QVERIFY(testutil::writeAll(pdf, "%PDF an old printout"));
+        }
+        prepare(dir.path(), smallLog());
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
+        QVERIFY(resultsEnabled(m));
+        if (small)
+            QVERIFY(small->fill());
+        guiutil::dialogs().print = ([&](QPrintDialog &d) {
+            d.printer()->setOutputFormat(QPrinter::PdfFormat);
+            d.printer()->setOutputFileName(pdf);
+            return true;
+        });
+        msgbox::setResponderForTests([](const ShownBox &) { return QMessageBox::Cancel; });
+        m->print();
+        guiutil::dialogs().print = nullptr;
+        if (small)
+            small->free();
+        QCOMPARE(boxTexts(), QStringList{u"エラー|ファイルの書き込みに失敗しました。\r\n"_s + pdf
+                                         + u"\r\nディスクの空き容量が不足しています。"_s});
+        if (!device) {
+            QCOMPARE(testutil::readAll(pdf), QByteArray("%PDF an old printout"));
+            QCOMPARE(filesIn(disk), QStringList{u"page.pdf"_s});
+        }
+        QVERIFY(guiutil::finish(m));
+    }
+
+    void printDialogOpensNothingBeforeTheCheck()
+    {
+        // Printing to a pipe from the printer dialog itself: the name is
+        // refused before anything opens it (an opening would wait for ever),
+        // and the dialog stays for another name.
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            QSKIP("printing to a file is offered only where no printer exists");
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog());
+        const QString pipe = dir.file(u"pipe.pdf"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        // Held open for reading, so that an opening for writing would not wait:
+        // a writer that came and went shows as a hang-up.
+        const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        QPointer<MainWindow> m = guiutil::start();
+        m->calculate();
+        QStringList answers{pipe, dir.file(u"out.pdf"_s)};
+        QTimer user;
+        user.setInterval(20);
+        QObject::connect(&user, &QTimer::timeout, &user, [&] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(w)) {
+                // Qt's own question whether to overwrite: No.
+                if (QAbstractButton *no = box->button(QMessageBox::No))
+                    no->click();
+                else
+                    box->reject();
+            } else if (!qobject_cast<QPrintDialog *>(w))
+                return;
+            else if (answers.isEmpty())
+                w->close();
+            else if (printFileName(w) && printButton(w)) {
+                printFileName(w)->setText(answers.takeFirst());
+                printButton(w)->click();
+            }
+        });
+        user.start();
+        m->print();
+        user.stop();
+        pollfd p{reader, POLLIN, 0};
+        QCOMPARE(::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP), false);
+        ::close(reader);
+        QVERIFY(answers.isEmpty());
+        QCOMPARE(boxTexts(), QStringList{u"エラー|"_s + pipe
+                                         + u"\r\n通常のファイルではないため、書き込めません。\r\n"
+                                           u"別のファイルを指定してください。"_s});
+        QVERIFY(testutil::readAll(dir.file(u"out.pdf"_s)).startsWith("%PDF"));
+        QVERIFY(guiutil::finish(m));
+    }
+
     // ------------------------------------------------ signals
+
+    void signalWhileTheGraphIsDrawn_data()
+    {
+        QTest::addColumn<int>("kind"); // the raise comes as this series is read
+        QTest::newRow("the han bars") << int(calc::WinByHan);
+        QTest::newRow("the score graph") << int(calc::ScoreSeries);
+        QTest::newRow("the rating graph") << int(calc::RatingSeries);
+        QTest::newRow("the running total") << int(calc::ScoreSumSeries);
+    }
+    void signalWhileTheGraphIsDrawn()
+    {
+        // The drawing ends first, whole; the program then leaves through its
+        // exit path, which writes the settings.
+        QFETCH(int, kind);
+        testutil::FakeGraphSource source;
+        source.setGames({10, -20, 30, 0}, {2, 4, 1, 3}, {1500, 1510, 1490, 1520});
+        source.setWins({u"1翻"_s, u"2翻"_s}, {2, 4});
+        guiutil::setGraphSource(&source);
+        testutil::ProgramDir dir;
+        prepare(dir.path(), smallLog(), {u"VisibleWindow=16"_s});
+        QPointer<MainWindow> m = guiutil::start();
+        GraphWindow &g = m->graphWindow();
+        // The running total, drawn last, in its colour.
+        const auto drawnWhole = [&g] {
+            const QImage &p = g.picture();
+            for (int y = 0; y < p.height(); ++y)
+                for (int x = 0; x < p.width(); ++x)
+                    if (p.pixel(x, y) == qRgb(128, 0, 128))
+                        return true;
+            return false;
+        };
+        QTRY_VERIFY(drawnWhole());
+        guiutil::settings().setValue(Settings::UserName, u"ぽんた"_s);
+        bool raised = false;
+        source.onRead = [&](qint16 k, qint32) {
+            if (k == kind && !raised)
+                raised = ::raise(SIGTERM) == 0;
+        };
+        g.redraw();
+        source.onRead = nullptr;
+        guiutil::setGraphSource(nullptr);
+        QVERIFY(raised);
+        QVERIFY(m && !m->hasExited());
+        QVERIFY(drawnWhole());
+        QTRY_VERIFY(m.isNull());
+        QVERIFY(cp932::decode(testutil::readAll(dir.file(u"norva.ini"_s)))
+                    .contains(u"UserName=ぽんた\r\n"_s));
+        removeExitSignalHandlers();
+    }
+
+    void signalsEarlyInTheStart()
+    {
+        // Told to end at any moment of its first 0.2 s, again and again, with
+        // the calculation at start-up on a year of games every other time:
+        // the program never crashes, and once it can take the signal it
+        // leaves through its exit path, settings written.
+        testutil::ProgramDir dir;
+        prepare(dir.path(), sampleLog());
+        const QString exe = dir.file(u"norva"_s);
+        QVERIFY(QFile::copy(QStringLiteral(NORVA_EXE), exe));
+        const QString ini = dir.file(u"norva.ini"_s);
+        // Every window open, the graph among them.
+        const QByteArray plain =
+            testutil::cp932Lines({u"[norva]"_s, u"UserName=かもめ"_s, u"SpecifyDate=False"_s});
+        const QByteArray settings[2] = {plain, plain + "AutoCalc=True\r\n"};
+        QStringList problems;
+        int left = 0;
+        for (int i = 0; i < 100; ++i) {
+            QVERIFY(testutil::writeAll(ini, settings[i % 2]));
+            const int status = terminatedAfter(exe, std::chrono::microseconds(i * 2000));
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0
+                && testutil::readAll(ini).startsWith("[norva]\r\n"))
+                ++left;
+            else if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGTERM)
+                problems << QStringLiteral("after %1 ms: wait status %2").arg(i * 2).arg(status);
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u", ")));
+        // Only a signal before the program has begun to run ends it unhandled
+        // (in its first ten milliseconds or so, more under a sanitizer).
+        QVERIFY2(left >= 50, qPrintable(QString::number(left)));
+    }
 
     void signalDuringACalculation_data()
     {

@@ -371,7 +371,9 @@ private slots:
         const ShownBox box = msgbox::shownBoxes().first();
         QCOMPARE(box.title, u"エラー"_s);
         QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
-        QCOMPARE(box.text, u"ファイルの書き込みに失敗しました。\r\n"_s + m_savePath);
+        // The reason as norva-calc gives it: no such folder.
+        QCOMPARE(box.text, u"ファイルの書き込みに失敗しました。\r\n"_s + m_savePath
+                               + u"\r\nパス名またはファイル名が無効です。"_s);
         QVERIFY(guiutil::finish(m));
     }
 };

@@ -11,7 +11,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSet>
-#include <QTimer>
 
 using namespace norva;
 using namespace Qt::StringLiterals;
@@ -305,39 +304,6 @@ private slots:
         QVERIFY(guiutil::finish(m));
         QCOMPARE(guiutil::settings().value(Settings::GraphWidth).toInt(), 32767);
         QCOMPARE(guiutil::settings().value(Settings::GraphHeight).toInt(), 900);
-    }
-
-    // Window events run between the graphs. A toggle clicked after the score
-    // graph has been drawn shows in a drawing that follows at once; closing
-    // the window meanwhile ends nothing badly and keeps what the window stores.
-    void eventsDuringADrawing()
-    {
-        testutil::ProgramDir dir;
-        prepare(dir, {u"GraphDisp=17"_s});
-        QPointer<MainWindow> m = guiutil::start();
-        QVERIFY(m);
-        GraphWindow &g = guiutil::mainWindow()->graphWindow();
-        QTRY_VERIFY(colours(g.picture()).contains(rgb(255, 0, 0)));
-
-        // The first events run before any graph, the next after the score.
-        QCheckBox *score = g.graphToggle(0);
-        QTimer::singleShot(0, score,
-                           [score] { QTimer::singleShot(0, score, [score] { score->click(); }); });
-        g.redraw();
-        QCOMPARE(g.state().shownGraphs, 16);
-        QVERIFY(g.state().drawReady);
-        QVERIFY(!colours(g.picture()).contains(rgb(255, 0, 0)));
-        QVERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
-
-        QTimer::singleShot(0, graphWindow(), [] { graphWindow()->close(); });
-        g.redraw();
-        QVERIFY(!g.isShown());
-        QVERIFY(g.state().drawReady);
-        QCOMPARE(guiutil::settings().value(Settings::GraphDisp).toInt(), 16);
-        // Opened again, it draws as before.
-        m->showGraphWindow();
-        QTRY_VERIFY(colours(g.picture()).contains(rgb(128, 0, 128)));
-        QVERIFY(guiutil::finish(m));
     }
 
     // The View menu, its key and the toolbar button open the window; a

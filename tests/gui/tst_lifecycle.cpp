@@ -264,8 +264,9 @@ private slots:
         const ShownBox box = msgbox::shownBoxes().last();
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.title, u"エラー"_s);
-        QCOMPARE(box.text,
-                 u"設定ファイルの書き込みに失敗しました。\r\n"_s + dir.file(u"norva.ini"_s));
+        QCOMPARE(box.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s
+                               + dir.file(u"norva.ini"_s)
+                               + u"\r\nディスクの空き容量が不足しています。"_s);
         QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
         // The third try wrote the file.
         QVERIFY(settingsText(dir).startsWith(u"[norva]\r\n"_s));

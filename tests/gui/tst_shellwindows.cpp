@@ -100,7 +100,8 @@ private slots:
         const ShownBox box = msgbox::shownBoxes().last();
         QCOMPARE(box.icon, QMessageBox::Critical);
         QCOMPARE(box.title, u"エラー"_s);
-        QCOMPARE(box.text, u"ファイルの書き込みに失敗しました。\r\n"_s + path);
+        QCOMPARE(box.text, u"ファイルの書き込みに失敗しました。\r\n"_s + path
+                               + u"\r\nディスクの空き容量が不足しています。"_s);
         QCOMPARE(box.buttons, QMessageBox::Retry | QMessageBox::Cancel);
         QCOMPARE(box.defaultButton, QMessageBox::Retry);
         QVERIFY(!QFile::exists(path));

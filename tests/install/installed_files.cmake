@@ -52,13 +52,14 @@ validate(desktop-file-validate TRUE ${PREFIX}/${desktop})
 # validate-tree checks the metainfo and that its launchable is installed.
 validate(appstreamcli FALSE validate-tree --no-net ${PREFIX})
 
-# The installed programs, run as a new user would: HOME and XDG_CONFIG_HOME an
-# empty folder. They read the prefix's data, write only into the user's
-# configuration folder, and never into the prefix.
+# The installed programs, run as a new user would: HOME an empty folder, and an
+# XDG_CONFIG_HOME that is no absolute path, which the XDG rules say to pass
+# over for ~/.config. They read the prefix's data, write only into the user's
+# configuration folder, and never into the prefix nor beside the current one.
 set(home ${PREFIX}-home)
 file(REMOVE_RECURSE ${home})
 file(MAKE_DIRECTORY ${home})
-set(user_env HOME=${home} XDG_CONFIG_HOME=${home}/config QT_QPA_PLATFORM=offscreen)
+set(user_env HOME=${home} XDG_CONFIG_HOME=config QT_QPA_PLATFORM=offscreen)
 set(sample ${PREFIX}/${DATADIR}/norva/MjScore.txt)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -E env ${user_env}
@@ -75,8 +76,9 @@ find_program(timeout_exe timeout)
 if(timeout_exe)
     execute_process(COMMAND ${CMAKE_COMMAND} -E env ${user_env}
         ${timeout_exe} -s TERM 8 ${PREFIX}/${BINDIR}/norva ${sample}
+        WORKING_DIRECTORY ${home}
         RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-    set(ini ${home}/config/norva/norva.ini)
+    set(ini ${home}/.config/norva/norva.ini)
     if(NOT EXISTS ${ini})
         message(FATAL_ERROR "the installed norva wrote no ${ini} (${rc}):\n${out}")
     endif()
@@ -92,6 +94,6 @@ if(NOT after STREQUAL expected)
     message(FATAL_ERROR "the programs wrote into the prefix:\n  ${after}")
 endif()
 file(GLOB_RECURSE written RELATIVE ${home} ${home}/*)
-if(NOT written STREQUAL "config/norva/norva.ini")
+if(NOT written STREQUAL ".config/norva/norva.ini")
     message(FATAL_ERROR "the programs wrote, in the home folder:\n  ${written}")
 endif()

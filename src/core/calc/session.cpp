@@ -19,7 +19,13 @@ bool Session::saveSettings(const RetryPrompt &prompt)
     const bool forThisRun = !m_runScoreFile.isEmpty() && scoreFile == m_runScoreFile;
     if (forThisRun)
         m_settings.setValue(Settings::ScoreFile, m_storedScoreFile);
-    const bool saved = m_settings.save(m_files.settingsFile, prompt);
+    // Whatever link leads from the settings file, it never replaces the score
+    // log, the table definitions or the program.
+    QStringList protect{m_settings.scoreFile(), m_files.defaultScoreFile, m_files.tablesFile,
+                        executablePath()};
+    if (!m_runScoreFile.isEmpty())
+        protect << m_runScoreFile << m_storedScoreFile;
+    const bool saved = m_settings.save(m_files.settingsFile, prompt, protect);
     if (forThisRun)
         m_settings.setValue(Settings::ScoreFile, scoreFile);
     return saved;
@@ -34,7 +40,7 @@ void Session::useScoreFileForThisRun(const QString &path)
 
 QStringList Session::runFiles() const
 {
-    return {m_settings.scoreFile(), m_files.settingsFile, m_files.tablesFile};
+    return {m_settings.scoreFile(), m_files.settingsFile, m_files.tablesFile, executablePath()};
 }
 
 } // namespace norva

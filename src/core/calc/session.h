@@ -31,7 +31,9 @@ public:
     // read to its end.
     bool loadSettings() { return m_settings.load(m_files.settingsFile); }
     // Writes the settings file (Settings::save), making its folder first
-    // where there is none yet (an installed program's first exit).
+    // where there is none yet (an installed program's first exit). A settings
+    // file that leads to the score log, the table definitions or the program
+    // is not written: prompt hears of it as ProtectedFile.
     bool saveSettings(const RetryPrompt &prompt = {});
     // Reads the table definitions; false when they could not be read.
     bool loadTables() { return m_tables.load(m_files.tablesFile); }
@@ -40,7 +42,7 @@ public:
     ResultsReport report() const { return ResultsReport(m_results, m_settings, m_tables); }
 
     // The files of this run that no report or printout may replace: the score
-    // log, the settings and the table definitions.
+    // log, the settings, the table definitions and the program itself.
     QStringList runFiles() const;
 
     // Calculates path for this run only (a file the program was started

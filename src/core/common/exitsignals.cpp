@@ -1,7 +1,6 @@
 #include "core/common/exitsignals.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
@@ -15,7 +14,6 @@ namespace norva {
 namespace {
 
 int g_fds[2] = {-1, -1};
-int g_deferrals = 0;
 // The thread that runs the event loop and every calculation.
 pthread_t g_mainThread;
 CancelFlag g_exitRequested{false};
@@ -26,7 +24,6 @@ struct State
 {
     std::function<void()> onSignal;
     QSocketNotifier *notifier = nullptr;
-    bool pending = false;
 };
 
 State &state()
@@ -52,44 +49,23 @@ extern "C" void onExitSignal(int sig)
     errno = saved;
 }
 
-void deliver()
-{
-    State &s = state();
-    if (!s.pending)
-        return;
-    if (ExitSignalDeferral::active()) {
-        QTimer::singleShot(100, s.notifier, [] { deliver(); });
-        return;
-    }
-    s.pending = false;
-    if (s.onSignal)
-        s.onSignal();
-}
-
 void drain()
 {
     char buf[64];
     while (::read(g_fds[1], buf, sizeof buf) > 0) {
     }
-    state().pending = true;
-    deliver();
+    State &s = state();
+    if (s.onSignal)
+        s.onSignal();
 }
 
 } // namespace
 
-void installExitSignalHandlers(std::function<void()> onSignal)
+void holdExitSignals()
 {
-    State &s = state();
-    s.onSignal = std::move(onSignal);
-    g_exitRequested.store(false, std::memory_order_relaxed);
-    if (g_fds[0] < 0) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_fds) != 0)
-            return;
-    }
-    if (!s.notifier) {
-        s.notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
-        QObject::connect(s.notifier, &QSocketNotifier::activated, s.notifier, [] { drain(); });
-    }
+    if (g_fds[0] < 0
+        && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_fds) != 0)
+        return;
     g_mainThread = pthread_self();
     struct sigaction sa = {};
     sa.sa_handler = onExitSignal;
@@ -99,6 +75,24 @@ void installExitSignalHandlers(std::function<void()> onSignal)
     sa.sa_flags = 0;
     for (int sig : Signals)
         ::sigaction(sig, &sa, nullptr);
+}
+
+void installExitSignalHandlers(std::function<void()> onSignal)
+{
+    State &s = state();
+    s.onSignal = std::move(onSignal);
+    holdExitSignals();
+    if (g_fds[1] < 0)
+        return;
+    // A flag left from an earlier run of the handlers goes; a signal that
+    // still waits in the socket stays.
+    char byte;
+    if (::recv(g_fds[1], &byte, 1, MSG_PEEK | MSG_DONTWAIT) != 1)
+        g_exitRequested.store(false, std::memory_order_relaxed);
+    if (!s.notifier) {
+        s.notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read);
+        QObject::connect(s.notifier, &QSocketNotifier::activated, s.notifier, [] { drain(); });
+    }
 }
 
 const CancelFlag *exitRequestedFlag()
@@ -115,7 +109,6 @@ void removeExitSignalHandlers()
         ::sigaction(sig, &sa, nullptr);
     State &s = state();
     s.onSignal = nullptr;
-    s.pending = false;
     g_exitRequested.store(false, std::memory_order_relaxed);
     delete s.notifier;
     s.notifier = nullptr;
@@ -124,21 +117,6 @@ void removeExitSignalHandlers()
 void ignoreBrokenPipe()
 {
     ::signal(SIGPIPE, SIG_IGN);
-}
-
-ExitSignalDeferral::ExitSignalDeferral()
-{
-    ++g_deferrals;
-}
-
-ExitSignalDeferral::~ExitSignalDeferral()
-{
-    --g_deferrals;
-}
-
-bool ExitSignalDeferral::active()
-{
-    return g_deferrals > 0;
 }
 
 } // namespace norva

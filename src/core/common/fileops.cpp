@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -65,6 +66,12 @@ bool hasAttributes(const QString &path, qint32 mask)
     else if (fs.type == FileType::Regular)
         attrs |= 32;
     return (attrs & mask) == mask;
+}
+
+bool sameVersion(const FileStatus &a, const FileStatus &b)
+{
+    return a.type == FileType::Regular && b.type == FileType::Regular && a.id == b.id
+           && a.size == b.size && a.modified == b.modified;
 }
 
 // ------------------------------------------------------------------ names
@@ -132,11 +139,20 @@ bool hiddenName(const QString &path)
     return path.mid(slash + 1).startsWith(u'.');
 }
 
-QString temporarySuffix()
+// A hidden name of its own for a file in the making, short enough beside any
+// name the file system takes: ".", eight hex digits, then suffix.
+QString temporaryName(const char16_t *suffix)
 {
-    return QStringLiteral(".%1").arg(QRandomGenerator::global()->generate() & 0xFFFFFF, 6, 16,
-                                     QChar(u'0'));
+    return QStringLiteral(".%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'))
+           + QStringView(suffix);
 }
+
+// The candidates for a backup's name, the preferred one first.
+QString backupCandidate(const QString &preferred, int n)
+{
+    return n == 1 ? preferred : preferred + u'.' + QString::number(n);
+}
+constexpr int BackupNames = 99;
 
 } // namespace
 
@@ -298,11 +314,8 @@ struct TempFile
 void createTemp(TempFile &temp, const Target &target, const QString &path)
 {
     const QByteArray folder = folderOf(target.native);
-    const qsizetype slash = target.native.lastIndexOf('/');
-    const QByteArray base = target.native.mid(slash + 1);
     for (int attempt = 0;; ++attempt) {
-        const QByteArray name =
-            folder + "/." + base + encodeName(temporarySuffix()) + QByteArrayLiteral(".tmp");
+        const QByteArray name = folder + '/' + encodeName(temporaryName(u".tmp"));
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             temp.native = name;
@@ -371,11 +384,23 @@ FileStatus status(const QString &path)
     s.type = typeOf(st.st_mode);
     s.id = {quint64(st.st_dev), quint64(st.st_ino)};
     s.size = qint64(st.st_size);
-    s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.readable = ::access(native.constData(), R_OK) == 0;
     s.writable = ::access(native.constData(), W_OK) == 0;
     s.hidden = hiddenName(path);
+    s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return s;
+}
+
+QString accountHome()
+{
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    QByteArray buf(size > 0 ? qsizetype(size) : 16384, Qt::Uninitialized);
+    struct passwd pw;
+    struct passwd *found = nullptr;
+    if (::getpwuid_r(::getuid(), &pw, buf.data(), size_t(buf.size()), &found) != 0 || !found
+        || !found->pw_dir)
+        return {};
+    return decodeName(found->pw_dir);
 }
 
 bool isStandardOutput(const QString &path)
@@ -411,8 +436,11 @@ InputFile::InputFile(const QString &path)
     if (fd < 0)
         raiseFromErrno(errno, path, true);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        raise(ErrorKind::NotRegularFile, path);
+    }
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         raise(ErrorKind::FileAccess, path);
     }
@@ -484,51 +512,80 @@ void writeWhole(const QString &path, const QByteArray &data, const QStringList &
     replaceWith(temp, target, path);
 }
 
-void writeWholeThrough(const QString &path, const QStringList &protect,
-                       const std::function<bool(const QString &)> &produce)
+namespace {
+
+FileStatus versionOf(const struct stat &st)
 {
-    const Target target = examine(path, protect);
-    if (target.kind == WriteTarget::Device) {
-        if (!produce(path))
-            raise(ErrorKind::IoError, path);
-        return;
-    }
-    checkWritable(target, path);
-    TempFile temp;
-    createTemp(temp, target, path);
-    closeQuietly(temp.fd);
-    temp.fd = -1;
-    if (!produce(decodeName(temp.native)))
-        raise(ErrorKind::IoError, path);
-    temp.fd = ::open(temp.native.constData(), O_RDONLY | O_CLOEXEC);
-    if (temp.fd < 0)
-        raiseFromErrno(errno, path, false);
-    syncAndClose(temp.fd, path);
-    replaceWith(temp, target, path);
+    FileStatus s;
+    s.type = typeOf(st.st_mode);
+    s.id = {quint64(st.st_dev), quint64(st.st_ino)};
+    s.size = qint64(st.st_size);
+    s.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
 }
 
-void keepBackup(const QString &path, const QString &backup)
+// Whether a backup of the file of identity of may take the name native.
+bool backupMayTake(const QByteArray &native, const FileId &of)
+{
+    struct stat st;
+    if (::lstat(native.constData(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISLNK(st.st_mode)
+           || (quint64(st.st_dev) == of.device && quint64(st.st_ino) == of.inode);
+}
+
+} // namespace
+
+QString backupName(const QString &preferred, const FileId &of)
+{
+    if (!usableName(preferred))
+        return {};
+    for (int n = 1; n <= BackupNames; ++n) {
+        const QString name = backupCandidate(preferred, n);
+        if (backupMayTake(encodeName(name), of))
+            return name;
+    }
+    return {};
+}
+
+bool keepBackup(const QString &path, const QString &backup, const FileStatus &was)
 {
     if (!usableName(path) || !usableName(backup))
         raise(ErrorKind::FileAccess, backup);
     const QByteArray source = followLinks(encodeName(path));
     struct stat st;
-    if (::stat(source.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return; // nothing of ours to keep
-    const Target target = examine(backup, {path});
-    if (target.kind == WriteTarget::Device)
-        raise(ErrorKind::NotRegularFile, backup);
+    if (::stat(source.constData(), &st) != 0 || !sameVersion(versionOf(st), was))
+        return false; // what was read is no longer there
+    // The backup's own name, never where a link there leads.
+    Target target;
+    target.native = encodeName(backup);
+    if (!backupMayTake(target.native, was.id))
+        raise(ErrorKind::FileAccess, backup);
+    struct stat old;
+    if (::lstat(target.native.constData(), &old) == 0 && old.st_dev == st.st_dev
+        && old.st_ino == st.st_ino)
+        return true; // kept already
+
     // A second name made beside the backup, then moved over it in one step.
-    const QByteArray name = folderOf(target.native) + "/." + encodeName(temporarySuffix()) + ".bak";
-    if (::link(source.constData(), name.constData()) == 0) {
-        if (::rename(name.constData(), target.native.constData()) == 0)
-            return;
-        const int err = errno;
-        ::unlink(name.constData());
-        raiseFromErrno(err, backup, false);
+    TempFile temp;
+    temp.native = folderOf(target.native) + '/' + encodeName(temporaryName(u".bak"));
+    if (::link(source.constData(), temp.native.constData()) != 0) {
+        temp.native.clear();
+        // A file system without second names: a copy.
+        const QByteArray data = InputFile(path).readUpTo(std::numeric_limits<qsizetype>::max());
+        if (!sameVersion(status(path), was))
+            return false;
+        createTemp(temp, target, backup);
+        writeAllTo(temp.fd, data, backup);
+        syncAndClose(temp.fd, backup);
+    } else {
+        // The file may have been replaced between the look and the link.
+        struct stat linked;
+        if (::lstat(temp.native.constData(), &linked) != 0 || !sameVersion(versionOf(linked), was))
+            return false;
     }
-    // A file system without hard links: a copy.
-    writeWhole(backup, InputFile(path).readUpTo(std::numeric_limits<qsizetype>::max()), {path});
+    replaceWith(temp, target, backup);
+    return true;
 }
 
 #else // a system without the calls above: Qt's own file classes
@@ -581,11 +638,16 @@ FileStatus status(const QString &path)
     s.type = fi.isFile() ? FileType::Regular : fi.isDir() ? FileType::Directory : FileType::Other;
     s.id = {0, quint64(qHash(fi.canonicalFilePath()))};
     s.size = fi.size();
-    s.modified = fi.lastModified().toMSecsSinceEpoch() * 1000000;
     s.readable = fi.isReadable();
     s.writable = fi.isWritable();
     s.hidden = hiddenName(path) || fi.isHidden();
+    s.modified = fi.lastModified().toMSecsSinceEpoch() * 1000000;
     return s;
+}
+
+QString accountHome()
+{
+    return QDir::homePath();
 }
 
 bool isStandardOutput(const QString &)
@@ -614,7 +676,7 @@ InputFile::InputFile(const QString &path)
         raise(ErrorKind::FileAccess, path);
     const QFileInfo fi(path);
     if (fi.exists() && !fi.isFile())
-        raise(ErrorKind::FileAccess, path);
+        raise(ErrorKind::NotRegularFile, path);
     m_native = new Native;
     m_native->file.setFileName(path);
     if (!m_native->file.open(QIODevice::ReadOnly)) {
@@ -666,27 +728,32 @@ void writeWhole(const QString &path, const QByteArray &data, const QStringList &
         raiseFor(file, path);
 }
 
-void writeWholeThrough(const QString &path, const QStringList &protect,
-                       const std::function<bool(const QString &)> &produce)
+QString backupName(const QString &preferred, const FileId &of)
 {
-    examine(path, protect);
-    const QString temp = path + temporarySuffix() + QStringLiteral(".tmp");
-    if (!produce(temp)) {
-        QFile::remove(temp);
-        raise(ErrorKind::IoError, path);
+    if (!usableName(preferred))
+        return {};
+    for (int n = 1; n <= BackupNames; ++n) {
+        const QString name = backupCandidate(preferred, n);
+        const QFileInfo fi(name);
+        if (fi.isSymLink() || !fi.exists() || status(name).id == of)
+            return name;
     }
-    QFile::remove(path);
-    if (!QFile::rename(temp, path)) {
-        QFile::remove(temp);
-        raise(ErrorKind::IoError, path);
-    }
+    return {};
 }
 
-void keepBackup(const QString &path, const QString &backup)
+bool keepBackup(const QString &path, const QString &backup, const FileStatus &was)
 {
-    if (!QFileInfo(path).isFile())
-        return;
-    writeWhole(backup, InputFile(path).readUpTo(std::numeric_limits<qsizetype>::max()), {path});
+    if (!sameVersion(status(path), was))
+        return false;
+    const QByteArray data = InputFile(path).readUpTo(std::numeric_limits<qsizetype>::max());
+    if (!sameVersion(status(path), was))
+        return false;
+    if (backupName(backup, was.id) != backup)
+        raise(ErrorKind::FileAccess, backup);
+    if (QFileInfo(backup).isSymLink())
+        QFile::remove(backup);
+    writeWhole(backup, data);
+    return true;
 }
 
 #endif

@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <atomic>
-#include <functional>
 
 // The program's dealings with the file system: names, identities, reading a
 // file that may block, and writes that never replace what is not ours. Every
@@ -55,13 +54,20 @@ struct FileStatus
     FileType type = FileType::Missing;
     FileId id;
     qint64 size = 0;
-    // The last change of the content, in nanoseconds since 1970.
-    qint64 modified = 0;
     bool readable = false;
     bool writable = false;
     bool hidden = false; // the name starts with a dot
+    qint64 modified = 0; // the last change of its content, in nanoseconds since 1970
 };
 FileStatus status(const QString &path);
+
+// True when a and b describe one version of one regular file: the same
+// identity, size and time of the last change.
+bool sameVersion(const FileStatus &a, const FileStatus &b);
+
+// The home folder of the account the program runs under, as the system's
+// user database gives it; empty when it gives none.
+QString accountHome();
 
 // True when path exists and carries every attribute bit of mask: 1 read-only,
 // 2 hidden, 4 system, 16 directory, 32 archive (every regular file). Mask 0 is
@@ -83,9 +89,9 @@ bool standardOutputClosed();
 class InputFile
 {
 public:
-    // Raises FileNotFound, ReadDenied, or FileAccess (a directory, a pipe, a
-    // device, an empty name or one holding NUL). A named pipe never keeps the
-    // opening waiting.
+    // Raises FileNotFound, ReadDenied, NotRegularFile (a directory, a pipe, a
+    // device) or FileAccess (an empty name or one holding NUL). A named pipe
+    // never keeps the opening waiting.
     explicit InputFile(const QString &path);
     ~InputFile();
     InputFile(const InputFile &) = delete;
@@ -120,26 +126,31 @@ enum class WriteTarget { New, Regular, Device };
 WriteTarget checkWriteTarget(const QString &path, const QStringList &protect = {});
 
 // Makes path hold data. A regular (or new) file is replaced only once the new
-// content is complete and on the disk: it is written into a temporary file in
-// the same folder, synced, and renamed over the old one, keeping its
-// permissions; a link stays a link and its target is replaced. A character
-// device is written in place. Raises as checkWriteTarget does, and
+// content is complete and on the disk: it is written into a temporary file of
+// a short name of its own in the same folder (so that any name the file
+// system takes can be written), synced, and renamed over the old one, keeping
+// its permissions; a link stays a link and its target is replaced. A
+// character device is written in place. Raises as checkWriteTarget does, and
 // PermissionDenied (the folder or the file refuses), FileNotFound (no such
 // folder), DiskFull or IoError; the old file is then untouched and no
 // temporary file is left.
 void writeWhole(const QString &path, const QByteArray &data, const QStringList &protect = {});
 
-// The same for content that a producer writes to a file by name (a printer
-// printing to a PDF file): produce receives the name to write, a temporary
-// file beside path or path itself for a device, and returns false when it
-// failed. Raises as writeWhole does; a failed producer raises IoError.
-void writeWholeThrough(const QString &path, const QStringList &protect,
-                       const std::function<bool(const QString &fileName)> &produce);
+// The name under which a backup of the file of identity of is kept:
+// preferred itself when nothing stands there, a symbolic link stands there
+// (the backup replaces the link, never its target) or it is that file
+// already; else the first such of preferred.2, preferred.3 ... preferred.99.
+// A file that stands there otherwise (an earlier backup, a folder) is never
+// replaced. Empty when no name is free.
+QString backupName(const QString &preferred, const FileId &of);
 
-// Keeps what path holds as backup, replacing an older backup: a second name
-// for the same file where the file system allows (nothing needs to be read),
-// else a copy. Raises as writeWhole does.
-void keepBackup(const QString &path, const QString &backup);
+// Keeps the file at path as backup (a name that backupName gave), but only
+// while it is still the version was describes: false, keeping nothing, when
+// the file is gone or another one. The backup is a second name for the file
+// where the file system allows (nothing needs to be read), else a copy; it is
+// moved over the name backup in one step. Raises FileAccess when backup is
+// taken by another file meanwhile, else as writeWhole does.
+bool keepBackup(const QString &path, const QString &backup, const FileStatus &was);
 
 } // namespace fileops
 } // namespace norva

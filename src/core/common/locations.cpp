@@ -1,11 +1,12 @@
 #include "core/common/locations.h"
 
+#include "core/common/fileops.h"
+
 #include "norva_version.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace norva {
 
@@ -37,12 +38,41 @@ QString tablesName()
 
 } // namespace
 
-QString executableDir()
+QString executablePath()
 {
     if (QCoreApplication::instance())
-        return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    const QFileInfo exe(QStringLiteral("/proc/self/exe"));
-    return QDir::toNativeSeparators(QFileInfo(exe.symLinkTarget()).absolutePath());
+        return QCoreApplication::applicationFilePath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+QString executableDir()
+{
+    return QDir::toNativeSeparators(QFileInfo(executablePath()).absolutePath());
+}
+
+UserFolders userFolders(const QString &homeVariable, const QString &configVariable,
+                        const QString &accountHome)
+{
+    const auto usable = [](const QString &dir) {
+        return QDir::isAbsolutePath(dir) && QDir::cleanPath(dir) != QDir::rootPath();
+    };
+    UserFolders f;
+    if (QDir::isAbsolutePath(homeVariable)) {
+        f.home = QDir::cleanPath(homeVariable);
+    } else {
+        f.homeChosen = true;
+        f.home = usable(accountHome) ? QDir::cleanPath(accountHome) : QDir::tempPath();
+    }
+    f.configHome = QDir::isAbsolutePath(configVariable)
+                       ? QDir::cleanPath(configVariable)
+                       : joinPath(f.home, QStringLiteral(".config"));
+    return f;
+}
+
+UserFolders userFolders()
+{
+    return userFolders(fileops::decodeName(qgetenv("HOME")),
+                       fileops::decodeName(qgetenv("XDG_CONFIG_HOME")), fileops::accountHome());
 }
 
 FileLocations FileLocations::portable(const QString &dir)
@@ -77,8 +107,11 @@ FileLocations FileLocations::ofProgram()
     const QString dir = executableDir();
     if (QFileInfo::exists(joinPath(dir, tablesName())))
         return portable(dir);
-    return installed(dir, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                     QDir::homePath());
+    const UserFolders user = userFolders();
+    FileLocations f = installed(dir, user.configHome, user.home);
+    if (user.homeChosen)
+        f.chosenHome = user.home;
+    return f;
 }
 
 } // namespace norva

@@ -29,6 +29,9 @@ struct FileLocations
 
     // Whether every file lives beside the executable.
     bool isPortable = true;
+    // Set when $HOME named no folder: the one taken instead, which the user
+    // is told about.
+    QString chosenHome;
 
     // Every file beside the executable in folder dir.
     static FileLocations portable(const QString &dir);
@@ -44,7 +47,27 @@ struct FileLocations
     static FileLocations ofProgram();
 };
 
-// The folder of the running executable.
+// The running executable, and its folder.
+QString executablePath();
 QString executableDir();
+
+// The user's folders that an installed program keeps its files in.
+struct UserFolders
+{
+    QString home;
+    QString configHome;
+    // True when $HOME named no folder and home was chosen instead.
+    bool homeChosen = false;
+};
+
+// From the values of HOME and XDG_CONFIG_HOME and the account's home in the
+// system's user database: an empty or relative HOME is passed over for the
+// account's home, else the temporary folder (never the root folder); a
+// relative XDG_CONFIG_HOME is passed over for home/.config, as the XDG rules
+// say.
+UserFolders userFolders(const QString &homeVariable, const QString &configVariable,
+                        const QString &accountHome);
+// The same from this process's environment.
+UserFolders userFolders();
 
 } // namespace norva

@@ -35,6 +35,17 @@ inline QString settingsReadUncleanly(const QString &path, const QString &backup)
            + QStringLiteral("終了時に設定を書き込む前に、元のファイルを次の名前で残します。")
            + crlf() + backup;
 }
+inline QString settingsLeadToRunFile()
+{
+    return QStringLiteral("設定ファイルがスコアファイル、計算情報ファイルまたはプログラムそのものを"
+                          "指しているため、書き込みませんでした。");
+}
+inline QString homeChosen(const QString &folder)
+{
+    return QStringLiteral("環境変数 HOME にフォルダーが設定されていないため、次のフォルダーを"
+                          "ホームフォルダーとして使います。")
+           + crlf() + folder;
+}
 inline QString tableFileReadFailed()
 {
     return QStringLiteral("計算情報ファイルの読み込みに失敗しました。");

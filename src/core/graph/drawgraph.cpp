@@ -220,17 +220,13 @@ private:
 } // namespace
 
 void drawGraph(GraphState &state, DrawTarget &target, qint32 width, qint32 height, bool screen,
-               const GraphSource &source, const std::function<void()> &processEvents)
+               const GraphSource &source)
 {
     if (!state.drawReady)
         return;
     state.drawReady = false;
     const ReadyAgain ready(state);
 
-    const auto letEventsRun = [&] {
-        if (processEvents)
-            processEvents();
-    };
     const auto selected = [&](qint16 bit) {
         return (state.shownGraphs & bit) != 0;
     };
@@ -239,27 +235,22 @@ void drawGraph(GraphState &state, DrawTarget &target, qint32 width, qint32 heigh
     d.setUp();
     if (!screen)
         d.legend();
-    letEventsRun();
 
     if (selected(GraphState::HanGraph))
         d.hanGraph();
 
-    // The per-game graphs need two games at least. The selection is read anew
-    // for each graph: a toggle clicked meanwhile already counts.
+    // The per-game graphs need two games at least.
     const auto perGame = [&](qint16 bit) {
         return source.calcValue(GameCount).toInt() > 1 && selected(bit);
     };
     if (perGame(GraphState::ScoreGraph))
         d.seriesGraph(ScoreSeries, ScoreMax, ScoreMin, state.scoreColor, LeftLabelX);
-    letEventsRun();
     if (perGame(GraphState::RankGraph))
         d.rankGraph();
     if (perGame(GraphState::RatingGraph))
         d.ratingGraph();
-    letEventsRun();
     if (perGame(GraphState::TotalGraph))
         d.seriesGraph(ScoreSumSeries, ScoreSumMax, ScoreSumMin, state.totalColor, L);
-    letEventsRun();
 }
 
 } // namespace norva

@@ -316,29 +316,40 @@ bool Settings::load(const QString &path, std::optional<ErrorKind> *why)
 {
     setDefaults();
     m_loadedPath = path;
+    m_loaded = fileops::status(path);
+    m_backupPath.clear();
     m_fileState = FileState::Clean;
     m_backedUp = false;
     if (why)
         why->reset();
+    bool read = true;
     try {
         LineReader reader(path, 64 * 1024);
         readLines(reader);
     } catch (const Error &e) {
+        read = false;
         if (why)
             *why = e.kind();
         // A file of ours that could not be read to its end; nothing there
         // (or a pipe, a folder, which is never written over) is no loss.
         m_fileState = fileops::status(path).type == fileops::FileType::Regular ? FileState::Unclean
                                                                                : FileState::Missing;
-        return false;
     }
-    return true;
+    if (m_fileState == FileState::Unclean) {
+        const QString preferred = path + QStringLiteral(".bak");
+        m_backupPath = fileops::backupName(preferred, m_loaded.id);
+        if (m_backupPath.isEmpty())
+            m_backupPath = preferred; // every name taken: the save says so
+    }
+    return read;
 }
 
 bool Settings::loadBytes(const QByteArray &bytes)
 {
     setDefaults();
     m_loadedPath.clear();
+    m_loaded = {};
+    m_backupPath.clear();
     m_fileState = FileState::Clean;
     m_backedUp = false;
     try {
@@ -379,11 +390,6 @@ void Settings::readLines(LineReader &reader)
         }
         readLine(text, wide);
     }
-}
-
-QString Settings::backupPath(const QString &path)
-{
-    return path + QStringLiteral(".bak");
 }
 
 QByteArray Settings::fileBytes() const
@@ -428,20 +434,30 @@ QByteArray Settings::fileBytes() const
     return out;
 }
 
-bool Settings::save(const QString &path, const RetryPrompt &prompt)
+bool Settings::save(const QString &path, const RetryPrompt &prompt, const QStringList &protect)
 {
     // A file that could not be read cleanly is kept, once, before it is
-    // written over with what could be made of it.
-    while (m_fileState == FileState::Unclean && !m_backedUp && m_loadedPath == path) {
+    // written over with what could be made of it; but only while it is that
+    // file (another copy of the program may have written a clean one since),
+    // and never the score log or another file that the settings file leads to.
+    bool mayWrite = true;
+    try {
+        fileops::checkWriteTarget(path, protect);
+    } catch (const Error &e) {
+        mayWrite = e.kind() != ErrorKind::ProtectedFile;
+    }
+    while (mayWrite && m_fileState == FileState::Unclean && !m_backedUp && m_loadedPath == path) {
         try {
-            fileops::keepBackup(path, backupPath(path));
+            if (fileops::backupName(m_backupPath, m_loaded.id) != m_backupPath)
+                m_backupPath = fileops::backupName(path + QStringLiteral(".bak"), m_loaded.id);
+            fileops::keepBackup(path, m_backupPath, m_loaded);
             m_backedUp = true;
         } catch (const Error &e) {
             if (!prompt || !prompt(e))
                 return false;
         }
     }
-    return writeFileSafely(path, fileBytes(), prompt);
+    return writeFileSafely(path, fileBytes(), prompt, protect);
 }
 
 } // namespace norva

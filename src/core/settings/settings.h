@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/common/error.h"
+#include "core/common/fileops.h"
 #include "core/common/textfile.h"
 
 #include <QDate>
@@ -62,7 +63,7 @@ public:
     // something that is never written over), Clean, or Unclean: a file that
     // could not be read to its end or holds bytes that are no text of its form
     // (another encoding, NUL). The first save over an unclean file keeps it as
-    // backupPath() first.
+    // backupPath() first, as long as it is still the very file that was read.
     enum class FileState { Missing, Clean, Unclean };
 
     // defaultScoreFile is the default of ScoreFile.
@@ -117,13 +118,18 @@ public:
     // The same for the bytes of a settings file held in memory.
     bool loadBytes(const QByteArray &bytes);
     FileState fileState() const { return m_fileState; }
-    static QString backupPath(const QString &path);
+    // Where a file read uncleanly is kept: "norva.ini.bak" beside it, or, where
+    // an earlier backup of another file holds that name, the first free one of
+    // "norva.ini.bak.2" and so on.
+    QString backupPath() const { return m_backupPath; }
 
     // Writes the settings file at path anew: the old file is replaced only by
     // a completely written new one (an unclean one is kept first, see
-    // FileState). On a failure prompt chooses between Retry (true) and Cancel
-    // (false); Cancel keeps the old file and returns false. Never raises.
-    bool save(const QString &path, const RetryPrompt &prompt = {});
+    // FileState), and never when path leads to one of the files of protect
+    // (the score log, the table definitions, the program). On a failure
+    // prompt chooses between Retry (true) and Cancel (false); Cancel keeps the
+    // old file and returns false. Never raises.
+    bool save(const QString &path, const RetryPrompt &prompt = {}, const QStringList &protect = {});
     // The text save() writes.
     QByteArray fileBytes() const;
 
@@ -134,6 +140,9 @@ private:
     QString m_defaultScoreFile;
     std::array<QVariant, KeyCount> m_values;
     QString m_loadedPath;
+    // The file as it was when it was read.
+    fileops::FileStatus m_loaded;
+    QString m_backupPath;
     FileState m_fileState = FileState::Missing;
     bool m_backedUp = false;
 };

@@ -66,13 +66,17 @@ void TableInfo::readLine(QStringView line)
         m_rLine = value.toString();
 }
 
-bool TableInfo::load(const QString &path)
+bool TableInfo::load(const QString &path, std::optional<ErrorKind> *why)
 {
     *this = TableInfo();
+    if (why)
+        why->reset();
     try {
         LineReader reader(path, 64 * 1024);
         readLines(reader);
-    } catch (const Error &) {
+    } catch (const Error &e) {
+        if (why)
+            *why = e.kind();
         return false;
     }
     return true;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/common/error.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
 
 #include <array>
+#include <optional>
 
 namespace norva {
 
@@ -45,9 +48,9 @@ public:
     TableInfo();
 
     // Empties the lists, restores the defaults and reads the file at path.
-    // False when the file could not be read (the caller tells the user; what
-    // was read stands).
-    bool load(const QString &path);
+    // False when the file could not be read (the caller tells the user, why,
+    // if given, says why; what was read stands).
+    bool load(const QString &path, std::optional<ErrorKind> *why = nullptr);
     // The same for the bytes of such a file held in memory.
     bool loadBytes(const QByteArray &bytes);
 

@@ -1,4 +1,5 @@
 #include "core/calc/session.h"
+#include "core/common/exitsignals.h"
 #include "core/common/fileops.h"
 #include "gui/app/startup.h"
 #include "gui/windows/mainwindow.h"
@@ -9,6 +10,9 @@
 
 int main(int argc, char *argv[])
 {
+    // A termination signal during the start waits for the event loop, which
+    // then closes the program through its exit path.
+    norva::holdExitSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norva"));
     // The window system finds the installed desktop entry and its icon.

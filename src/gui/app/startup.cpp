@@ -53,10 +53,13 @@ bool startProgram(Session &session, QPointer<MainWindow> &window, const StartOpt
     // Shown first, so that the messages of the start and the calculation at
     // start-up with its status window show over it.
     main->show();
-    if (session.settings().fileState() == Settings::FileState::Unclean)
+    if (!session.files().chosenHome.isEmpty())
+        showMessage(main, QMessageBox::Warning, msg::titleConfirm(),
+                    msg::homeChosen(session.files().chosenHome));
+    if (main && session.settings().fileState() == Settings::FileState::Unclean)
         showMessage(main, QMessageBox::Warning, msg::titleConfirm(),
                     msg::settingsReadUncleanly(session.files().settingsFile,
-                                               Settings::backupPath(session.files().settingsFile)));
+                                               session.settings().backupPath()));
     if (main && !tablesRead)
         showError(main, msg::tableFileReadFailed() + msg::crlf() + session.files().tablesFile);
     // A signal that arrived while a message was up ends the program here.

@@ -6,10 +6,11 @@
 #include "gui/print/painterprintsurface.h"
 #include "gui/print/paintertarget.h"
 
-#include <QCoreApplication>
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QScreen>
 #include <cmath>
 #include <exception>
@@ -32,7 +33,7 @@ constexpr int GraphBelow = 150 + 15;
 } // namespace
 
 void printGraph(QPainter &painter, GraphState &state, qint32 width, qint32 height,
-                const GraphSource &source, const std::function<void()> &processEvents)
+                const GraphSource &source)
 {
     if (!state.drawReady)
         return; // the graph window has not been loaded: no graph
@@ -53,7 +54,7 @@ void printGraph(QPainter &painter, GraphState &state, qint32 width, qint32 heigh
         imagePainter.setWindow(area);
         PainterTarget target(imagePainter);
         target.setPixelScale(qRound(deviceDpi * factor / PrintedPixelDpi));
-        drawGraph(state, target, width, height, false, source, processEvents);
+        drawGraph(state, target, width, height, false, source);
     }
 
     // The paper shows through where nothing was drawn.
@@ -72,12 +73,12 @@ void printGraph(QPainter &painter, GraphState &state, qint32 width, qint32 heigh
     painter.restore();
 }
 
-bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<PrintLine> &lines,
-                          const GraphSource &source, QSize screenPixels,
-                          const std::function<void()> &processEvents)
+bool printResultsAndGraph(QPagedPaintDevice &device, GraphState &state,
+                          const QList<PrintLine> &lines, const GraphSource &source,
+                          QSize screenPixels)
 {
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         return false;
     const double screenWidth = screenPixels.width() * 15.0;
     const double screenHeight = screenPixels.height() * 15.0;
@@ -92,20 +93,37 @@ bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<Prin
     bool ok = true;
     try {
         printGraph(painter, state, toInt32(screenWidth * 3 / 4), toInt32(screenHeight * 3 / 4),
-                   source, processEvents);
+                   source);
     } catch (const std::exception &) {
         ok = false;
     }
     return painter.end() && ok;
 }
 
-bool printResultsAndGraph(QPrinter &printer, GraphState &state, const QList<PrintLine> &lines,
-                          const GraphSource &source)
+bool printResultsAndGraph(QPagedPaintDevice &device, GraphState &state,
+                          const QList<PrintLine> &lines, const GraphSource &source)
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize screenPixels = screen ? screen->size() : QSize(1024, 768);
-    return printResultsAndGraph(printer, state, lines, source, screenPixels,
-                                [] { QCoreApplication::processEvents(); });
+    return printResultsAndGraph(device, state, lines, source, screenPixels);
+}
+
+QByteArray pdfLike(const QPrinter &printer,
+                   const std::function<bool(QPagedPaintDevice &page)> &paint)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setPageLayout(printer.pageLayout());
+        pdf.setResolution(printer.resolution());
+        pdf.setPdfVersion(printer.pdfVersion());
+        pdf.setTitle(printer.docName());
+        pdf.setCreator(printer.creator());
+        if (!paint(pdf))
+            return {};
+    }
+    return buffer.data();
 }
 
 } // namespace norva

@@ -80,10 +80,13 @@ void showError(QWidget *parent, const QString &text)
 
 RetryPrompt retryCancelPrompt(QWidget *parent, const QString &message, const QString &path)
 {
-    return [owner = QPointer<QWidget>(parent), message, path](const Error &) {
+    return [owner = QPointer<QWidget>(parent), message, path](const Error &e) {
+        // The file that failed (the backup kept before the file itself, say)
+        // and why, as norva-calc says it.
+        const QString failed = e.detail().isEmpty() ? path : e.detail();
         return showMessage(owner, QMessageBox::Critical, msg::titleError(),
-                           message + msg::crlf() + path, QMessageBox::Retry | QMessageBox::Cancel,
-                           QMessageBox::Retry)
+                           message + msg::crlf() + failed + msg::crlf() + describe(e.kind()),
+                           QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry)
                == QMessageBox::Retry;
     };
 }

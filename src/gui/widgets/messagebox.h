@@ -36,7 +36,8 @@ showMessage(QWidget *parent, QMessageBox::Icon icon, const QString &title, const
 void showError(QWidget *parent, const QString &text);
 
 // A prompt for writeFileSafely and its callers: the Retry/Cancel error box with
-// message, CR LF and path. Retry answers true.
+// message, CR LF, the file that failed (path, unless the error names another)
+// and the reason on a line of its own. Retry answers true.
 RetryPrompt retryCancelPrompt(QWidget *parent, const QString &message, const QString &path);
 
 namespace msgbox {

@@ -10,7 +10,6 @@
 #include "gui/widgets/icons.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFont>
 #include <QMdiSubWindow>
 #include <QPaintEvent>
@@ -180,9 +179,7 @@ void GraphWindow::onResize()
             m_graphHeight = size16(outerHeight());
         }
     }
-    // Drawn once the resize is over: a drawing lets window events run between
-    // its graphs, which must not happen in the middle of showing or laying
-    // out the window. A burst of resizes draws once.
+    // Drawn once the resize is over: a burst of resizes draws once.
     if (!m_drawQueued) {
         m_drawQueued = true;
         QTimer::singleShot(0, m_picture, [this] {
@@ -225,19 +222,6 @@ void GraphWindow::setCaptionColor(int index)
 
 void GraphWindow::redraw()
 {
-    // The picture is in use by the drawing under way: draw again once it ends.
-    if (m_drawing) {
-        m_redrawRequested = true;
-        return;
-    }
-    do {
-        m_redrawRequested = false;
-        drawOnce();
-    } while (m_redrawRequested && m_picture);
-}
-
-void GraphWindow::drawOnce()
-{
     if (!m_picture)
         return;
     const QSize size = m_picture->size().expandedTo(QSize(1, 1));
@@ -248,34 +232,23 @@ void GraphWindow::drawOnce()
                  QImage::Format_RGB32);
     fresh.setDevicePixelRatio(ratio);
     fresh.fill(qcolor(m_state.backColor));
-    m_image = std::move(fresh);
-    m_picture->setBackColor(qcolor(m_state.backColor));
-    m_picture->update();
-    if (!m_state.drawReady)
-        return;
-
-    m_drawing = true;
-    const QPointer<GraphPicture> picture = m_picture;
     try {
-        PainterTarget target(m_image);
+        // In one go, into an image of its own: no event runs meanwhile, so
+        // nothing (a close, a signal's exit) can take the picture away.
+        PainterTarget target(fresh);
         drawGraph(m_state, target, qint32(pixelsToTwips(size.width())),
-                  qint32(pixelsToTwips(size.height())), true, m_source, [picture] {
-                      // Show what is drawn so far, and let the user go on meanwhile.
-                      if (picture)
-                          picture->update();
-                      QCoreApplication::processEvents();
-                  });
+                  qint32(pixelsToTwips(size.height())), true, m_source);
     } catch (const std::exception &) {
         // What was drawn before the failure stays; the next request draws anew.
     }
-    m_drawing = false;
-    if (picture)
-        picture->update();
+    m_image = std::move(fresh);
+    m_picture->setBackColor(qcolor(m_state.backColor));
+    m_picture->update();
 }
 
-bool GraphWindow::print(QPrinter &printer, const QList<PrintLine> &lines)
+bool GraphWindow::print(QPagedPaintDevice &page, const QList<PrintLine> &lines)
 {
-    return printResultsAndGraph(printer, m_state, lines, m_source);
+    return printResultsAndGraph(page, m_state, lines, m_source);
 }
 
 void GraphWindow::storeSettings()

@@ -12,7 +12,7 @@
 #include <array>
 
 class QCheckBox;
-class QPrinter;
+class QPagedPaintDevice;
 
 namespace norva {
 
@@ -46,15 +46,14 @@ public:
     // True while the window is open. Asking never opens it.
     bool isShown() const { return m_shown && isOpen(); }
     // Erases the picture to the background colour and draws the selected
-    // graphs over it. A request that arrives while a drawing runs (a resize,
-    // a toggle, a calculation) is carried out once that drawing has ended.
+    // graphs over it, in one go.
     void redraw();
-    // Prints the results column lines and the graph on one page of printer,
-    // which the caller has set up, and ends the document. Without a loaded
-    // graph window since start-up the page carries the results only. False
-    // when the page could not be printed completely; nothing is shown to the
-    // user.
-    bool print(QPrinter &printer, const QList<PrintLine> &lines);
+    // Prints the results column lines and the graph on one page of page (a
+    // printer, a PDF file), which the caller has set up, and ends the
+    // document. Without a loaded graph window since start-up the page carries
+    // the results only. False when the page could not be printed completely;
+    // nothing is shown to the user.
+    bool print(QPagedPaintDevice &page, const QList<PrintLine> &lines);
     // Stores the window's size and selection as settings (nothing before the
     // window has ever been loaded).
     void storeSettings();
@@ -78,7 +77,6 @@ protected:
 private:
     void toggleGraph(int index);
     void setCaptionColor(int index);
-    void drawOnce();
 
     Settings &m_settings;
     const GraphSource &m_source;
@@ -86,8 +84,6 @@ private:
     qint16 m_graphWidth = 0;
     qint16 m_graphHeight = 0;
     bool m_shown = false;
-    bool m_drawing = false;
-    bool m_redrawRequested = false;
     bool m_drawQueued = false;
     QImage m_image;
 

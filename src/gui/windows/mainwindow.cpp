@@ -10,6 +10,7 @@
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
+#include "gui/print/printpage.h"
 #include "gui/widgets/childwindow.h"
 #include "gui/widgets/dialogrunner.h"
 #include "gui/widgets/icons.h"
@@ -28,6 +29,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -388,8 +390,17 @@ void MainWindow::saveOnExit()
         } catch (const Error &) {
         }
     }
-    m_session.saveSettings(
-        retryCancelPrompt(this, msg::settingsWriteFailed(), m_session.files().settingsFile));
+    const QString path = m_session.files().settingsFile;
+    const RetryPrompt retry = retryCancelPrompt(this, msg::settingsWriteFailed(), path);
+    m_session.saveSettings([this, retry, path](const Error &e) {
+        // A settings file that leads to the score log or another file of the
+        // run stays unwritten, whatever the answer: said once.
+        if (e.kind() != ErrorKind::ProtectedFile)
+            return retry(e);
+        showError(this, msg::settingsWriteFailed() + msg::crlf() + path + msg::crlf()
+                            + msg::settingsLeadToRunFile());
+        return false;
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -641,10 +652,16 @@ void MainWindow::showAbout()
 
 namespace {
 
-QString overwriteQuestion(const QString &path)
+// True when path names no file yet, or the user answers Yes to writing over
+// it (No is the default).
+bool mayWriteOver(QWidget *parent, const QString &path)
 {
-    return path + msg::crlf() + QStringLiteral("このファイルはすでに存在します。") + msg::crlf()
-           + msg::crlf() + QStringLiteral("上書きしますか？");
+    return !fileops::hasAttributes(path, 0)
+           || showMessage(parent, QMessageBox::Question, productName(),
+                          path + msg::crlf() + QStringLiteral("このファイルはすでに存在します。")
+                              + msg::crlf() + msg::crlf() + QStringLiteral("上書きしますか？"),
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                  == QMessageBox::Yes;
 }
 
 } // namespace
@@ -731,10 +748,7 @@ void MainWindow::saveReport()
             return;
     } while (refuseTarget(path));
 
-    if (fileops::hasAttributes(path, 0)
-        && showMessage(this, QMessageBox::Question, productName(), overwriteQuestion(path),
-                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-               != QMessageBox::Yes)
+    if (!mayWriteOver(this, path))
         return;
     m_lastSaveFolder = QFileInfo(path).absolutePath();
     m_session.report().save(path, retryCancelPrompt(this, msg::fileWriteFailed(), path),
@@ -753,6 +767,37 @@ void MainWindow::pageSetup()
     }
 }
 
+void MainWindow::guardPrintFile(QPrintDialog &dialog)
+{
+    // Qt's print dialog checks a file name as it is accepted by opening the
+    // file for writing: a pipe keeps it waiting for ever, a device is opened,
+    // a new name is made. The program checks the name itself instead, and
+    // opens nothing; a name refused leaves the dialog up for another one. A
+    // printer chosen keeps the dialog's own checks.
+    auto *buttons = dialog.findChild<QDialogButtonBox *>(QString(), Qt::FindDirectChildrenOnly);
+    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("filename"));
+    if (!buttons || !name)
+        return;
+    QObject::disconnect(buttons, SIGNAL(accepted()), &dialog, nullptr);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog,
+            [this, d = QPointer<QPrintDialog>(&dialog), name] {
+                if (!name->isEnabled()) {
+                    if (!QMetaObject::invokeMethod(d, "_q_checkFields"))
+                        d->accept();
+                    return;
+                }
+                // A relative name is taken from the home folder, as the dialog
+                // takes it.
+                QString path = name->text();
+                if (QDir::isRelativePath(path))
+                    path = QDir::homePath() + QDir::separator() + path;
+                if (refuseTarget(path) || !d || hasExited() || !mayWriteOver(d, path))
+                    return;
+                if (d)
+                    d->accept();
+            });
+}
+
 void MainWindow::print()
 {
     try {
@@ -768,6 +813,7 @@ void MainWindow::print()
             // without any printer keeps it, or it could not print at all.
             dialog->setOption(QAbstractPrintDialog::PrintToFile,
                               QPrinterInfo::availablePrinterNames().isEmpty());
+            guardPrintFile(*dialog);
             // The dialog leaves the printer, the number of copies and the other
             // choices of the user in the printer.
             const bool accepted = m_dialogs->run(*dialog);
@@ -789,18 +835,16 @@ void MainWindow::print()
             m_graphWindow->print(page, lines);
             return;
         }
-        // A file is printed beside its place and takes it only when complete.
-        try {
-            fileops::writeWholeThrough(file, runFiles(), [&](const QString &name) {
-                page.setOutputFileName(name);
-                const bool printed = m_graphWindow->print(page, lines);
-                page.setOutputFileName(file);
-                return printed;
-            });
-        } catch (const Error &) {
-            page.setOutputFileName(file);
-            showError(this, msg::fileWriteFailed() + msg::crlf() + file);
-        }
+        // A file is made in memory and written as a whole, so that it is
+        // complete or not written at all (the printer's own file output
+        // ignores failed writes); the old file stays on a failure, and the
+        // user hears why.
+        const QByteArray pdf = pdfLike(
+            page, [&](QPagedPaintDevice &pdfPage) { return m_graphWindow->print(pdfPage, lines); });
+        if (pdf.isEmpty())
+            return;
+        writeFileSafely(file, pdf, retryCancelPrompt(this, msg::fileWriteFailed(), file),
+                        runFiles());
     } catch (const std::exception &) {
         // Printing fails without a message of its own.
     }

@@ -12,6 +12,7 @@
 class QAction;
 class QMdiArea;
 class QMenu;
+class QPrintDialog;
 class QPrinter;
 class QToolBar;
 
@@ -132,6 +133,9 @@ private:
     bool refuseTarget(const QString &path);
     // The report file the user chooses, or an empty text.
     QString askReportPath();
+    // Makes dialog check a file to print to as refuseTarget does, before
+    // anything opens it.
+    void guardPrintFile(QPrintDialog &dialog);
     void createMenus();
     void createToolBar();
     void rebuildWindowList();
