@@ -559,9 +559,9 @@ private slots:
                                      fixturePath(QStringLiteral("calc-small.log")));
         // A full disk or a closed output is a failure, never a success; for
         // the help and the version too.
-        for (const QString &command : {QString(run + QStringLiteral("--json ")),
-                                       QStringLiteral("\"$0\" --help "),
-                                       QStringLiteral("\"$0\" --version ")}) {
+        for (const QString &command :
+             {QString(run + QStringLiteral("--json ")), QStringLiteral("\"$0\" --help "),
+              QStringLiteral("\"$0\" --version ")}) {
             for (const QString &redirect : {QStringLiteral(">/dev/full"), QStringLiteral(">&-")}) {
                 QCOMPARE(shell(command + redirect, p), QProcess::NormalExit);
                 QCOMPARE(p.exitCode(), 1);

@@ -1182,10 +1182,9 @@ PassUpdate ScorePass::update(ScoreLog &log, CalcResults &results, const PassHook
                     hooks.reportError(*m_memory->error, m_memory->errorLine);
                 return {PassUpdate::Kind::Unchanged, m_memory->ok};
             }
-        } catch (const Error &e) {
-            if (hooks.reportError)
-                hooks.reportError(e, 0);
-            return {PassUpdate::Kind::Unchanged, false};
+        } catch (const Error &) {
+            // As a pass from the start: it fails as that one fails.
+            same = false;
         }
         if (same)
             return {PassUpdate::Kind::Resumed, runFrom(log, m_memory->state, results, hooks)};
