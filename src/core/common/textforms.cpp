@@ -58,7 +58,8 @@ public:
                 set(c);
                 continue;
             }
-            if (ch.decompositionTag() != QChar::Canonical)
+            // Hangul syllables are composites NFC keeps; their parts are above.
+            if (ch.decompositionTag() != QChar::Canonical || (c >= 0xAC00 && c <= 0xD7A3))
                 continue;
             const QString one(ch);
             if (one.normalized(QString::NormalizationForm_C) != one)
