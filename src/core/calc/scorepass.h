@@ -103,12 +103,15 @@ private:
 };
 
 // Where a pass stands after the last complete line of the log, with all it
-// has gathered: from here it can go on over what was added to the log. (A
-// new figure of the pass keeps its running values here, so that they go on
-// too.)
+// has gathered: from here it can go on over what was added to the log. A new
+// figure of the pass keeps its running values here too (beside results, or in
+// a member of its own), so that they go on with the rest; whatever is copied
+// with the state is copied on every update, so large lists belong in
+// implicitly shared containers.
 struct PassState
 {
-    // The log offset after the last complete line and its line end.
+    // The log offset after the last complete line and its line end; while a
+    // line is taken, the offset where that line starts.
     qint64 offset = 0;
     qint32 lineCount = 0;
     // Lines to go until the next progress step.
