@@ -1,15 +1,19 @@
 // The score log pass: one read of the log that picks the user's games and
-// feeds the accumulators.
+// feeds the accumulators, and that can go on later from where it stood.
 //
 // Every rule is stated on characters. The pass applies the rules in one of two
 // ways that give the same answers:
 //  - Plain decodes every line and compares QStrings;
 //  - Fast compares the bytes of the line with the bytes of the texts it looks
-//    for, in the log's form (CP932 or UTF-8), and accepts a hit only where it
-//    starts on a character boundary. That is exact as long as every text looked
-//    for has a single form in bytes (cp932::encodesUniquely); otherwise the
-//    pass falls back to Plain. Fast decodes only the lines whose numbers or
-//    dates it needs.
+//    for, in the form of the line's game (CP932, or canonical UTF-8), and
+//    accepts a hit only where it starts on a character boundary. That is exact
+//    as long as every text looked for has a single form in bytes
+//    (cp932::encodesUniquely); otherwise the pass falls back to Plain. Fast
+//    decodes only the lines whose numbers or dates it needs, and a line of a
+//    UTF-8 game only when its bytes are not canonical UTF-8 already.
+//
+// The pass keeps everything it has gathered in a PassState, taken after the
+// last complete line: a pass over the grown log goes on from there.
 
 #include "core/calc/scorepass.h"
 
