@@ -505,8 +505,15 @@ public:
             || !f.m_rLine.set(s.rLine) || !enc(s.handNeedle, f.m_hand)
             || !enc(s.resultNeedle, f.m_result) || !enc(s.ratingNeedle, f.m_rating))
             return std::nullopt;
-        // The texts of the table kinds; without a single form of each, the
+        // The texts of the table kinds; without a single form of each, or with
+        // a long StartLine, or one of characters beyond the plane, the
         // decoded header decides.
+        qsizetype markerChars = 0;
+        const auto *mb = reinterpret_cast<const uchar *>(f.m_startLine.bytes.constData());
+        const uchar *const me = mb + f.m_startLine.bytes.size();
+        for (const uchar *p = mb; p < me; p += qMax(1, Form::charLength(p, me)))
+            ++markerChars;
+        f.m_kindsInBytes = markerChars == s.header.markerLength && markerChars < 17;
         for (int group = 1; group <= 2; ++group)
             for (const HeaderEntry &e : group == 1 ? s.header.group1 : s.header.group2) {
                 QByteArray bytes;
@@ -566,34 +573,43 @@ public:
     bool acceptsHeader()
     {
         const HeaderRules &rules = m_s.header;
+        const qsizetype marker = rules.markerLength;
         if (!m_kindsInBytes)
             return rules.accepts(text());
-        // Where the characters start, each one UTF-16 unit in the decoded
-        // line (a character beyond it, of two units, leaves it to the text).
-        QVarLengthArray<const uchar *, 128> starts;
-        for (const uchar *p = m_begin; p < m_end;) {
+        // The header text: after StartLine, whose bytes begin the line, and
+        // before as many characters at the end, each one UTF-16 unit in the
+        // decoded line (a character of two units leaves it to the text). The
+        // last characters' places are kept as the walk goes.
+        constexpr qsizetype Kept = 17;
+        std::array<const uchar *, Kept> last{};
+        const uchar *const hb = m_begin + m_startLine.bytes.size();
+        qsizetype count = marker;
+        for (const uchar *p = hb; p < m_end; ++count) {
             const int n = Form::charLength(p, m_end);
             if (n == 0 || n == 4)
                 return rules.accepts(text());
-            starts.append(p);
+            last[size_t(count % Kept)] = p;
             p += n;
         }
-        const qsizetype count = starts.size(), marker = rules.markerLength;
         const qsizetype length = count - 2 * marker;
         if (length < 0)
             raise(ErrorKind::InvalidArgument);
-        const uchar *const hb = marker < count ? starts[marker] : m_end;
-        const uchar *const he = marker + length < count ? starts[marker + length] : m_end;
+        const uchar *const he = marker == 0 ? m_end : last[size_t((count - marker) % Kept)];
         const bool kinds = rules.kindsAccept([&](int group, qsizetype i) {
             const QByteArray &bytes = m_kindBytes[size_t(group - 1)][i];
             if (bytes.isEmpty())
                 return he > hb;
+            const uchar *walk = hb;
             for (const uchar *from = hb;;) {
                 const uchar *hit = findBytes(
                     from, he, reinterpret_cast<const uchar *>(bytes.data()), bytes.size());
                 if (!hit)
                     return false;
-                if (Form::hitsOnBoundaries || std::binary_search(starts.begin(), starts.end(), hit))
+                if constexpr (Form::hitsOnBoundaries)
+                    return true;
+                while (walk < hit)
+                    walk += Form::charLength(walk, he);
+                if (walk == hit)
                     return true;
                 from = hit + 1;
             }
@@ -746,7 +762,7 @@ private:
     QByteArray m_hand, m_result, m_rating;
     QList<QByteArray> m_needles;
     std::array<QList<QByteArray>, 2> m_kindBytes; // of group 1 and 2
-    bool m_kindsInBytes = true;
+    bool m_kindsInBytes = false;
     // The four winds' characters, two bytes in CP932, three in UTF-8.
     struct Wind
     {
@@ -850,6 +866,8 @@ struct PassRules
     // A line that begins with StartLine in either form decides the form of
     // its game.
     QByteArray headerCp932, headerUtf8;
+    bool anyLineBeginsGame;
+    std::array<char, 2> headerFirst;
     qint64 every = 0;
 
     PassRules(const PassSettings &settings, const TableInfo &tables)
@@ -857,6 +875,9 @@ struct PassRules
         , canonical(PassSetup::from(settings, tables, true))
         , headerCp932(cp932::encodeLossy(cp932.startLine))
         , headerUtf8(canonical.startLine.toUtf8())
+        , anyLineBeginsGame(headerCp932.isEmpty() || headerUtf8.isEmpty())
+        , headerFirst{anyLineBeginsGame ? '\0' : headerCp932[0],
+                      anyLineBeginsGame ? '\0' : headerUtf8[0]}
         , every(qAbs(qint64(settings.checkLine)))
     {}
 
@@ -864,9 +885,8 @@ struct PassRules
     // before beginsGame.
     NORVA_EVERY_LINE bool mayBeginGame(QByteArrayView line) const
     {
-        if (headerCp932.isEmpty() || headerUtf8.isEmpty())
-            return true;
-        return !line.isEmpty() && (line[0] == headerCp932[0] || line[0] == headerUtf8[0]);
+        return anyLineBeginsGame
+               || (!line.isEmpty() && (line[0] == headerFirst[0] || line[0] == headerFirst[1]));
     }
 
     bool beginsGame(QByteArrayView line) const
@@ -911,11 +931,12 @@ public:
     NORVA_EVERY_LINE void take(PassState &st, QByteArrayView line, qint32 n)
     {
         st.lineCount = n;
-        if (m_rules.every == 0)
-            raise(ErrorKind::DivisionByZero);
         // Every CheckLine lines the progress moves on; a count down spares
-        // the division on every line.
+        // the division on every line (a CheckLine of 0 counts down to the
+        // first line).
         if (--st.untilStep == 0) {
+            if (m_rules.every == 0)
+                raise(ErrorKind::DivisionByZero);
             st.untilStep = m_rules.every;
             const qint16 step = toInt16(double(n) / double(m_checkLine));
             if (m_hooks.statusChange)
@@ -1214,7 +1235,7 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
             form = log.form(hooks.cancel);
             formBytes = log.formDecidedBy();
             begin.offset = form.markLength;
-            begin.untilStep = qAbs(qint64(m_settings.checkLine));
+            begin.untilStep = qMax<qint64>(1, qAbs(qint64(m_settings.checkLine)));
             begin.formDecided = form.utf8Mark || form.isUtf16();
             begin.utf8 = begin.formDecided;
         }

@@ -26,34 +26,37 @@ bool isAsciiText(uchar b)
     return b == '\t' || b == '\n' || b == '\r' || (b >= 0x20 && b < 0x7F);
 }
 
+// GCC would gather the four stores of putLineEnds into vector inserts, which
+// take longer than the stores.
+#if defined(__GNUC__) && !defined(__clang__)
+#define NORVA_SCALAR_STORES __attribute__((optimize("no-tree-vectorize")))
+#else
+#define NORVA_SCALAR_STORES
+#endif
+
 // The line ends among 64 bytes at offset at (every CR, and every LF that does
-// not follow a CR; crBefore: the byte before them is a CR, and is updated;
-// lfNext: the byte after them is an LF), only the first limit of the bytes
-// counting, written to out as offset * 2 + 1 for CR LF, + 0 for a single byte.
-// Gives how many.
+// not follow a CR; crBefore: the byte before them is a CR, and is updated),
+// only the first limit of the bytes counting, written to out. Gives how many.
 //
 // Up to four are written without a branch on how many there are (the rest may
 // be garbage past the count): lines vary in length, and a branch on that would
 // be guessed wrong every other line.
 [[gnu::always_inline]] inline qsizetype putLineEnds(quint64 cr, quint64 lf, quint64 &crBefore,
-                                                    quint64 lfNext, qsizetype limit, qint32 at,
-                                                    qint32 *out)
+                                                    qsizetype limit, qint32 at, qint32 *out)
 {
     quint64 ends = cr | (lf & ~((cr << 1) | crBefore));
-    const quint64 crlf = cr & ((lf >> 1) | (lfNext << 63));
     crBefore = cr >> 63;
     if (limit < 64)
         ends &= (quint64(1) << limit) - 1;
     const int n = __builtin_popcountll(ends);
-    auto one = [&](qint32 *o) {
-        const int bit = __builtin_ctzll(ends | (quint64(1) << 63));
-        *o = 2 * (at + bit) + qint32((crlf >> bit) & 1);
+    for (int i = 0; i < 4; ++i) {
+        out[i] = at + __builtin_ctzll(ends | (quint64(1) << 63));
         ends &= ends - 1;
-    };
-    for (int i = 0; i < 4; ++i)
-        one(out + i);
-    for (int i = 4; i < n; ++i)
-        one(out + i);
+    }
+    for (int i = 4; i < n; ++i) {
+        out[i] = at + __builtin_ctzll(ends);
+        ends &= ends - 1;
+    }
     return n;
 }
 
@@ -61,65 +64,49 @@ bool isAsciiText(uchar b)
 // bytes from p + limit on no longer counting, into out (room for 64 a word).
 // The bytes are looked at a word ahead, for an LF after a CR.
 #if defined(__x86_64__)
-__attribute__((target("avx2,popcnt,bmi"))) qsizetype lineEndsAvx2(const char *p, qsizetype words,
-                                                                  qsizetype limit, qint32 base,
-                                                                  quint64 &crBefore, qint32 *out)
+NORVA_SCALAR_STORES __attribute__((target("avx2,popcnt,bmi"))) qsizetype
+lineEndsAvx2(const char *p, qsizetype words, qsizetype limit, qint32 base, quint64 &crBefore,
+             qint32 *out)
 {
     const __m256i crs = _mm256_set1_epi8('\r');
     const __m256i lfs = _mm256_set1_epi8('\n');
-    auto bits = [&](const char *at, __m256i c) __attribute__((target("avx2")))
-    {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + 32));
-        return quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, c))))
-               | quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, c)))) << 32;
-    };
     qsizetype count = 0;
-    quint64 cr = bits(p, crs), lf = bits(p, lfs);
     for (qsizetype w = 0; w < words; ++w, p += 64) {
-        const bool last = limit - 64 * w <= 64;
-        const quint64 crNext = last ? 0 : bits(p + 64, crs);
-        const quint64 lfNext = last ? 0 : bits(p + 64, lfs);
-        count += putLineEnds(cr, lf, crBefore, lfNext & 1, limit - 64 * w, base + qint32(64 * w),
-                             out + count);
-        cr = crNext;
-        lf = lfNext;
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + 32));
+        const quint64 cr = quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, crs))))
+                           | quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, crs))))
+                                 << 32;
+        const quint64 lf = quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, lfs))))
+                           | quint64(quint32(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, lfs))))
+                                 << 32;
+        count += putLineEnds(cr, lf, crBefore, limit - 64 * w, base + qint32(64 * w), out + count);
     }
     return count;
 }
 #endif
 
-qsizetype lineEndsPlain(const char *p, qsizetype words, qsizetype limit, qint32 base,
-                        quint64 &crBefore, qint32 *out)
+NORVA_SCALAR_STORES qsizetype lineEndsPlain(const char *p, qsizetype words, qsizetype limit,
+                                            qint32 base, quint64 &crBefore, qint32 *out)
 {
-    auto bits = [](const char *at, quint64 &cr, quint64 &lf) {
-        cr = lf = 0;
+    qsizetype count = 0;
+    for (qsizetype w = 0; w < words; ++w, p += 64) {
+        quint64 cr = 0, lf = 0;
 #if defined(__SSE2__)
         const __m128i crs = _mm_set1_epi8('\r');
         const __m128i lfs = _mm_set1_epi8('\n');
         for (int i = 0; i < 4; ++i) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + 16 * i));
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * i));
             cr |= quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, crs)))) << (16 * i);
             lf |= quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lfs)))) << (16 * i);
         }
 #else
         for (int i = 0; i < 64; ++i) {
-            cr |= quint64(at[i] == '\r') << i;
-            lf |= quint64(at[i] == '\n') << i;
+            cr |= quint64(p[i] == '\r') << i;
+            lf |= quint64(p[i] == '\n') << i;
         }
 #endif
-    };
-    qsizetype count = 0;
-    quint64 cr, lf;
-    bits(p, cr, lf);
-    for (qsizetype w = 0; w < words; ++w, p += 64) {
-        quint64 crNext = 0, lfNext = 0;
-        if (limit - 64 * w > 64)
-            bits(p + 64, crNext, lfNext);
-        count += putLineEnds(cr, lf, crBefore, lfNext & 1, limit - 64 * w, base + qint32(64 * w),
-                             out + count);
-        cr = crNext;
-        lf = lfNext;
+        count += putLineEnds(cr, lf, crBefore, limit - 64 * w, base + qint32(64 * w), out + count);
     }
     return count;
 }
@@ -395,7 +382,7 @@ void TextLines::findLineEnds(qsizetype unchanged)
     // The line ends before the first 64 bytes that changed stay.
     const qsizetype from = unchanged / 64;
     qsizetype count = m_nextEnd;
-    while (count < m_endCount && m_lineEnds[count] / 2 < 64 * from)
+    while (count < m_endCount && m_lineEnds[count] < 64 * from)
         ++count;
     const char *const b = m_buf.constData();
     quint64 crBefore = from > 0 && b[64 * from - 1] == '\r';
@@ -420,9 +407,9 @@ void TextLines::findLineEnds(qsizetype unchanged)
 
 qsizetype TextLines::findLineEnd()
 {
-    while (m_nextEnd < m_endCount && m_lineEnds[m_nextEnd] / 2 < m_pos)
+    while (m_nextEnd < m_endCount && m_lineEnds[m_nextEnd] < m_pos)
         ++m_nextEnd;
-    return m_nextEnd < m_endCount ? m_lineEnds[m_nextEnd] / 2 : m_end;
+    return m_nextEnd < m_endCount ? m_lineEnds[m_nextEnd] : m_end;
 }
 
 bool TextLines::nextSlowly(QByteArrayView &line)

@@ -114,12 +114,12 @@ public:
         // Most lines end within the bytes read, with an LF or a CR that is
         // not the last byte read.
         if (m_nextEnd < m_endCount) {
-            const qint32 end = m_lineEnds[m_nextEnd];
-            const qsizetype e = end / 2;
+            const qsizetype e = m_lineEnds[m_nextEnd];
             if (e + 1 < m_end && e - m_pos <= m_maxLine) {
-                const qsizetype after = e + 1 + (end & 1);
+                const char *const b = m_buf.constData();
+                const qsizetype after = e + 1 + (b[e] == '\r' && b[e + 1] == '\n');
                 ++m_nextEnd;
-                line = QByteArrayView(m_buf.constData() + m_pos, e - m_pos);
+                line = QByteArrayView(b + m_pos, e - m_pos);
                 m_pos = after;
                 m_offset = m_bufAt + after;
                 m_complete = true;
@@ -160,8 +160,7 @@ private:
     qint64 m_offset = 0;
     bool m_complete = true;
     // Where the lines end in the bytes read (CR, or LF without a CR before
-    // it), in order: m_endCount of them, the next from m_nextEnd on; twice the
-    // offset, plus one for CR LF.
+    // it), in order: m_endCount of them, the next from m_nextEnd on.
     std::unique_ptr<qint32[]> m_lineEnds;
     qsizetype m_endRoom = 0;
     qsizetype m_endCount = 0;

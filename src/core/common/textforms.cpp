@@ -89,9 +89,15 @@ const Unsafe &unsafe()
 
 bool isCanonical(QStringView text)
 {
-    const Unsafe &u = unsafe();
+    // ASCII, kana but the combining marks, kanji, and the full- and half-width
+    // forms never change: the table (which takes a while to make) is not
+    // needed for them.
+    auto plain = [](char16_t c) {
+        return c < 0x80 || (c >= 0x3040 && c <= 0x30FF && c != 0x3099 && c != 0x309A)
+               || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF01 && c <= 0xFF9F);
+    };
     for (QChar c : text)
-        if (c.unicode() >= 0x80 && u[c.unicode()])
+        if (!plain(c.unicode()) && unsafe()[c.unicode()])
             return false;
     return true;
 }
@@ -186,7 +192,6 @@ Utf8Bytes examineUtf8(const uchar *p, const uchar *end)
     if (plainJapanese(p, end))
         return Utf8Bytes::Canonical;
 #endif
-    const Unsafe &u = unsafe();
     Utf8Bytes result = Utf8Bytes::Canonical;
     auto continues = [](uchar b) {
         return (b & 0xC0) == 0x80;
@@ -231,7 +236,7 @@ Utf8Bytes examineUtf8(const uchar *p, const uchar *end)
             const char16_t c =
                 n == 2 ? char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F))
                        : char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-            if (u[c])
+            if (unsafe()[c])
                 result = Utf8Bytes::Valid;
         }
         p += n;
