@@ -37,6 +37,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -461,6 +462,7 @@ public:
     bool isRating() const { return startsWithText(m_text, m_s.rLine); }
     bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
     bool acceptsHeader() const { return m_s.header.accepts(m_text); }
+    bool mayBeHandOrResult() const { return true; }
     void countNames(LogSummary &summary)
     {
         // The names as the byte path sees them: the line's bytes in CP932,
@@ -524,6 +526,15 @@ public:
         for (qsizetype i = 0; i < s.needles.size(); ++i)
             if (!enc(s.needles[i], f.m_needles[i]))
                 return std::nullopt;
+        // The first two bytes of a hand line (a wind) or a result line (one
+        // character, then "位").
+        f.m_handOrResult.assign(0x10000, false);
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            const std::array<uchar, 4> bytes{uchar(pair & 0xFF), uchar(pair >> 8), 0, 0};
+            const int first = Form::charLength(bytes.data(), bytes.data() + 2);
+            f.m_handOrResult[size_t(pair)] =
+                first != 1 || f.m_result.isEmpty() || bytes[1] == uchar(f.m_result[0]);
+        }
         const char16_t winds[] = {u'東', u'南', u'西', u'北'};
         for (size_t i = 0; i < 4; ++i) {
             const std::optional<QByteArray> w = Form::encode(QString(QChar(winds[i])));
@@ -531,6 +542,7 @@ public:
                 return std::nullopt;
             Wind &wind = f.m_winds[i];
             f.m_windLead[uchar(w->at(0))] = true;
+            f.m_handOrResult[uchar(w->at(0)) | (uchar(w->at(1)) << 8)] = true;
             wind.size = int(w->size());
             for (int k = 0; k < wind.size; ++k)
                 wind.bytes[size_t(k)] = uchar(w->at(k));
@@ -621,6 +633,15 @@ public:
     void countNames(LogSummary &summary)
     {
         norva::countNames<Form>(QByteArrayView(m_begin, m_end - m_begin), summary);
+    }
+    // False when the line can be neither a hand line nor a result line: the
+    // first two bytes after the spaces are no wind's, and they are one
+    // character that "位" does not follow. (Bytes past the end are no part of
+    // either: a line that short is neither.)
+    NORVA_EVERY_LINE bool mayBeHandOrResult()
+    {
+        const uchar *b = trimmedBegin();
+        return b < m_end && m_handOrResult[b[0] | (b[1] << 8)];
     }
     NORVA_EVERY_LINE bool startsWithWind()
     {
@@ -771,6 +792,7 @@ private:
     };
     std::array<Wind, 4> m_winds;
     std::array<bool, 256> m_windLead{}; // the first bytes of the winds
+    std::vector<bool> m_handOrResult;   // by the first two bytes, the second high
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
     // The first eight bytes of the line, zero past its end, once asked.
@@ -816,6 +838,9 @@ NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
     if (!st.inGame)
         return;
     if (st.handState == 0) {
+        // Most lines of a game are neither: their first two bytes tell.
+        if (!lines.mayBeHandOrResult())
+            return;
         if (!lines.startsWithWind()) {
             GameResult r;
             if (lines.result(r))
