@@ -365,15 +365,15 @@ struct Utf8Form
     static constexpr bool utf8 = true;
     static void decodeAppend(QByteArrayView bytes, QString &out)
     {
-        out += QString::fromUtf8(bytes);
+        out += textforms::decodeUtf8(bytes);
     }
     // A line that is no valid UTF-8 is CP932; either way in the canonical form.
     static void decodeLine(QByteArrayView bytes, QString &out)
     {
         const auto *p = reinterpret_cast<const uchar *>(bytes.data());
         const textforms::Utf8Bytes kind = textforms::examineUtf8(p, p + bytes.size());
-        out =
-            kind == textforms::Utf8Bytes::Invalid ? cp932::decode(bytes) : QString::fromUtf8(bytes);
+        out = kind == textforms::Utf8Bytes::Invalid ? cp932::decode(bytes)
+                                                    : textforms::decodeUtf8(bytes);
         if (kind != textforms::Utf8Bytes::Canonical)
             out = textforms::canonical(out);
     }
@@ -1025,7 +1025,7 @@ QList<QPair<QString, qint64>> LogSummary::names(qsizetype limit) const
         if (slot.at < 0)
             continue;
         const QByteArrayView bytes(m_bytes.constData() + slot.at, slot.length);
-        merged[slot.utf8 ? QString::fromUtf8(bytes) : cp932::decode(bytes)] += slot.count;
+        merged[slot.utf8 ? textforms::decodeUtf8(bytes) : cp932::decode(bytes)] += slot.count;
     }
     QList<QPair<QString, qint64>> out;
     out.reserve(merged.size());

@@ -2,6 +2,8 @@
 
 #include "core/common/utf8.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cstring>
 
@@ -112,6 +114,14 @@ QString canonical(QStringView text)
             if (c.unicode() == v.jis)
                 c = QChar(v.cp932);
     return out;
+}
+
+QString decodeUtf8(QByteArrayView bytes)
+{
+    thread_local QStringDecoder decoder(QStringDecoder::Utf8,
+                                        QStringDecoder::Flag::Stateless
+                                            | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
 }
 
 bool hasNonAscii(const uchar *p, const uchar *end)

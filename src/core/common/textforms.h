@@ -22,6 +22,10 @@ bool isCanonical(QStringView text);
 enum class Utf8Bytes { Canonical, Valid, Invalid };
 Utf8Bytes examineUtf8(const uchar *p, const uchar *end);
 
+// The text of UTF-8 bytes, every character kept (QString::fromUtf8 drops a
+// byte-order mark at the start). Bytes that are no UTF-8 become U+FFFD.
+QString decodeUtf8(QByteArrayView bytes);
+
 // True when some byte in [p, end) is beyond ASCII.
 bool hasNonAscii(const uchar *p, const uchar *end);
 
