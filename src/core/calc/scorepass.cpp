@@ -526,15 +526,6 @@ public:
         for (qsizetype i = 0; i < s.needles.size(); ++i)
             if (!enc(s.needles[i], f.m_needles[i]))
                 return std::nullopt;
-        // The first two bytes of a hand line (a wind) or a result line (one
-        // character, then "位").
-        f.m_handOrResult.assign(0x10000, false);
-        for (int pair = 0; pair < 0x10000; ++pair) {
-            const std::array<uchar, 4> bytes{uchar(pair & 0xFF), uchar(pair >> 8), 0, 0};
-            const int first = Form::charLength(bytes.data(), bytes.data() + 2);
-            f.m_handOrResult[size_t(pair)] =
-                first != 1 || f.m_result.isEmpty() || bytes[1] == uchar(f.m_result[0]);
-        }
         const char16_t winds[] = {u'東', u'南', u'西', u'北'};
         for (size_t i = 0; i < 4; ++i) {
             const std::optional<QByteArray> w = Form::encode(QString(QChar(winds[i])));
@@ -542,7 +533,6 @@ public:
                 return std::nullopt;
             Wind &wind = f.m_winds[i];
             f.m_windLead[uchar(w->at(0))] = true;
-            f.m_handOrResult[uchar(w->at(0)) | (uchar(w->at(1)) << 8)] = true;
             wind.size = int(w->size());
             for (int k = 0; k < wind.size; ++k)
                 wind.bytes[size_t(k)] = uchar(w->at(k));
@@ -640,8 +630,9 @@ public:
     // either: a line that short is neither.)
     NORVA_EVERY_LINE bool mayBeHandOrResult()
     {
+        static const std::vector<bool> table = handOrResult();
         const uchar *b = trimmedBegin();
-        return b < m_end && m_handOrResult[b[0] | (b[1] << 8)];
+        return b < m_end && table[b[0] | (b[1] << 8)];
     }
     NORVA_EVERY_LINE bool startsWithWind()
     {
@@ -792,7 +783,26 @@ private:
     };
     std::array<Wind, 4> m_winds;
     std::array<bool, 256> m_windLead{}; // the first bytes of the winds
-    std::vector<bool> m_handOrResult;   // by the first two bytes, the second high
+
+    // Whether the first two bytes (the second as the high byte) can begin a
+    // hand line (a wind) or a result line (one character, then "位"), the
+    // same in every pass of the form.
+    static std::vector<bool> handOrResult()
+    {
+        const std::optional<QByteArray> rank = Form::encode(QStringLiteral("位"));
+        std::vector<bool> table(0x10000, false);
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            const std::array<uchar, 2> bytes{uchar(pair & 0xFF), uchar(pair >> 8)};
+            const int first = Form::charLength(bytes.data(), bytes.data() + 2);
+            table[size_t(pair)] = first != 1 || !rank || bytes[1] == uchar(rank->at(0));
+        }
+        for (const char16_t wind : {u'東', u'南', u'西', u'北'}) {
+            const std::optional<QByteArray> w = Form::encode(QString(QChar(wind)));
+            if (w && w->size() >= 2)
+                table[uchar(w->at(0)) | (uchar(w->at(1)) << 8)] = true;
+        }
+        return table;
+    }
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
     // The first eight bytes of the line, zero past its end, once asked.
