@@ -1219,6 +1219,7 @@ bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
         log = std::make_unique<ScoreLog>(m_settings.scoreFile);
     } catch (const Error &e) {
         m_memory.reset();
+        results.clear();
         if (hooks.reportError)
             hooks.reportError(e, 0);
         return false;
@@ -1275,7 +1276,9 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
             begin.utf8 = begin.formDecided;
         }
     } catch (const Error &e) {
+        // Nothing gathered: no results.
         m_memory.reset();
+        results.clear();
         if (hooks.reportError)
             hooks.reportError(e, 0);
         return false;

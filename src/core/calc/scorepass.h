@@ -167,7 +167,8 @@ public:
 
     // Clears results and reads the score log of the settings once, read-only,
     // into them. True on success; on any failure reportError is called and
-    // the result is false (results keep what was gathered).
+    // the result is false (results keep what was gathered, nothing when the
+    // log could not be opened or its form not told).
     bool run(CalcResults &results, const PassHooks &hooks = {});
     // The same over log.
     bool run(ScoreLog &log, CalcResults &results, const PassHooks &hooks = {});
