@@ -1,5 +1,6 @@
 // norva-bench: generates a large realistic score log with a fixed seed and
-// times the whole calculation against a plain read of the same file.
+// times the whole calculation against a plain read of the same file and
+// against wc -l.
 //
 //   norva-bench [--games N] [--runs N] [--keep DIR]
 
@@ -18,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -137,6 +139,15 @@ int main(int argc, char *argv[])
     };
     const Timing fast = timeIt(runs, [&] { ok = pass.run(results, hooks) && ok; });
     const ScorePassMode mode = pass.modeUsed();
+    // With the dates of every game read (the default): a range of all years.
+    PassSettings dated = PassSettings::from(settings);
+    dated.specifyDate = true;
+    dated.startDate = QDate(1930, 1, 1);
+    dated.endDate = QDate(2029, 12, 31);
+    dated.endTime = QTime(23, 59);
+    ScorePass datedPass(dated, session.tables());
+    const Timing withDates = timeIt(runs, [&] { ok = datedPass.run(results, hooks) && ok; });
+    ok = ok && results.value(calc::GameCount).toInt() > 0;
     const qint32 games = results.value(calc::GameCount).toInt();
     const qint32 hands = results.value(calc::HandCount).toInt();
     pass.setMode(ScorePassMode::Plain);
@@ -165,16 +176,41 @@ int main(int argc, char *argv[])
     utf8Settings.scoreFile = utf8Path;
     ScorePass utf8Pass(utf8Settings, session.tables());
     const Timing utf8 = timeIt(runs, [&] { ok = utf8Pass.run(results, hooks) && ok; });
-    const bool utf8Same = utf8Pass.formUsed().utf8 && utf8Pass.modeUsed() == ScorePassMode::Fast
+    const bool utf8Same = utf8Pass.modeUsed() == ScorePassMode::Fast
                           && results.value(calc::GameCount).toInt() == games
                           && results.value(calc::HandCount).toInt() == hands;
 
+    // As a user runs them, processes taking turns: wc -l, and norva-calc.
+    const auto timeProcess = [](const QString &program, const QStringList &args) {
+        QProcess p;
+        p.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer t;
+        t.start();
+        p.start(program, args);
+        p.waitForFinished(-1);
+        return p.exitCode() == 0 ? double(t.nsecsElapsed()) / 1e9 : 1e9;
+    };
+    std::vector<double> wcTimes, calcTimes;
+    for (int i = 0; i < runs; ++i) {
+        wcTimes.push_back(timeProcess(QStringLiteral("wc"), {QStringLiteral("-l"), path}));
+        calcTimes.push_back(
+            timeProcess(QStringLiteral(NORVA_CALC_EXE),
+                        {QStringLiteral("--dat"), files.tablesFile, QStringLiteral("--log"), path,
+                         QStringLiteral("--user"), QStringLiteral("かもめ"),
+                         QStringLiteral("--all-dates"), QStringLiteral("--json")}));
+    }
+    const Timing wc = bench::summary(wcTimes);
+    const Timing calcProcess = bench::summary(calcTimes);
+
     std::printf("\n");
+    print("wc -l (a process)", wc, bytes, lines, floor.best);
+    print("norva-calc --json (a process)", calcProcess, bytes, lines, floor.best);
     print("plain read (read 1 MiB)", floor, bytes, lines, floor.best);
     print("lines (LineReader)", lineRead, bytes, lines, floor.best);
     print("countScoreFileLines", count, bytes, lines, floor.best);
     print(mode == ScorePassMode::Fast ? "ScorePass (bytes)" : "ScorePass (decoded)", fast, bytes,
           lines, floor.best);
+    print("ScorePass (bytes, dates read)", withDates, bytes, lines, floor.best);
     print("ScorePass (decoded)", plainPass, bytes, lines, floor.best);
     print("ScorePass (UTF-8 bytes)", utf8, utf8Bytes, lines, floor.best);
     std::printf("\n%s: %d games counted, %d hands, the decoded pass %s, the UTF-8 log %s\n",
@@ -183,5 +219,7 @@ int main(int argc, char *argv[])
     if (!failure.isEmpty())
         std::printf("error: %s\n", qPrintable(failure));
     std::printf("peak memory of the passes (ru_maxrss): %.1f MB\n", passMemory);
+    std::printf("against wc -l (best of each): the pass %.2fx, norva-calc %.2fx\n",
+                fast.best / wc.best, calcProcess.best / wc.best);
     return ok && same && utf8Same ? 0 : 1;
 }

@@ -9,36 +9,26 @@
 #include "core/common/error.h"
 #include "core/common/locations.h"
 #include "core/common/textfile.h"
+#include "core/common/textforms.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
 
-#include <QFile>
 #include <QList>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
+#include <memory>
+#include <tuple>
 
 namespace norva::fuzz {
 
 namespace {
-
-bool writeFile(const QString &path, QByteArrayView data)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(data.data(), data.size()) == data.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 QByteArray cp932Lines(const QStringList &lines)
 {
@@ -54,7 +44,8 @@ QString &workFolder()
     return folder;
 }
 
-// The session of the check under way: its files in the work folder.
+// The session of the check under way. Nothing of it is written: the logs and
+// files of the checks are read from memory.
 Session *g_session = nullptr;
 ScorePassMode g_lastMode = ScorePassMode::Plain;
 
@@ -78,28 +69,35 @@ Settings &settings()
     return g_session->settings();
 }
 
-QString logPath()
-{
-    return g_session->files().defaultScoreFile;
-}
-
 // ------------------------------------------------------------ the pass
 
 // Table definitions of the pass check: three kinds in the first group, four in
 // the second, six han classes; every text has a single CP932 form, so the
 // byte path can run.
-QStringList passTables()
+const TableInfo &passTables()
 {
-    return {
-        QStringLiteral("TableString1=1,東風戦"),   QStringLiteral("TableString1=4,東南戦"),
-        QStringLiteral("TableString1=256,東風速"), QStringLiteral("TableString2=1,一般卓"),
-        QStringLiteral("TableString2=4,上級卓"),   QStringLiteral("TableString2=256,技能卓"),
-        QStringLiteral("TableString2=2,練習卓"),   QStringLiteral("TableInfo1=773,すべて"),
-        QStringLiteral("TableInfo2=773,すべて"),   QStringLiteral("YakuString=一飜"),
-        QStringLiteral("YakuString=二飜"),         QStringLiteral("YakuString= 満貫"),
-        QStringLiteral("YakuString=ハネ満"),       QStringLiteral("YakuString=三倍満"),
-        QStringLiteral("YakuString=役満"),
-    };
+    static const TableInfo tables = [] {
+        TableInfo t;
+        t.loadBytes(cp932Lines({
+            QStringLiteral("TableString1=1,東風戦"),
+            QStringLiteral("TableString1=4,東南戦"),
+            QStringLiteral("TableString1=256,東風速"),
+            QStringLiteral("TableString2=1,一般卓"),
+            QStringLiteral("TableString2=4,上級卓"),
+            QStringLiteral("TableString2=256,技能卓"),
+            QStringLiteral("TableString2=2,練習卓"),
+            QStringLiteral("TableInfo1=773,すべて"),
+            QStringLiteral("TableInfo2=773,すべて"),
+            QStringLiteral("YakuString=一飜"),
+            QStringLiteral("YakuString=二飜"),
+            QStringLiteral("YakuString= 満貫"),
+            QStringLiteral("YakuString=ハネ満"),
+            QStringLiteral("YakuString=三倍満"),
+            QStringLiteral("YakuString=役満"),
+        }));
+        return t;
+    }();
+    return tables;
 }
 
 struct Outcome
@@ -109,7 +107,15 @@ struct Outcome
     qint64 errorLine = -1;
     QList<qint32> values;
     QList<qint16> steps;
+    qint64 games = 0;
+    QList<QPair<QString, qint64>> names;
 
+    // Equal but for the progress steps.
+    bool sameRecord(const Outcome &o) const
+    {
+        return ok == o.ok && error == o.error && errorLine == o.errorLine && values == o.values
+               && games == o.games && names == o.names;
+    }
     friend bool operator==(const Outcome &, const Outcome &) = default;
 };
 
@@ -143,34 +149,93 @@ QList<qint32> snapshot()
     return all;
 }
 
-Outcome runPass(ScorePassMode mode, std::optional<LogForm> form = std::nullopt)
+// The passes of the checks of the pass, made once for each choice of
+// settings: the options byte (the settings it sets up), the block size, and
+// which of the passes of one check it is. Making one costs more than a pass
+// over a small log.
+ScorePass &passFor(uchar options, qsizetype blockSize, int which)
 {
-    Outcome o;
-    PassHooks hooks;
-    hooks.statusChange = [&](qint16 v) {
-        o.steps << v;
-    };
-    hooks.reportError = [&](const Error &e, qint64 line) {
-        o.error = int(e.kind());
-        o.errorLine = line;
-    };
-    ScorePass pass(PassSettings::from(settings()), g_session->tables());
-    pass.setMode(mode);
-    if (form)
-        pass.setForm(*form);
-    o.ok = pass.run(g_session->results(), hooks);
-    g_lastMode = pass.modeUsed();
-    o.values = snapshot();
-    return o;
+    static std::map<std::tuple<uchar, qsizetype, int>, std::unique_ptr<ScorePass>> passes;
+    std::unique_ptr<ScorePass> &pass = passes[{options, blockSize, which}];
+    if (!pass) {
+        pass = std::make_unique<ScorePass>(PassSettings::from(settings()), passTables());
+        pass->setBlockSize(blockSize);
+    }
+    return *pass;
+}
+
+// A pass over logs: run() on the first, update() on the next ones.
+class CheckPass
+{
+public:
+    // A pass with the settings of options (set up already), or one of its own
+    // for other table definitions.
+    CheckPass(ScorePassMode mode, std::optional<uchar> options,
+              qsizetype blockSize = TextLines::DefaultBlockSize, int which = 0,
+              const TableInfo &tables = passTables())
+    {
+        if (options) {
+            m_pass = &passFor(*options, blockSize, which);
+        } else {
+            m_own = std::make_unique<ScorePass>(PassSettings::from(settings()), tables);
+            m_pass = m_own.get();
+        }
+        m_pass->setMode(mode);
+    }
+
+    Outcome run(const QByteArray &log, PassUpdate::Kind *kind = nullptr)
+    {
+        Outcome o;
+        PassHooks hooks;
+        hooks.statusChange = [&](qint16 v) {
+            o.steps << v;
+        };
+        hooks.reportError = [&](const Error &e, qint64 line) {
+            o.error = int(e.kind());
+            o.errorLine = line;
+        };
+        ScoreLog input(log);
+        if (m_ran) {
+            const PassUpdate u = m_pass->update(input, g_session->results(), hooks);
+            o.ok = u.ok;
+            if (kind)
+                *kind = u.kind;
+        } else {
+            o.ok = m_pass->run(input, g_session->results(), hooks);
+            m_ran = true;
+        }
+        g_lastMode = m_pass->modeUsed();
+        o.values = snapshot();
+        o.games = m_pass->summary().games();
+        o.names = m_pass->summary().names();
+        return o;
+    }
+
+private:
+    ScorePass *m_pass = nullptr;
+    std::unique_ptr<ScorePass> m_own;
+    bool m_ran = false;
+};
+
+Outcome runPass(ScorePassMode mode, const QByteArray &log, uchar options)
+{
+    return CheckPass(mode, options).run(log);
+}
+
+Outcome runPass(ScorePassMode mode, const QByteArray &log, const TableInfo &tables)
+{
+    return CheckPass(mode, std::nullopt, TextLines::DefaultBlockSize, 0, tables).run(log);
 }
 
 QString describe(const Outcome &o)
 {
-    QString s = QStringLiteral("ok=%1 error=%2 line=%3 steps=%4 values:")
+    QString s = QStringLiteral("ok=%1 error=%2 line=%3 steps=%4 games=%5 names=%6 values:")
                     .arg(o.ok)
                     .arg(o.error)
                     .arg(o.errorLine)
-                    .arg(o.steps.size());
+                    .arg(o.steps.size())
+                    .arg(o.games)
+                    .arg(o.names.size());
     for (qint32 v : o.values.first(qMin<qsizetype>(o.values.size(), 80)))
         s += u' ' + QString::number(v);
     return s;
@@ -216,64 +281,79 @@ QString recordInvariants()
     return {};
 }
 
-// The lines of the file, through LineReader with a buffer of bufferSize.
-QList<QByteArray> readerLines(const QString &path, qsizetype bufferSize,
-                              ByteForm form = ByteForm::AsIs)
+// The lines of log in form, read in blocks of blockSize.
+QList<QByteArray> readerLines(const QByteArray &log, const TextForm &form, qsizetype blockSize)
 {
     QList<QByteArray> lines;
-    LineReader reader(path, bufferSize, LineReader::DefaultMaxLineLength, nullptr, form);
+    TextInput input(log);
+    TextLines reader(input, form, form.markLength, nullptr, blockSize);
     QByteArrayView line;
     while (reader.next(line))
         lines << line.toByteArray();
     return lines;
 }
 
-// The line reader on the same file: any buffer size hands out the same lines,
-// as many as the byte count finds, and no line holds a line end.
-QString checkLineReader(const QString &path)
+// The line reader on the same log: any block size hands out the same lines,
+// as many as the count finds, and no line holds a line end.
+QString checkLineReader(const QByteArray &log)
 {
     try {
-        const QList<QByteArray> small = readerLines(path, 16);
-        const QList<QByteArray> large = readerLines(path, 1 << 20);
+        TextInput input(log);
+        TextForm form;
+        try {
+            form = input.form();
+        } catch (const Error &) {
+            return {}; // a log whose form cannot be told is not read
+        }
+        const QList<QByteArray> small = readerLines(log, form, 16);
+        const QList<QByteArray> large = readerLines(log, form, TextLines::DefaultBlockSize);
         if (small != large)
-            return QStringLiteral("the line reader's lines depend on its buffer size");
-        if (countLines(path) != small.size())
+            return QStringLiteral("the line reader's lines depend on its block size");
+        if (input.countLines() != small.size())
             return QStringLiteral("countLines %1, line reader %2")
-                .arg(countLines(path))
+                .arg(input.countLines())
                 .arg(small.size());
         for (const QByteArray &l : small)
-            if (l.contains('\r') || l.contains('\n'))
+            if (!form.isUtf16() && (l.contains('\r') || l.contains('\n')))
                 return QStringLiteral("a line holds a line end");
-        // In the log's own form (UTF-16 read as UTF-8, say) the same holds.
-        const ByteForm form = detectLogForm(path, g_session->tables()).bytes;
-        const QList<QByteArray> inForm = readerLines(path, 16, form);
-        if (inForm != readerLines(path, 1 << 20, form))
-            return QStringLiteral("the line reader's lines depend on its buffer size");
-        if (countScoreFileLines(path) != inForm.size())
-            return QStringLiteral("countScoreFileLines %1, line reader %2")
-                .arg(countScoreFileLines(path))
-                .arg(inForm.size());
     } catch (const Error &e) {
+        if (e.kind() == ErrorKind::BrokenUtf16 || e.kind() == ErrorKind::LineTooLong)
+            return {};
         return QStringLiteral("the line reader failed: ") + e.description();
     }
     return {};
 }
 
-} // namespace
-
-QString checkScorePass(QByteArrayView input)
+// True when no line of log is UTF-8 beyond ASCII: the pass reads it all as
+// CP932.
+bool cp932Throughout(QByteArrayView log)
 {
-    if (input.isEmpty())
-        return {};
-    const uchar options = uchar(input[0]);
-    const QByteArrayView log = input.sliced(1);
-    CheckSession session;
+    for (QByteArrayView rest = log; !rest.isEmpty();) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n')
+            ++end;
+        const auto *p = reinterpret_cast<const uchar *>(rest.data());
+        if (textforms::hasNonAscii(p, p + end)
+            && textforms::examineUtf8(p, p + end) != textforms::Utf8Bytes::Invalid)
+            return false;
+        rest = rest.sliced(qMin(end + 1, rest.size()));
+    }
+    return true;
+}
 
-    if (!writeFile((*session).files().tablesFile, cp932Lines(passTables())))
-        return QStringLiteral("cannot write the table definitions");
-    if (!(*session).loadTables())
-        return QStringLiteral("cannot read the table definitions");
-    settings().setValue(Settings::ScoreFile, logPath());
+// True when log is read as bytes (not as UTF-16, nor refused).
+bool readAsBytes(const QByteArray &log)
+{
+    try {
+        return !decideTextForm(QByteArrayView(log).first(qMin(log.size(), FormWindow))).isUtf16();
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+// Sets up the settings of the pass checks from the options byte.
+void passSettings(uchar options)
+{
     settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
     settings().setValue(Settings::SpecifyDate, bool(options & 4));
     // The date ranges: one day, one year, thirty years from 21:05, and an end
@@ -293,55 +373,75 @@ QString checkScorePass(QByteArrayView input)
     settings().setValue(Settings::CheckLine, checkLines[(options >> 5) & 3]);
     settings().setValue(Settings::TableKind1, options & 0x80 ? -1 : 773);
     settings().setValue(Settings::TableKind2, options & 0x80 ? 2 : 773);
+}
 
-    if (!writeFile(logPath(), log))
-        return QStringLiteral("cannot write the log");
+QString differ(const QString &what, const Outcome &a, const Outcome &b)
+{
+    return what + QStringLiteral("\n") + describe(a) + QStringLiteral("\n") + describe(b);
+}
+
+} // namespace
+
+QString checkScorePass(QByteArrayView input)
+{
+    if (input.isEmpty())
+        return {};
+    const uchar options = uchar(input[0]);
+    const QByteArray log = input.sliced(1).toByteArray();
+    CheckSession session;
+    passSettings(options);
 
     QString wrong;
     switch (options & 3) {
     case 2: {
-        const Outcome fast = runPass(ScorePassMode::Fast);
-        if (g_lastMode != ScorePassMode::Fast)
+        const Outcome fast = runPass(ScorePassMode::Fast, log, options);
+        if (g_lastMode != ScorePassMode::Fast && fast.errorLine != 0)
             return QStringLiteral("the byte path did not run");
         if (fast.ok)
             wrong = recordInvariants();
         break;
     }
     case 3: {
-        // The log in UTF-8: converted from CP932 it gives the same record as
-        // the original, on both paths; read as it is (bytes that are no
-        // UTF-8 too), both paths agree.
-        const Outcome plain = runPass(ScorePassMode::Plain, LogForm{ByteForm::AsIs, false});
-        const LogForm utf8{ByteForm::AsIs, true};
-        if (!writeFile(logPath(), cp932::decode(log).toUtf8()))
-            return QStringLiteral("cannot write the log");
-        const Outcome converted = runPass(ScorePassMode::Plain, utf8);
-        const Outcome convertedFast = runPass(ScorePassMode::Auto, utf8);
-        if (g_lastMode != ScorePassMode::Fast)
-            return QStringLiteral("the UTF-8 byte path did not run");
-        if (!(plain == converted) || !(plain == convertedFast))
-            return QStringLiteral("the log in UTF-8 gives another record\ncp932: ")
-                   + describe(plain) + QStringLiteral("\nutf-8: ") + describe(converted)
-                   + QStringLiteral("\nutf-8 bytes: ") + describe(convertedFast);
-        if (!writeFile(logPath(), log))
-            return QStringLiteral("cannot write the log");
-        const Outcome raw = runPass(ScorePassMode::Plain, utf8);
-        const Outcome rawFast = runPass(ScorePassMode::Auto, utf8);
-        if (!(raw == rawFast))
-            return QStringLiteral("the two UTF-8 paths differ\nplain: ") + describe(raw)
-                   + QStringLiteral("\nfast:  ") + describe(rawFast);
-        if (plain.ok)
-            wrong = recordInvariants();
+        // A log read as CP932 gives the same record converted to UTF-8 or
+        // UTF-16, on both paths; any bytes read as UTF-8 (after its mark)
+        // give the same record on both paths.
+        const QByteArray marked = "\xEF\xBB\xBF" + log;
+        const Outcome raw = runPass(ScorePassMode::Plain, marked, options);
+        const Outcome rawFast = runPass(ScorePassMode::Auto, marked, options);
+        if (!raw.sameRecord(rawFast))
+            return differ(QStringLiteral("the two UTF-8 paths differ"), raw, rawFast);
+        const QString text = cp932::decode(log);
+        if (!log.startsWith("\xEF\xBB\xBF") && cp932Throughout(log) && readAsBytes(log)
+            && readAsBytes(text.toUtf8())) {
+            const Outcome plain = runPass(ScorePassMode::Plain, log, options);
+            const Outcome converted = runPass(ScorePassMode::Plain, text.toUtf8(), options);
+            const Outcome convertedFast = runPass(ScorePassMode::Auto, text.toUtf8(), options);
+            if (g_lastMode != ScorePassMode::Fast)
+                return QStringLiteral("the UTF-8 byte path did not run");
+            QStringEncoder toUtf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+            const Outcome utf16 = runPass(ScorePassMode::Auto, toUtf16(text), options);
+            // Names differ where the canonical form changes a character.
+            Outcome expected = plain;
+            if (!textforms::isCanonical(text))
+                expected.names = converted.names;
+            if (!expected.sameRecord(converted) || !expected.sameRecord(convertedFast)
+                || !expected.sameRecord(utf16))
+                return QStringLiteral("the log in UTF-8 or UTF-16 gives another record\ncp932: ")
+                       + describe(plain) + QStringLiteral("\nutf-8: ") + describe(converted)
+                       + QStringLiteral("\nutf-8 bytes: ") + describe(convertedFast)
+                       + QStringLiteral("\nutf-16: ") + describe(utf16);
+            if (plain.ok)
+                wrong = recordInvariants();
+        }
         break;
     }
     default: {
-        const Outcome plain = runPass(ScorePassMode::Plain);
-        const Outcome fast = runPass(ScorePassMode::Auto);
-        if (g_lastMode != ScorePassMode::Fast)
+        const Outcome plain = runPass(ScorePassMode::Plain, log, options);
+        const Outcome fast = runPass(ScorePassMode::Auto, log, options);
+        if (g_lastMode != ScorePassMode::Fast && fast.errorLine != 0)
             return QStringLiteral("the byte path did not run");
         if (!(plain == fast))
-            return QStringLiteral("the two paths differ\nplain: ") + describe(plain)
-                   + QStringLiteral("\nfast:  ") + describe(fast);
+            return differ(QStringLiteral("the two paths differ"), plain, fast);
         if (fast.ok)
             wrong = recordInvariants();
         break;
@@ -353,7 +453,55 @@ QString checkScorePass(QByteArrayView input)
     (*session).results().clear();
     if (valueOf(calc::GameCount) != 0 || valueOf(calc::ScoreMax) != -99999)
         return QStringLiteral("clearing the results left values behind");
-    return checkLineReader(logPath());
+    return checkLineReader(log);
+}
+
+QString checkResume(QByteArrayView input)
+{
+    if (input.size() < 3)
+        return {};
+    const uchar options = uchar(input[0]);
+    const quint32 seed = uchar(input[1]) | (uchar(input[2]) << 8);
+    const QByteArray log = input.sliced(3).toByteArray();
+    CheckSession session;
+    passSettings(options);
+    // Blocks of 16 bytes cut lines and characters between reads everywhere.
+    const qsizetype blockSize = options & 1 ? 16 : TextLines::DefaultBlockSize;
+    const ScorePassMode mode = options & 2 ? ScorePassMode::Plain : ScorePassMode::Auto;
+    const Outcome full = CheckPass(mode, options, blockSize).run(log);
+
+    // One to three cuts, anywhere, in order: the pass reads the log up to
+    // the first cut, then goes on at each next one and at the end.
+    QList<qsizetype> cuts;
+    quint32 r = seed * 2654435761u + 1;
+    for (int i = 0; i <= int(seed % 3); ++i) {
+        r = r * 1103515245u + 12345u;
+        cuts << qsizetype((r >> 8) % quint32(log.size() + 1));
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts << log.size();
+    CheckPass pass(mode, options, blockSize, 1);
+    Outcome resumed;
+    for (qsizetype i = 0; i < cuts.size(); ++i) {
+        const QByteArray part = log.first(cuts[i]);
+        PassUpdate::Kind kind = PassUpdate::Kind::Full;
+        resumed = pass.run(part, &kind);
+        if (i == 0 || kind != PassUpdate::Kind::Full)
+            continue;
+        // Read from the start again only when the grown log is read in
+        // another form, or could not be read before.
+        try {
+            const TextForm before = decideTextForm(log.first(qMin(cuts[i - 1], FormWindow)));
+            if (before == decideTextForm(part.first(qMin(part.size(), FormWindow))))
+                return QStringLiteral("a grown log was read again from its start at %1")
+                    .arg(cuts[i]);
+        } catch (const Error &) {
+        }
+    }
+    if (!full.sameRecord(resumed))
+        return differ(QStringLiteral("the pass gone on from the cuts differs from one pass"), full,
+                      resumed);
+    return {};
 }
 
 // ------------------------------------------------------------ settings
@@ -386,10 +534,7 @@ QList<QVariant> settingValues()
 QString checkSettingsFile(QByteArrayView input)
 {
     CheckSession session;
-    const QString path = (*session).files().settingsFile;
-    if (!writeFile(path, input))
-        return QStringLiteral("cannot write the settings file");
-    if (!(*session).loadSettings())
+    if (!settings().loadBytes(input.toByteArray()))
         return QStringLiteral("the settings file could not be read");
     const QList<QVariant> first = settingValues();
     // Every value within what its setting allows.
@@ -407,21 +552,7 @@ QString checkSettingsFile(QByteArrayView input)
         return QStringLiteral("CheckLine is below 100");
 
     const QByteArray written = settings().fileBytes();
-    const bool unclean = settings().fileState() == Settings::FileState::Unclean;
-    const QString backup = settings().backupPath();
-    if (!(*session).saveSettings())
-        return QStringLiteral("the settings file could not be written");
-    // A file not read cleanly is kept as it was (and the backup goes, so that
-    // the next input finds its name free).
-    if (unclean) {
-        const QByteArray kept = readFile(backup);
-        QFile::remove(backup);
-        if (kept != input)
-            return QStringLiteral("the file not read cleanly was not kept as it was");
-    }
-    if (readFile(path) != written)
-        return QStringLiteral("the file on disk is not what was meant to be written");
-    if (!(*session).loadSettings())
+    if (!settings().loadBytes(written))
         return QStringLiteral("the written settings file could not be read");
     const QList<QVariant> second = settingValues();
     if (settings().fileBytes() != written)
@@ -481,11 +612,8 @@ QStringList tableCheckLog()
 QString checkTableFile(QByteArrayView input)
 {
     CheckSession session;
-    const TableInfo &tables = (*session).tables();
-    const QString path = (*session).files().tablesFile;
-    if (!writeFile(path, input))
-        return QStringLiteral("cannot write the table definitions");
-    if (!(*session).loadTables())
+    TableInfo &tables = (*session).tables();
+    if (!tables.loadBytes(input.toByteArray()))
         return QStringLiteral("the table definitions could not be read");
     auto all = [&tables] {
         QStringList values;
@@ -520,21 +648,19 @@ QString checkTableFile(QByteArrayView input)
     if (!tables.choices(0).isEmpty() || !tables.recognition(0).isEmpty())
         return QStringLiteral("list 0 is filled");
     const QStringList once = all();
-    if (!(*session).loadTables())
+    if (!tables.loadBytes(input.toByteArray()))
         return QStringLiteral("a second read failed");
     if (all() != once)
         return QStringLiteral("a second read gives other tables");
 
     // A fixed log with these definitions, on both paths.
-    settings().setValue(Settings::ScoreFile, logPath());
     settings().setValue(Settings::UserName, QStringLiteral("かもめ"));
     settings().setValue(Settings::SpecifyDate, false);
     settings().setValue(Settings::TableKind1, -1);
     settings().setValue(Settings::TableKind2, -1);
-    if (!writeFile(logPath(), cp932Lines(tableCheckLog())))
-        return QStringLiteral("cannot write the log");
-    const Outcome plain = runPass(ScorePassMode::Plain);
-    const Outcome fast = runPass(ScorePassMode::Auto);
+    static const QByteArray log = cp932Lines(tableCheckLog());
+    const Outcome plain = runPass(ScorePassMode::Plain, log, tables);
+    const Outcome fast = runPass(ScorePassMode::Auto, log, tables);
     if (!(plain == fast))
         return QStringLiteral("the two paths differ\nplain: ") + describe(plain)
                + QStringLiteral("\nfast:  ") + describe(fast);
@@ -583,6 +709,21 @@ QString checkCp932(QByteArrayView input)
             if (cp932::encodesUniquely(text) && *again != input)
                 return QStringLiteral("a text of single codes is encoded to other bytes");
         }
+    }
+
+    // The bytes as UTF-8: valid or not as the decoder finds, canonical only
+    // when the canonical form leaves the text as it is.
+    {
+        const textforms::Utf8Bytes kind = textforms::examineUtf8(p, end);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8(input);
+        if (utf8.hasError() != (kind == textforms::Utf8Bytes::Invalid))
+            return QStringLiteral("examineUtf8 tells valid UTF-8 wrong");
+        if (kind == textforms::Utf8Bytes::Canonical
+            && (textforms::canonical(decoded) != decoded || !textforms::isCanonical(decoded)))
+            return QStringLiteral("examineUtf8 takes a text for canonical that is not");
+        if (textforms::canonical(textforms::canonical(decoded)) != textforms::canonical(decoded))
+            return QStringLiteral("the canonical form changes again");
     }
 
     // The bytes as UTF-16 text.
@@ -714,6 +855,8 @@ Check checkNamed(const QString &name)
         return checkCp932;
     if (name == u"numbers")
         return checkNumbers;
+    if (name == u"resume")
+        return checkResume;
     return nullptr;
 }
 

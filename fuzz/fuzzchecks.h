@@ -9,8 +9,8 @@
 // all is well. Crashes, hangs, leaks and undefined behaviour are left to the
 // sanitizers and the fuzzer to catch.
 //
-// The checks write their files into a work folder, which the caller sets to a
-// temporary one first (setWorkFolder).
+// The checks read their inputs from memory; the work folder (setWorkFolder)
+// stands in for the program's folder.
 namespace norva::fuzz {
 
 void setWorkFolder(const QString &dir);
@@ -21,6 +21,13 @@ void setWorkFolder(const QString &dir);
 // the log converted to UTF-8 must give the record of its CP932 original.
 QString checkScorePass(QByteArrayView input);
 
+// The score log pass gone on from cuts: the first byte chooses the settings
+// as for checkScorePass (and the block size and comparison path), the next
+// two where up to three cuts fall; the rest is the log. The pass over the
+// log up to the first cut, gone on at each next cut and at the end, must give
+// the record of one pass over the whole log.
+QString checkResume(QByteArrayView input);
+
 // The settings file: read, write, read again; the values and the written file
 // must be stable.
 QString checkSettingsFile(QByteArrayView input);
@@ -29,14 +36,15 @@ QString checkSettingsFile(QByteArrayView input);
 // both comparison paths.
 QString checkTableFile(QByteArrayView input);
 
-// CP932: decoding arbitrary bytes, encoding arbitrary text, round trips.
+// CP932: decoding arbitrary bytes, encoding arbitrary text, round trips; and
+// the same bytes as UTF-8 in the canonical form of the decoded logs.
 QString checkCp932(QByteArrayView input);
 
 // The number and date readers and the fixed-decimal formatting.
 QString checkNumbers(QByteArrayView input);
 
-// The check of a harness by its name ("scorepass", "settings", "tables",
-// "cp932", "numbers"); null for an unknown name.
+// The check of a harness by its name ("scorepass", "resume", "settings",
+// "tables", "cp932", "numbers"); null for an unknown name.
 using Check = QString (*)(QByteArrayView);
 Check checkNamed(const QString &name);
 

@@ -13,8 +13,9 @@
 #       than needed; they are named by the SHA1 of their content, to be
 #       committed.
 #
-# The harnesses are scorepass, settings, tables, cp932 and numbers (all by
-# default). The random seed of libFuzzer is NORVA_FUZZ_SEED or the value of
+# The harnesses are scorepass, resume, settings, tables, cp932 and numbers
+# (all by default); resume takes the dictionary of scorepass. The random
+# seed of libFuzzer is NORVA_FUZZ_SEED or the value of
 # --seed N when given, the same for every harness; otherwise each harness gets
 # a fresh one. The table shows the seed, so a run can be repeated: CI derives
 # it from the commit. Inputs that fail are kept in fuzz-out/ (with each
@@ -22,7 +23,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-all=(scorepass settings tables cp932 numbers)
+all=(scorepass resume settings tables cp932 numbers)
 accumulate=0
 seed=${NORVA_FUZZ_SEED:-}
 while (($#)); do
@@ -95,7 +96,9 @@ for h in "${harnesses[@]}"; do
     common=(-timeout=10 -rss_limit_mb=2048)
     args=("$corpus" -seed="$s" -max_total_time="$seconds" "${common[@]}"
           -print_final_stats=1 -artifact_prefix="fuzz-out/$h-")
-    [ -f "fuzz/$h.dict" ] && args+=(-dict="fuzz/$h.dict")
+    dict=fuzz/$h.dict
+    [ "$h" = resume ] && dict=fuzz/scorepass.dict
+    [ -f "$dict" ] && args+=(-dict="$dict")
     log="fuzz-out/$h.log"
     result=ok
     # The seed first: it is in the table while the harness runs.

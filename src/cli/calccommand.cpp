@@ -5,15 +5,19 @@
 #include "core/calc/session.h"
 #include "core/common/convert.h"
 #include "core/common/error.h"
+#include "core/common/exitsignals.h"
 #include "core/common/fileops.h"
+#include "core/common/filewatch.h"
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
 
 #include "norva_version.h"
 
 #include <QCommandLineParser>
+#include <QEventLoop>
 #include <QFileDevice>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -42,6 +46,9 @@ QString helpText()
         "                 このときは --json がなければ標準出力に何も書きません。\n"
         "  --all-dates    計算日付を指定しません (設定の SpecifyDate の代わり)。\n"
         "  --json         集計結果を JSON で標準出力に書きます。\n"
+        "  --follow       集計のあともスコアファイルを見続け、結果が変わるたびに\n"
+        "                 JSON を 1 行で標準出力に書きます (最初の結果も 1 行)。\n"
+        "                 SIGINT、SIGTERM を受けるか、出力先が閉じられると終わります。\n"
         "  -h, --help     この説明を表示します。\n"
         "  -v, --version  バージョンを表示します。\n"
         "\n"
@@ -50,7 +57,8 @@ QString helpText()
         "終了コード:\n"
         "  0  集計できた\n"
         "  1  有効なデータがない、計算エラー、結果ファイルを書き込めない\n"
-        "  2  使い方の誤り、スコアファイル・計算情報ファイルがない\n");
+        "  2  使い方の誤り、スコアファイル・計算情報ファイルがない\n"
+        "  (--follow では、見続けたあとは 0)\n");
 }
 
 // A message for the terminal: line ends as the terminal takes them.
@@ -59,12 +67,12 @@ QString plainLines(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 count)
+void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 count, bool compact)
 {
     out += u'[';
     for (qint32 i = 0; i < count; ++i) {
         if (i > 0)
-            out += QStringLiteral(", ");
+            out += compact ? QStringLiteral(",") : QStringLiteral(", ");
         out += QString::number(results.value(kind, i).toInt());
     }
     out += u']';
@@ -156,33 +164,126 @@ bool flushDevice(QTextStream &stream)
     return !file || (file->flush() && file->error() == QFileDevice::NoError);
 }
 
+// What the terminal is told of a calculation that counted nothing: the
+// failure of the pass, if any, and that nothing stands, then why (reasons, as
+// the program's box says it).
+QString outcomeText(const CalcOutcome &outcome, const QString &scoreFile,
+                    const QStringList &reasons = {})
+{
+    switch (outcome.status) {
+    case CalcOutcome::Status::Counted:
+    case CalcOutcome::Status::Cancelled:
+        return {};
+    case CalcOutcome::Status::ScoreFileMissing:
+        return plainLines(msg::scoreFileNotFound() + u'\n' + scoreFile);
+    case CalcOutcome::Status::NoTableKinds:
+        return msg::selectTableKinds();
+    case CalcOutcome::Status::NoValidData:
+        break;
+    }
+    QString text;
+    if (outcome.passError) {
+        text = msg::titleCalcError() + QStringLiteral(": ")
+               + plainLines(outcome.passError->description());
+        if (outcome.passErrorLine > 0)
+            text += QStringLiteral(" (%1 行目)").arg(outcome.passErrorLine);
+        text += u'\n';
+    }
+    return text + (QStringList{msg::noValidData()} + reasons).join(u'\n');
+}
+
+// --follow: the results as one line of JSON, then again each time they change
+// while the log grows or changes, until a signal ends the program or nobody
+// reads its output.
+// The first outcome is told with firstReasons; later ones by their first
+// lines only, so that a log that grows without the user's games does not
+// repeat them with each game.
+int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, QTextStream &err,
+              const CalcOutcome &first, const QStringList &firstReasons)
+{
+    QEventLoop loop;
+    installExitSignalHandlers([&loop] { loop.quit(); });
+    ignoreBrokenPipe();
+    QString lastJson, lastMessage;
+    auto tell = [&](const CalcOutcome &outcome, const QStringList &reasons = {}) {
+        const QString message = outcomeText(outcome, calculation.scoreFile());
+        if (!message.isEmpty() && message != lastMessage) {
+            err << outcomeText(outcome, calculation.scoreFile(), reasons) << u'\n';
+            err.flush();
+        }
+        lastMessage = message;
+    };
+    // False once the output is gone.
+    auto show = [&] {
+        const QString json = resultsJson(results, true);
+        if (json == lastJson)
+            return true;
+        lastJson = json;
+        out << json;
+        out.flush();
+        return out.status() == QTextStream::Ok && flushDevice(out);
+    };
+    // Watched from before the first result is shown: a change after it is
+    // seen, one before it is read by the update.
+    FileWatch watch(calculation.scoreFile());
+    auto update = [&] {
+        const Calculation::Update u = calculation.update(results, exitRequestedFlag());
+        if (u.outcome.status != CalcOutcome::Status::Cancelled)
+            tell(u.outcome);
+    };
+    tell(first, firstReasons);
+    update();
+    if (show()) {
+        QObject::connect(&watch, &FileWatch::changed, &loop, [&] {
+            update();
+            if (!show())
+                loop.quit();
+        });
+        // Nobody may read the output any more while nothing is written.
+        QTimer outputCheck;
+        outputCheck.setInterval(1000);
+        QObject::connect(&outputCheck, &QTimer::timeout, &loop, [&loop] {
+            if (fileops::standardOutputClosed())
+                loop.quit();
+        });
+        outputCheck.start();
+        loop.exec();
+    }
+    removeExitSignalHandlers();
+    return GamesCounted;
+}
+
 } // namespace
 
-QString resultsJson(const CalcResults &results)
+QString resultsJson(const CalcResults &results, bool compact)
 {
-    QString out = QStringLiteral("{\n");
+    QString out = compact ? QStringLiteral("{") : QStringLiteral("{\n");
     const qint32 games = results.gameCount();
     for (qint16 kind = 0; kind <= 26; ++kind) {
-        out += QStringLiteral("  \"") + calcKindName(kind) + QStringLiteral("\": ");
+        out += (compact ? QStringLiteral("\"") : QStringLiteral("  \"")) + calcKindName(kind)
+               + (compact ? QStringLiteral("\":") : QStringLiteral("\": "));
         switch (kind) {
         case calc::RankCount:
         case calc::RankRunMax:
-            appendArray(out, results, kind, 5);
+            appendArray(out, results, kind, 5, compact);
             break;
         case calc::WinByHan:
-            appendArray(out, results, kind, 9);
+            appendArray(out, results, kind, 9, compact);
             break;
         case calc::ScoreSeries:
         case calc::RankSeries:
         case calc::RatingSeries:
         case calc::ScoreSumSeries:
-            appendArray(out, results, kind, games);
+            appendArray(out, results, kind, games, compact);
             break;
         default:
             out += QString::number(results.value(kind).toInt());
             break;
         }
-        out += kind < 26 ? QStringLiteral(",\n") : QStringLiteral("\n");
+        if (compact)
+            out += kind < 26 ? QStringLiteral(",") : QString();
+        else
+            out += kind < 26 ? QStringLiteral(",\n") : QStringLiteral("\n");
     }
     out += QStringLiteral("}\n");
     return out;
@@ -199,9 +300,10 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption json(QStringLiteral("json"), QString());
     const QCommandLineOption allDates(QStringLiteral("all-dates"), QString());
+    const QCommandLineOption follow(QStringLiteral("follow"), QString());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    p.addOptions({ini, dat, log, user, allDates, report, json, help, version});
+    p.addOptions({ini, dat, log, user, allDates, report, json, follow, help, version});
     auto usage = [&](const QString &text) {
         err << text << QStringLiteral("\n詳しくは norva-calc --help を見てください。\n");
         err.flush();
@@ -218,6 +320,8 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     }
     if (!p.positionalArguments().isEmpty())
         return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
+    if (p.isSet(follow) && p.isSet(report))
+        return usage(QStringLiteral("--follow と --report は一緒に指定できません。"));
     auto fail = [&](const QString &text, int code) {
         err << plainLines(text) << u'\n';
         err.flush();
@@ -291,30 +395,26 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
 
     TerminalProgress progress(err, terminal);
     CalcResults &results = session.results();
-    const CalcOutcome outcome = runCalculation(settings, session.tables(), results, &progress);
+    Calculation calculation;
+    const CalcOutcome outcome = calculation.run(settings, session.tables(), results, &progress);
     progress.end();
+    auto reasons = [&](const CalcOutcome &o) {
+        return noValidDataReasons(settings, session.tables(), o);
+    };
     switch (outcome.status) {
     case CalcOutcome::Status::ScoreFileMissing:
-        return fail(msg::scoreFileNotFound() + u'\n' + settings.scoreFile(), UsageError);
     case CalcOutcome::Status::NoTableKinds:
-        return fail(msg::selectTableKinds(), UsageError);
+        return fail(outcomeText(outcome, settings.scoreFile()), UsageError);
     case CalcOutcome::Status::NoValidData:
     case CalcOutcome::Status::Cancelled:
-        if (outcome.passError) {
-            QString text = msg::titleCalcError() + QStringLiteral(": ")
-                           + plainLines(outcome.passError->description());
-            if (outcome.passErrorLine > 0)
-                text += QStringLiteral(" (%1 行目)").arg(outcome.passErrorLine);
-            fail(text, NoValidData);
-        }
-        // The first line as ever, then why, as the program's box says it.
-        return fail((QStringList{msg::noValidData()}
-                     + noValidDataReasons(settings, session.tables(), outcome))
-                        .join(u'\n'),
-                    NoValidData);
+        if (p.isSet(follow))
+            return followLog(calculation, results, out, err, outcome, reasons(outcome));
+        return fail(outcomeText(outcome, settings.scoreFile(), reasons(outcome)), NoValidData);
     case CalcOutcome::Status::Counted:
         break;
     }
+    if (p.isSet(follow))
+        return followLog(calculation, results, out, err, outcome, {});
 
     const ResultsReport reportText = session.report();
     if (reportToOutput) {

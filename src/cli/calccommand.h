@@ -25,7 +25,7 @@ enum ExitCode {
 int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Session &session,
             bool terminal = false);
 
-// The --json text of results.
-QString resultsJson(const CalcResults &results);
+// The --json text of results; compact: on one line, without spaces (--follow).
+QString resultsJson(const CalcResults &results, bool compact = false);
 
 } // namespace norva::cli

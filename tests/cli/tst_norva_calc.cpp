@@ -7,6 +7,7 @@
 #include "core/common/datetime.h"
 #include "core/common/fileops.h"
 
+#include "scorelog.h"
 #include "testutil.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@
 
 #include <memory>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -625,6 +627,61 @@ private slots:
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(p.readAllStandardOutput(),
                  testutil::fixture(QStringLiteral("calc-small-report.txt")));
+    }
+
+    void followPrintsALinePerChange()
+    {
+        // A line of JSON at once, another each time a game is added, and
+        // exit code 0 on SIGTERM.
+        const QString log = scratchFile(u"followed.txt"_s);
+        const QStringList games = scorelog::games(u"2:+30 1:-5 4:+1"_s);
+        const qsizetype gameLines = games.size() / 3;
+        auto game = [&](int n) {
+            return scorelog::encoded(games.mid(gameLines * (n - 1), gameLines),
+                                     scorelog::Form::Cp932);
+        };
+        QVERIFY(testutil::writeAll(log, game(1)));
+        QStringList args = small();
+        args[args.indexOf(u"--log"_s) + 1] = log;
+        QProcess p;
+        p.start(QStringLiteral(NORVA_CALC_EXE), args << u"--follow"_s);
+        // The games of the lines up to the one that counts count games (a
+        // game read while it is written may come first).
+        auto reaches = [&p](int count) {
+            for (int games = -1; games < count;) {
+                if (!p.canReadLine() && !p.waitForReadyRead(10000))
+                    return false;
+                games =
+                    QJsonDocument::fromJson(p.readLine()).object().value(u"GameCount"_s).toInt(-1);
+                if (games > count)
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(reaches(1));
+        for (int n = 2; n <= 3; ++n) {
+            QFile f(log);
+            QVERIFY(f.open(QIODevice::Append));
+            QCOMPARE(f.write(game(n)), game(n).size());
+            f.close();
+            QVERIFY(reaches(n));
+        }
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(p.readAllStandardError(), QByteArray());
+
+        // It ends too when nobody reads its output any more.
+        QProcess closed;
+        QCOMPARE(shell(u"\"$0\" --ini '%1' --dat '%2' --log '%3' --follow | head -c 1; "_s
+                       u"echo; echo \"exit $?\""_s.arg(fixturePath(u"calc-small.ini"_s),
+                                                       fixturePath(u"calc-small.dat"_s), log),
+                       closed),
+                 QProcess::NormalExit);
+        QCOMPARE(closed.readAllStandardOutput(), QByteArray("{\nexit 0\n"));
+        QCOMPARE(runNorvaCalc(small() << u"--follow"_s << u"--report"_s << log).code,
+                 int(cli::UsageError));
     }
 
     void asAProcess()

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/common/convert.h"
+#include "core/common/cp932.h"
 
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
-// Small score logs written the way the service's client writes them, for the
-// window tests. The user is かもめ; the other players are ぽんた, Rin and Kumo-7.
+// Small score logs written the way the service's client writes them. The user
+// is かもめ; the other players are ぽんた, Rin and Kumo-7.
 namespace scorelog {
 
 using namespace Qt::StringLiterals;
@@ -110,6 +112,31 @@ inline QStringList othersOnly()
     QStringList lines = game(1, 1, 10);
     lines.replaceInStrings(u"かもめ"_s, u"ねこまた"_s);
     return lines;
+}
+
+// The forms a copy of the log may come in.
+enum class Form { Cp932, Utf8, Utf8Mark, Utf16LE, Utf16BE, Utf16LENoMark, Utf16BENoMark };
+
+// lines, each ended by CR LF, in form.
+inline QByteArray encoded(const QStringList &lines, Form form)
+{
+    const QString text = lines.join(u"\r\n"_s) + u"\r\n"_s;
+    switch (form) {
+    case Form::Cp932:
+        return norva::cp932::encodeLossy(text);
+    case Form::Utf8:
+        return text.toUtf8();
+    case Form::Utf8Mark:
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    default:
+        break;
+    }
+    const bool little = form == Form::Utf16LE || form == Form::Utf16LENoMark;
+    const bool mark = form == Form::Utf16LE || form == Form::Utf16BE;
+    QStringEncoder encoder(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                           mark ? QStringConverter::Flag::WriteBom
+                                : QStringConverter::Flag::Default);
+    return encoder(text);
 }
 
 } // namespace scorelog

@@ -4,6 +4,7 @@
 #include "core/common/error.h"
 #include "core/common/fileops.h"
 
+#include <memory>
 #include <optional>
 
 namespace norva {
@@ -43,7 +44,8 @@ struct CalcOutcome
     // the line it was read on (0 when the log could not be opened).
     std::optional<Error> passError;
     qint64 passErrorLine = 0;
-    // What the pass saw of the whole log: its games and players.
+    // What the pass found about the log as a whole: its games, the names in
+    // its rating lines (empty when no pass ran).
     LogSummary summary;
 };
 
@@ -63,5 +65,50 @@ CalcOutcome runCalculation(const Settings &settings, const TableInfo &tables, Ca
 // says why itself, and after any other outcome.
 QStringList noValidDataReasons(const Settings &settings, const TableInfo &tables,
                                const CalcOutcome &outcome);
+// A calculation that can follow its score log: run() is runCalculation, and
+// update() brings the results up to the log as it is later, reading only the
+// lines added when the log has grown.
+class Calculation
+{
+public:
+    Calculation();
+    ~Calculation();
+    Calculation(const Calculation &) = delete;
+    Calculation &operator=(const Calculation &) = delete;
+
+    // The whole calculation, as runCalculation. tables must outlive the
+    // updates that follow.
+    CalcOutcome run(const Settings &settings, const TableInfo &tables, CalcResults &results,
+                    CalcProgress *progress = nullptr, const CancelFlag *cancel = nullptr,
+                    ScorePassMode mode = ScorePassMode::Auto);
+
+    // What an update did to the results.
+    enum class Change {
+        None,        // they stay as they were
+        Updated,     // the lines added to the log were read
+        Recalculated // the log was read again from its start
+    };
+    struct Update
+    {
+        Change change = Change::None;
+        CalcOutcome outcome;
+    };
+    // After a run: the results of that run's log and settings as the log is
+    // now, as run would give them, the log's new lines read only. When the
+    // log is as it was, the results stay. When it cannot be read (gone,
+    // refused, cancelled), they stay too, and the outcome says why:
+    // ScoreFileMissing, Cancelled, or NoValidData with the failure.
+    Update update(CalcResults &results, const CancelFlag *cancel = nullptr);
+
+    // The score log that the updates read (empty before the first run).
+    QString scoreFile() const;
+    // What the last run or update found about the log as a whole.
+    const LogSummary &summary() const;
+
+private:
+    struct Pass;
+    std::unique_ptr<Pass> m_pass;
+    CalcOutcome m_last;
+};
 
 } // namespace norva

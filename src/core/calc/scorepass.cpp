@@ -1,15 +1,19 @@
 // The score log pass: one read of the log that picks the user's games and
-// feeds the accumulators.
+// feeds the accumulators, and that can go on later from where it stood.
 //
 // Every rule is stated on characters. The pass applies the rules in one of two
 // ways that give the same answers:
 //  - Plain decodes every line and compares QStrings;
 //  - Fast compares the bytes of the line with the bytes of the texts it looks
-//    for, in the log's form (CP932 or UTF-8), and accepts a hit only where it
-//    starts on a character boundary. That is exact as long as every text looked
-//    for has a single form in bytes (cp932::encodesUniquely); otherwise the
-//    pass falls back to Plain. Fast decodes only the lines whose numbers or
-//    dates it needs.
+//    for, in the form of the line's game (CP932, or canonical UTF-8), and
+//    accepts a hit only where it starts on a character boundary. That is exact
+//    as long as every text looked for has a single form in bytes
+//    (cp932::encodesUniquely); otherwise the pass falls back to Plain. Fast
+//    decodes only the lines whose numbers or dates it needs, and a line of a
+//    UTF-8 game only when its bytes are not canonical UTF-8 already.
+//
+// The pass keeps everything it has gathered in a PassState, taken after the
+// last complete line: a pass over the grown log goes on from there.
 
 #include "core/calc/scorepass.h"
 
@@ -18,19 +22,22 @@
 #include "core/common/convert.h"
 #include "core/common/cp932.h"
 #include "core/common/datetime.h"
+#include "core/common/textforms.h"
 #include "core/common/utf8.h"
 #include "core/settings/settings.h"
 #include "core/tables/tableinfo.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <unordered_map>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -39,6 +46,10 @@
 namespace norva {
 
 namespace {
+
+// For the few small steps that every line takes, where a call would cost more
+// than the step.
+#define NORVA_EVERY_LINE [[gnu::always_inline]] inline
 
 // "contains" as the log's texts are compared: an empty text is found in every
 // non-empty line and in nothing else.
@@ -74,14 +85,18 @@ struct HeaderRules
     QDate startDate, endDate;
     QTime startTime, endTime;
 
-    static HeaderRules from(const PassSettings &settings, const TableInfo &tables)
+    // canonical: the texts in the form UTF-8 lines are compared in.
+    static HeaderRules from(const PassSettings &settings, const TableInfo &tables, bool canonical)
     {
+        auto text = [canonical](const QString &t) {
+            return canonical ? textforms::canonical(t) : t;
+        };
         HeaderRules r;
-        r.markerLength = toInt16(double(tables.startLine().size()));
+        r.markerLength = toInt16(double(text(tables.startLine()).size()));
         for (const TableEntry &e : tables.recognition(1))
-            r.group1.append({e.tableString(), e.tableId()});
+            r.group1.append({text(e.tableString()), e.tableId()});
         for (const TableEntry &e : tables.recognition(2))
-            r.group2.append({e.tableString(), e.tableId()});
+            r.group2.append({text(e.tableString()), e.tableId()});
         r.kind1 = settings.tableKind1;
         r.kind2 = settings.tableKind2;
         r.specifyDate = settings.specifyDate;
@@ -92,25 +107,48 @@ struct HeaderRules
         return r;
     }
 
-    static qint16 groupSum(const QList<HeaderEntry> &group, QStringView header)
+    // Whether the table kinds of the header text are counted, contains(text)
+    // telling whether the header text holds a text of a group.
+    // contains(group, i) tells whether it holds the text of entry i of group
+    // 1 or 2.
+    template<typename Contains>
+    bool kindsAccept(Contains contains) const
     {
-        qint16 sum = 0;
-        for (const HeaderEntry &e : group)
-            if (containsText(header, e.text))
-                sum = toInt16(double(sum) + double(e.id));
-        return sum;
+        auto sum = [&](int group) {
+            const QList<HeaderEntry> &entries = group == 1 ? group1 : group2;
+            qint16 total = 0;
+            for (qsizetype i = 0; i < entries.size(); ++i)
+                if (contains(group, i))
+                    total = toInt16(double(total) + double(entries[i].id));
+            return total;
+        };
+        if (qint16(sum(2) & kind2) <= 0)
+            return false;
+        return qint16(sum(1) & kind1) >= 1;
     }
 
-    bool accepts(QStringView line) const
+    // The header text of a header line: between StartLine and as many
+    // characters at the end.
+    QStringView headerText(QStringView line) const
     {
         const qsizetype length = line.size() - 2 * qsizetype(markerLength);
         if (length < 0)
             raise(ErrorKind::InvalidArgument);
-        const QStringView header = line.mid(markerLength, length);
-        if (qint16(groupSum(group2, header) & kind2) <= 0)
-            return false;
-        if (qint16(groupSum(group1, header) & kind1) < 1)
-            return false;
+        return line.mid(markerLength, length);
+    }
+
+    bool accepts(QStringView line) const
+    {
+        const QStringView header = headerText(line);
+        return kindsAccept([&](int group, qsizetype i) {
+                   return containsText(header, (group == 1 ? group1 : group2)[i].text);
+               })
+               && datesAccept(header);
+    }
+
+    // Whether the game's start in the header text is within the dates.
+    bool datesAccept(QStringView header) const
+    {
         if (!specifyDate)
             return true;
         const qsizetype at = header.indexOf(u"開始");
@@ -170,35 +208,54 @@ inline bool sameBytes(const uchar *a, const uchar *b, qsizetype n)
 }
 
 // The first place of needle (n > 0 bytes) in [p, end), or nullptr. Lines are
-// short: sixteen places at a time are tested for the needle's first and last
-// byte, and only those that have both are compared in full.
+// short: sixteen places at a time are tested for two bytes of the needle, and
+// only those that have both are compared in full. The bytes tested are the
+// second and the last but one (the first and the last of a short needle):
+// the needles mostly begin and end with a space, which lines are full of. The
+// 16 bytes after end may be read (see FastLines).
 const uchar *findBytes(const uchar *p, const uchar *end, const uchar *needle, qsizetype n)
 {
     if (end - p < n)
         return nullptr;
     const uchar *const lastStart = end - n;
-    const qsizetype inner = n > 2 ? n - 2 : 0;
+    const qsizetype a = n >= 4 ? 1 : 0;
+    const qsizetype b = n >= 4 ? n - 2 : n - 1;
 #if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(char(needle[0]));
-    const __m128i last = _mm_set1_epi8(char(needle[n - 1]));
-    while (lastStart - p >= 15) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + n - 1));
+    const __m128i first = _mm_set1_epi8(char(needle[a]));
+    const __m128i second = _mm_set1_epi8(char(needle[b]));
+    for (; p <= lastStart; p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + a));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + b));
         unsigned mask = unsigned(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, first), _mm_cmpeq_epi8(y, second))));
+        if (lastStart - p < 15)
+            mask &= (2u << (lastStart - p)) - 1;
         while (mask != 0) {
             const uchar *at = p + __builtin_ctz(mask);
-            if (sameBytes(at + 1, needle + 1, inner))
+            if (sameBytes(at, needle, n))
                 return at;
             mask &= mask - 1;
         }
-        p += 16;
     }
-#endif
+    return nullptr;
+#else
     for (; p <= lastStart; ++p)
-        if (p[0] == needle[0] && p[n - 1] == needle[n - 1] && sameBytes(p + 1, needle + 1, inner))
+        if (p[a] == needle[a] && p[b] == needle[b] && sameBytes(p, needle, n))
             return p;
     return nullptr;
+#endif
+}
+
+// The bytes after a line that FastLines may read past its end.
+constexpr qsizetype LinePadding = 64;
+
+// A copy of a line with room to read past its end.
+QByteArray paddedCopy(QByteArrayView line)
+{
+    QByteArray copy;
+    copy.reserve(line.size() + LinePadding);
+    copy.append(line);
+    return copy;
 }
 
 // The texts a hand result line is searched for.
@@ -219,21 +276,25 @@ struct PassSetup
     // line (from its second character), "name R" in a rating line.
     QString handNeedle, resultNeedle, ratingNeedle;
 
-    static PassSetup from(const PassSettings &settings, const TableInfo &tables)
+    // canonical: the texts in the form UTF-8 lines are compared in.
+    static PassSetup from(const PassSettings &settings, const TableInfo &tables, bool canonical)
     {
+        auto text = [canonical](const QString &t) {
+            return canonical ? textforms::canonical(t) : t;
+        };
         PassSetup s;
-        s.user = settings.userName;
+        s.user = text(settings.userName);
         s.userLength = toInt16(double(s.user.size()));
-        s.startLine = tables.startLine();
-        s.finishLine = tables.finishLine();
-        s.rLine = tables.rLine();
+        s.startLine = text(tables.startLine());
+        s.finishLine = text(tables.finishLine());
+        s.rLine = text(tables.rLine());
         s.checkLine = settings.checkLine;
-        s.header = HeaderRules::from(settings, tables);
+        s.header = HeaderRules::from(settings, tables, canonical);
         s.needles = {QStringLiteral("ツモ"), QStringLiteral("ロン"), QStringLiteral("流局"),
                      QStringLiteral("チョンボ")};
         s.yakuLast = tables.yakuLast();
         for (qint16 i = 0; i <= s.yakuLast; ++i)
-            s.needles.append(tables.yakuString(i));
+            s.needles.append(text(tables.yakuString(i)));
         s.handNeedle = u' ' + s.user + u' ';
         s.resultNeedle = QStringLiteral("位 ") + s.user + u' ';
         s.ratingNeedle = s.user + QStringLiteral(" R");
@@ -270,13 +331,22 @@ qint16 handStateOf(QStringView line, const PassSetup &s)
     return line.mid(at + s.userLength + 2, 1) == u"-" ? -1 : 1;
 }
 
-// The two forms a log's lines come in.
+// The two forms of a game's lines.
 struct Cp932Form
 {
+    static constexpr bool utf8 = false;
     static void decodeAppend(QByteArrayView bytes, QString &out)
     {
         cp932::decodeAppend(bytes, out);
     }
+    // The text of a line, as the rules see it.
+    static void decodeLine(QByteArrayView bytes, QString &out)
+    {
+        out.truncate(0);
+        cp932::decodeAppend(bytes, out);
+    }
+    // The bytes the byte path compares: the line's own.
+    static QByteArrayView prepare(QByteArrayView bytes, QByteArray &) { return bytes; }
     // The bytes of text when it has a single CP932 form.
     static std::optional<QByteArray> encode(const QString &text)
     {
@@ -292,9 +362,32 @@ struct Cp932Form
 
 struct Utf8Form
 {
+    static constexpr bool utf8 = true;
     static void decodeAppend(QByteArrayView bytes, QString &out)
     {
-        out += QString::fromUtf8(bytes);
+        out += textforms::decodeUtf8(bytes);
+    }
+    // A line that is no valid UTF-8 is CP932; either way in the canonical form.
+    static void decodeLine(QByteArrayView bytes, QString &out)
+    {
+        const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+        const textforms::Utf8Bytes kind = textforms::examineUtf8(p, p + bytes.size());
+        out = kind == textforms::Utf8Bytes::Invalid ? cp932::decode(bytes)
+                                                    : textforms::decodeUtf8(bytes);
+        if (kind != textforms::Utf8Bytes::Canonical)
+            out = textforms::canonical(out);
+    }
+    // The line's own bytes when they are canonical UTF-8, else the canonical
+    // UTF-8 of its text in scratch.
+    static QByteArrayView prepare(QByteArrayView bytes, QByteArray &scratch)
+    {
+        const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+        if (textforms::examineUtf8(p, p + bytes.size()) == textforms::Utf8Bytes::Canonical)
+            return bytes;
+        QString text;
+        decodeLine(bytes, text);
+        scratch = paddedCopy(text.toUtf8());
+        return scratch;
     }
     // A text has one UTF-8 form; U+FFFD is left to the decoded lines, as bytes
     // that are no UTF-8 decode to it too.
@@ -310,6 +403,45 @@ struct Utf8Form
     static constexpr bool hitsOnBoundaries = true;
 };
 
+// The names of a rating line's entries "[1]name R1500": each runs from after
+// "]" to the " R" that a number follows.
+template<typename Form>
+void countNames(QByteArrayView bytes, LogSummary &summary)
+{
+    const auto *const b = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const e = b + bytes.size();
+    auto isDigit = [](uchar c) {
+        return c >= '0' && c <= '9';
+    };
+    auto step = [e](const uchar *p) {
+        return p + qMax(1, Form::charLength(p, e));
+    };
+    for (const uchar *p = b; p < e;) {
+        if (*p != '[') {
+            p = step(p);
+            continue;
+        }
+        const uchar *q = p + 1;
+        while (q < e && isDigit(*q))
+            ++q;
+        if (q == p + 1 || q == e || *q != ']') {
+            p = q;
+            continue;
+        }
+        const uchar *const name = q + 1;
+        const uchar *r = name;
+        while (r < e
+               && !(e - r > 2 && r[0] == ' ' && r[1] == 'R'
+                    && (isDigit(r[2]) || r[2] == '-' || r[2] == '+')))
+            r = step(r);
+        if (r == e)
+            return;
+        if (r > name)
+            summary.addName(QByteArrayView(name, r - name), Form::utf8);
+        p = r + 2;
+    }
+}
+
 // Plain: every line decoded, every rule on characters.
 template<typename Form>
 class PlainLines
@@ -321,14 +453,25 @@ public:
 
     void setLine(QByteArrayView bytes)
     {
-        m_text.truncate(0);
-        Form::decodeAppend(bytes, m_text);
+        m_bytes = bytes;
+        Form::decodeLine(bytes, m_text);
     }
     const QString &text() { return m_text; }
     bool isHeader() const { return startsWithText(m_text, m_s.startLine); }
     bool isFinish() const { return startsWithText(m_text, m_s.finishLine); }
     bool isRating() const { return startsWithText(m_text, m_s.rLine); }
     bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
+    bool acceptsHeader() const { return m_s.header.accepts(m_text); }
+    bool mayBeHandOrResult() const { return true; }
+    void countNames(LogSummary &summary)
+    {
+        // The names as the byte path sees them: the line's bytes in CP932,
+        // its canonical text in UTF-8.
+        if constexpr (Form::utf8)
+            norva::countNames<Form>(m_text.toUtf8(), summary);
+        else
+            norva::countNames<Form>(m_bytes, summary);
+    }
     bool startsWithWind() const
     {
         const QStringView t = trimSpaces(m_text);
@@ -340,6 +483,7 @@ public:
 
 private:
     const PassSetup &m_s;
+    QByteArrayView m_bytes;
     QString m_text;
 };
 
@@ -359,10 +503,25 @@ public:
             out = *e;
             return true;
         };
-        if (!enc(s.startLine, f.m_startLine) || !enc(s.finishLine, f.m_finishLine)
-            || !enc(s.rLine, f.m_rLine) || !enc(s.handNeedle, f.m_hand)
+        if (!f.m_startLine.set(s.startLine) || !f.m_finishLine.set(s.finishLine)
+            || !f.m_rLine.set(s.rLine) || !enc(s.handNeedle, f.m_hand)
             || !enc(s.resultNeedle, f.m_result) || !enc(s.ratingNeedle, f.m_rating))
             return std::nullopt;
+        // The texts of the table kinds; without a single form of each, or with
+        // a long StartLine, or one of characters beyond the plane, the
+        // decoded header decides.
+        qsizetype markerChars = 0;
+        const auto *mb = reinterpret_cast<const uchar *>(f.m_startLine.bytes.constData());
+        const uchar *const me = mb + f.m_startLine.bytes.size();
+        for (const uchar *p = mb; p < me; p += qMax(1, Form::charLength(p, me)))
+            ++markerChars;
+        f.m_kindsInBytes = markerChars == s.header.markerLength && markerChars < 17;
+        for (int group = 1; group <= 2; ++group)
+            for (const HeaderEntry &e : group == 1 ? s.header.group1 : s.header.group2) {
+                QByteArray bytes;
+                f.m_kindsInBytes = f.m_kindsInBytes && enc(e.text, bytes);
+                f.m_kindBytes[group - 1].append(bytes);
+            }
         f.m_needles.resize(s.needles.size());
         for (qsizetype i = 0; i < s.needles.size(); ++i)
             if (!enc(s.needles[i], f.m_needles[i]))
@@ -373,18 +532,24 @@ public:
             if (!w || w->size() < 2 || w->size() > 3)
                 return std::nullopt;
             Wind &wind = f.m_winds[i];
+            f.m_windLead[uchar(w->at(0))] = true;
             wind.size = int(w->size());
-            std::memcpy(wind.bytes.data(), w->constData(), size_t(wind.size));
+            for (int k = 0; k < wind.size; ++k)
+                wind.bytes[size_t(k)] = uchar(w->at(k));
         }
         return f;
     }
 
-    void setLine(QByteArrayView bytes)
+    // bytes: a line, after which 64 bytes may be read (TextLines).
+    NORVA_EVERY_LINE void setLine(QByteArrayView bytes)
     {
-        m_begin = reinterpret_cast<const uchar *>(bytes.data());
-        m_end = m_begin + bytes.size();
+        const QByteArrayView line = Form::prepare(bytes, m_scratch);
+        m_begin = reinterpret_cast<const uchar *>(line.data());
+        m_end = m_begin + line.size();
         m_decoded = false;
         m_tBegin = nullptr;
+        m_head = 0;
+        m_headRead = false;
     }
     const QString &text()
     {
@@ -395,9 +560,9 @@ public:
         }
         return m_text;
     }
-    bool isHeader() const { return startsWith(m_startLine); }
-    bool isFinish() const { return startsWith(m_finishLine); }
-    bool isRating() const { return startsWith(m_rLine); }
+    NORVA_EVERY_LINE bool isHeader() { return m_startLine.begins(m_begin, m_end, head()); }
+    NORVA_EVERY_LINE bool isFinish() { return m_finishLine.begins(m_begin, m_end, head()); }
+    NORVA_EVERY_LINE bool isRating() { return m_rLine.begins(m_begin, m_end, head()); }
     bool rating(qint32 &r)
     {
         // Most rating lines of a counted game hold the user; the rule's
@@ -406,18 +571,83 @@ public:
             return false;
         return ratingOf(text(), m_s.ratingNeedle, r);
     }
-    bool startsWithWind()
+    // The game header test on a header line.
+    bool acceptsHeader()
+    {
+        const HeaderRules &rules = m_s.header;
+        const qsizetype marker = rules.markerLength;
+        if (!m_kindsInBytes)
+            return rules.accepts(text());
+        // The header text: after StartLine, whose bytes begin the line, and
+        // before as many characters at the end, each one UTF-16 unit in the
+        // decoded line (a character of two units leaves it to the text). The
+        // last characters' places are kept as the walk goes.
+        constexpr qsizetype Kept = 17;
+        std::array<const uchar *, Kept> last{};
+        const uchar *const hb = m_begin + m_startLine.bytes.size();
+        qsizetype count = marker;
+        for (const uchar *p = hb; p < m_end; ++count) {
+            const int n = Form::charLength(p, m_end);
+            if (n == 0 || n == 4)
+                return rules.accepts(text());
+            last[size_t(count % Kept)] = p;
+            p += n;
+        }
+        const qsizetype length = count - 2 * marker;
+        if (length < 0)
+            raise(ErrorKind::InvalidArgument);
+        const uchar *const he = marker == 0 ? m_end : last[size_t((count - marker) % Kept)];
+        const bool kinds = rules.kindsAccept([&](int group, qsizetype i) {
+            const QByteArray &bytes = m_kindBytes[size_t(group - 1)][i];
+            if (bytes.isEmpty())
+                return he > hb;
+            const uchar *walk = hb;
+            for (const uchar *from = hb;;) {
+                const uchar *hit = findBytes(
+                    from, he, reinterpret_cast<const uchar *>(bytes.data()), bytes.size());
+                if (!hit)
+                    return false;
+                if constexpr (Form::hitsOnBoundaries)
+                    return true;
+                while (walk < hit)
+                    walk += Form::charLength(walk, he);
+                if (walk == hit)
+                    return true;
+                from = hit + 1;
+            }
+        });
+        if (!kinds || !rules.specifyDate)
+            return kinds;
+        return rules.datesAccept(rules.headerText(text()));
+    }
+    void countNames(LogSummary &summary)
+    {
+        norva::countNames<Form>(QByteArrayView(m_begin, m_end - m_begin), summary);
+    }
+    // False when the line can be neither a hand line nor a result line: the
+    // first two bytes after the spaces are no wind's, and they are one
+    // character that "位" does not follow. (Bytes past the end are no part of
+    // either: a line that short is neither.)
+    NORVA_EVERY_LINE bool mayBeHandOrResult()
+    {
+        static const std::vector<bool> table = handOrResult();
+        const uchar *b = trimmedBegin();
+        return b < m_end && table[b[0] | (b[1] << 8)];
+    }
+    NORVA_EVERY_LINE bool startsWithWind()
     {
         // A space byte is always a character of its own, and no wind
         // character ends in one: the trailing spaces need not be cut.
         const uchar *b = trimmedBegin();
+        if (b == m_end || !m_windLead[*b])
+            return false;
         for (const Wind &w : m_winds)
             if (m_end - b >= w.size && b[0] == w.bytes[0] && b[1] == w.bytes[1]
                 && (w.size == 2 || b[2] == w.bytes[2]))
                 return true;
         return false;
     }
-    bool result(GameResult &out)
+    NORVA_EVERY_LINE bool result(GameResult &out)
     {
         // The trimmed line: one character, then "位 name ". The rest of the
         // rule (something must follow) is checked on the decoded line.
@@ -431,7 +661,7 @@ public:
             return resultOf(text(), m_s, out);
         const uchar *p = b + first;
         const qsizetype n = m_result.size();
-        if (m_end - p <= n
+        if (m_end - p <= n || *p != uchar(m_result[0])
             || !sameBytes(p, reinterpret_cast<const uchar *>(m_result.constData()), n))
             return false;
         return resultOf(text(), m_s, out);
@@ -472,11 +702,17 @@ private:
     {}
 
     // The first byte that is no space (m_end when there is none).
-    const uchar *trimmedBegin()
+    NORVA_EVERY_LINE const uchar *trimmedBegin()
     {
         if (m_tBegin)
             return m_tBegin;
-        const uchar *p = m_begin;
+        // Most lines start with a few spaces: the first eight bytes tell.
+        const quint64 other = head() ^ 0x2020202020202020u;
+        if (other != 0) {
+            m_tBegin = qMin(m_end, m_begin + __builtin_ctzll(other) / 8);
+            return m_tBegin;
+        }
+        const uchar *p = m_begin + 8;
 #if defined(__SSE2__)
         const __m128i spaces = _mm_set1_epi8(' ');
         while (m_end - p >= 16) {
@@ -496,12 +732,36 @@ private:
         return p;
     }
 
-    bool startsWith(const QByteArray &marker) const
+    // A text a line may begin with: up to eight bytes are compared as one
+    // word.
+    struct Marker
     {
-        const qsizetype n = marker.size();
-        return m_end - m_begin >= n
-               && sameBytes(m_begin, reinterpret_cast<const uchar *>(marker.constData()), n);
-    }
+        QByteArray bytes;
+        quint64 word = 0, mask = 0;
+
+        bool set(const QString &text)
+        {
+            const std::optional<QByteArray> e = Form::encode(text);
+            if (!e)
+                return false;
+            bytes = *e;
+            if (bytes.size() <= 8) {
+                std::memcpy(&word, bytes.constData(), size_t(bytes.size()));
+                mask = bytes.size() == 8 ? ~quint64(0) : (quint64(1) << (8 * bytes.size())) - 1;
+            }
+            return true;
+        }
+        // head: the line's first eight bytes (head()).
+        NORVA_EVERY_LINE bool begins(const uchar *b, const uchar *e, quint64 head) const
+        {
+            const qsizetype n = bytes.size();
+            if (e - b < n)
+                return false;
+            if (n > 8)
+                return sameBytes(b, reinterpret_cast<const uchar *>(bytes.constData()), n);
+            return (head & mask) == word;
+        }
+    };
     // needle is never empty here.
     const uchar *find(const uchar *from, const QByteArray &needle) const
     {
@@ -510,8 +770,11 @@ private:
     }
 
     const PassSetup &m_s;
-    QByteArray m_startLine, m_finishLine, m_rLine, m_hand, m_result, m_rating;
+    Marker m_startLine, m_finishLine, m_rLine;
+    QByteArray m_hand, m_result, m_rating;
     QList<QByteArray> m_needles;
+    std::array<QList<QByteArray>, 2> m_kindBytes; // of group 1 and 2
+    bool m_kindsInBytes = false;
     // The four winds' characters, two bytes in CP932, three in UTF-8.
     struct Wind
     {
@@ -519,260 +782,393 @@ private:
         int size = 0;
     };
     std::array<Wind, 4> m_winds;
+    std::array<bool, 256> m_windLead{}; // the first bytes of the winds
+
+    // Whether the first two bytes (the second as the high byte) can begin a
+    // hand line (a wind) or a result line (one character, then "位"), the
+    // same in every pass of the form.
+    static std::vector<bool> handOrResult()
+    {
+        const std::optional<QByteArray> rank = Form::encode(QStringLiteral("位"));
+        std::vector<bool> table(0x10000, false);
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            const std::array<uchar, 2> bytes{uchar(pair & 0xFF), uchar(pair >> 8)};
+            const int first = Form::charLength(bytes.data(), bytes.data() + 2);
+            table[size_t(pair)] = first != 1 || !rank || bytes[1] == uchar(rank->at(0));
+        }
+        for (const char16_t wind : {u'東', u'南', u'西', u'北'}) {
+            const std::optional<QByteArray> w = Form::encode(QString(QChar(wind)));
+            if (w && w->size() >= 2)
+                table[uchar(w->at(0)) | (uchar(w->at(1)) << 8)] = true;
+        }
+        return table;
+    }
     const uchar *m_begin = nullptr, *m_end = nullptr;
     const uchar *m_tBegin = nullptr; // null until trimmedBegin() is asked
+    // The first eight bytes of the line, zero past its end, once asked.
+    quint64 m_head = 0;
+    bool m_headRead = false;
+
+    NORVA_EVERY_LINE quint64 head()
+    {
+        if (!m_headRead) {
+            std::memcpy(&m_head, m_begin, 8); // the line's padding may be read
+            const qsizetype n = m_end - m_begin;
+            if (n < 8)
+                m_head &= (quint64(1) << (8 * n)) - 1;
+            m_headRead = true;
+        }
+        return m_head;
+    }
+    QByteArray m_scratch;
     QString m_text;
     bool m_decoded = false;
 };
 
-// Counts the names of the rating lines while the pass runs ("[n]name R1500":
-// a name runs from a "]" to the next " R"). A plain hash of the characters
-// and no copy of a name already seen keep it cheap; the summary gets the
-// counts when the pass ends, however it ends.
-class SeatCounter
+// The line tests of one line of a game in the form of Lines.
+template<typename Lines>
+NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
+{
+    CalcResults &results = st.results;
+    if (lines.isHeader()) {
+        st.summary.addGame();
+        st.inGame = lines.acceptsHeader();
+        return;
+    }
+    if (lines.isFinish()) {
+        st.inGame = false;
+        return;
+    }
+    if (lines.isRating()) {
+        lines.countNames(st.summary);
+        if (st.inGame)
+            st.inGame = lines.rating(st.rating);
+        return;
+    }
+    if (!st.inGame)
+        return;
+    if (st.handState == 0) {
+        // Most lines of a game are neither: their first two bytes tell.
+        if (!lines.mayBeHandOrResult())
+            return;
+        if (!lines.startsWithWind()) {
+            GameResult r;
+            if (lines.result(r))
+                results.recordGame(r.rank, r.score, st.rating);
+        } else {
+            results.addToCounter(calc::HandCount);
+            st.handState = lines.handState();
+        }
+        return;
+    }
+    // The line after a hand line tells how the hand ended.
+    if (st.handState == 1) {
+        const bool tsumo = lines.contains(Tsumo);
+        if (tsumo || lines.contains(Ron)) {
+            results.addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
+            for (qint16 i = 0; i <= s.yakuLast; ++i) {
+                if (lines.contains(Yaku0 + i)) {
+                    results.addWinByHan(i);
+                    break;
+                }
+            }
+        } else if (lines.contains(Draw)) {
+            results.addToCounter(calc::DrawPlus);
+        } else if (lines.contains(Chombo)) {
+            results.addToCounter(calc::OtherChombo);
+        } else {
+            results.addToCounter(calc::OtherResult);
+        }
+    } else if (lines.contains(Tsumo)) {
+        results.addToCounter(calc::OtherTsumo);
+    } else if (lines.contains(Ron)) {
+        results.addToCounter(calc::OtherRon);
+    } else if (lines.contains(Draw)) {
+        results.addToCounter(st.handState == -1 ? calc::DrawMinus : calc::OtherResult);
+    } else if (lines.contains(Chombo)) {
+        results.addToCounter(calc::OwnChombo);
+    } else {
+        results.addToCounter(calc::OtherResult);
+    }
+    st.handState = 0;
+}
+
+// What every line of a pass goes through, in the two forms of its games.
+struct PassRules
+{
+    PassSetup cp932;     // the texts as they are
+    PassSetup canonical; // the texts in the form UTF-8 lines are compared in
+    // A line that begins with StartLine in either form decides the form of
+    // its game.
+    QByteArray headerCp932, headerUtf8;
+    bool anyLineBeginsGame;
+    std::array<char, 2> headerFirst;
+    qint64 every = 0;
+
+    PassRules(const PassSettings &settings, const TableInfo &tables)
+        : cp932(PassSetup::from(settings, tables, false))
+        , canonical(PassSetup::from(settings, tables, true))
+        , headerCp932(cp932::encodeLossy(cp932.startLine))
+        , headerUtf8(canonical.startLine.toUtf8())
+        , anyLineBeginsGame(headerCp932.isEmpty() || headerUtf8.isEmpty())
+        , headerFirst{anyLineBeginsGame ? '\0' : headerCp932[0],
+                      anyLineBeginsGame ? '\0' : headerUtf8[0]}
+        , every(qAbs(qint64(settings.checkLine)))
+    {}
+
+    // Whether the line's first byte may start a game header: a cheap test
+    // before beginsGame.
+    NORVA_EVERY_LINE bool mayBeginGame(QByteArrayView line) const
+    {
+        return anyLineBeginsGame
+               || (!line.isEmpty() && (line[0] == headerFirst[0] || line[0] == headerFirst[1]));
+    }
+
+    bool beginsGame(QByteArrayView line) const
+    {
+        auto begins = [&line](const QByteArray &marker) {
+            return line.size() >= marker.size()
+                   && sameBytes(reinterpret_cast<const uchar *>(line.data()),
+                                reinterpret_cast<const uchar *>(marker.constData()), marker.size());
+        };
+        return begins(headerCp932) || begins(headerUtf8);
+    }
+};
+
+// Decides the form of the lines from this one on.
+void decideForm(PassState &st, QByteArrayView line, const PassRules &rules)
+{
+    if (st.formDecided && !rules.beginsGame(line))
+        return;
+    const auto *p = reinterpret_cast<const uchar *>(line.data());
+    const uchar *const end = p + line.size();
+    if (!textforms::hasNonAscii(p, end))
+        return;
+    st.formDecided = true;
+    st.utf8 = textforms::examineUtf8(p, end) != textforms::Utf8Bytes::Invalid;
+}
+
+// The pass over lines in both forms of games.
+template<typename Cp932Lines, typename Utf8Lines>
+class Lines2
 {
 public:
-    explicit SeatCounter(LogSummary &summary)
-        : m_summary(summary)
+    Lines2(const PassRules &rules, Cp932Lines &cp932, Utf8Lines &utf8, const PassHooks &hooks,
+           qint32 checkLine)
+        : m_rules(rules)
+        , m_cp932(cp932)
+        , m_utf8(utf8)
+        , m_hooks(hooks)
+        , m_checkLine(checkLine)
     {}
-    ~SeatCounter()
-    {
-        for (const auto &[name, n] : m_counts)
-            m_summary.seats[name] += n;
-    }
-    SeatCounter(const SeatCounter &) = delete;
-    SeatCounter &operator=(const SeatCounter &) = delete;
 
-    void add(QStringView ratingLine)
+    // Line number n of the log.
+    NORVA_EVERY_LINE void take(PassState &st, QByteArrayView line, qint32 n)
     {
-        const QChar *const chars = ratingLine.data();
-        const qsizetype n = ratingLine.size();
-        qsizetype from = -1;
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = chars[i].unicode();
-            if (c == u']' && from < 0) {
-                from = i + 1;
-            } else if (c == u'[') {
-                from = -1;
-            } else if (c == u' ' && from >= 0 && i + 1 < n && chars[i + 1] == u'R') {
-                if (i > from)
-                    count(QStringView(chars + from, i - from));
-                from = -1;
+        st.lineCount = n;
+        // Every CheckLine lines the progress moves on; a count down spares
+        // the division on every line (a CheckLine of 0 counts down to the
+        // first line).
+        if (--st.untilStep == 0) {
+            if (m_rules.every == 0)
+                raise(ErrorKind::DivisionByZero);
+            st.untilStep = m_rules.every;
+            const qint16 step = toInt16(double(n) / double(m_checkLine));
+            if (m_hooks.statusChange)
+                m_hooks.statusChange(step);
+            checkCancel(m_hooks.cancel);
+        }
+        if (!st.formDecided || m_rules.mayBeginGame(line))
+            decideForm(st, line, m_rules);
+        if (st.utf8) {
+            m_utf8.setLine(line);
+            testLine(m_utf8, m_rules.canonical, st);
+        } else {
+            m_cp932.setLine(line);
+            testLine(m_cp932, m_rules.cp932, st);
+        }
+    }
+
+    // The complete lines from st on, up to line stopAfter (all when negative).
+    // The line being read is in current (for a failure), the last line when
+    // it is not complete yet in partial.
+    void advance(PassState &st, TextLines &reader, qint32 stopAfter, qint32 &current,
+                 std::optional<QByteArray> &partial)
+    {
+        QByteArrayView line;
+        while (stopAfter < 0 || st.lineCount < stopAfter) {
+            // Counted before it is read, so that a failure names that line.
+            if (st.lineCount == std::numeric_limits<qint32>::max())
+                raise(ErrorKind::Overflow);
+            const qint32 n = st.lineCount + 1;
+            current = n;
+            if (!reader.next(line))
+                return;
+            if (!reader.complete()) {
+                partial = paddedCopy(line);
+                return;
             }
+            take(st, line, n);
+            st.offset = reader.offset();
         }
     }
 
 private:
-    struct Hash
-    {
-        using is_transparent = void;
-        size_t operator()(QStringView s) const noexcept
-        {
-            size_t h = 14695981039346656037u; // FNV-1a
-            for (const QChar c : s)
-                h = (h ^ c.unicode()) * 1099511628211u;
-            return h;
-        }
-    };
-    struct Equal
-    {
-        using is_transparent = void;
-        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
-    };
-
-    void count(QStringView name)
-    {
-        if (const auto it = m_counts.find(name); it != m_counts.end())
-            ++it->second;
-        else
-            m_counts.emplace(name.toString(), 1);
-    }
-
-    LogSummary &m_summary;
-    std::unordered_map<QString, qint32, Hash, Equal> m_counts;
+    const PassRules &m_rules;
+    Cp932Lines &m_cp932;
+    Utf8Lines &m_utf8;
+    const PassHooks &m_hooks;
+    qint32 m_checkLine;
 };
 
-// The pass over the lines, the same for both ways of comparing.
-template<typename Lines>
-void runPass(LineReader &reader, const PassSetup &s, Lines &lines, CalcResults &results,
-             const PassHooks &hooks, qint32 &lineCount, LogSummary &summary)
-{
-    bool inGame = false;
-    qint16 handState = 0;
-    qint32 rating = 0;
-    // Every CheckLine lines the progress moves on; a count down spares the
-    // division on every line.
-    const qint64 every = qAbs(qint64(s.checkLine));
-    qint64 untilStatus = every;
-    QByteArrayView bytes;
-    SeatCounter seats(summary);
-    for (;;) {
-        // Counted before it is read, so that a failure to read a line names
-        // that line.
-        lineCount = add32(lineCount, 1);
-        if (!reader.next(bytes)) {
-            --lineCount;
-            break;
-        }
-        if (every == 0)
-            raise(ErrorKind::DivisionByZero);
-        if (--untilStatus == 0) {
-            untilStatus = every;
-            const qint16 step = toInt16(double(lineCount) / double(s.checkLine));
-            if (hooks.statusChange)
-                hooks.statusChange(step);
-            checkCancel(hooks.cancel);
-        }
-        lines.setLine(bytes);
-        if (lines.isHeader()) {
-            ++summary.games; // never more than the lines, counted in 32 bits
-            inGame = s.header.accepts(lines.text());
-            continue;
-        }
-        if (lines.isFinish()) {
-            inGame = false;
-            continue;
-        }
-        if (lines.isRating()) {
-            // One line a game: decoding it costs the pass nothing to speak of.
-            seats.add(lines.text());
-            if (inGame)
-                inGame = lines.rating(rating);
-            continue;
-        }
-        if (!inGame)
-            continue;
-        if (handState == 0) {
-            if (!lines.startsWithWind()) {
-                GameResult r;
-                if (lines.result(r))
-                    results.recordGame(r.rank, r.score, rating);
-            } else {
-                results.addToCounter(calc::HandCount);
-                handState = lines.handState();
-            }
-            continue;
-        }
-        // The line after a hand line tells how the hand ended.
-        if (handState == 1) {
-            const bool tsumo = lines.contains(Tsumo);
-            if (tsumo || lines.contains(Ron)) {
-                results.addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
-                for (qint16 i = 0; i <= s.yakuLast; ++i) {
-                    if (lines.contains(Yaku0 + i)) {
-                        results.addWinByHan(i);
-                        break;
-                    }
-                }
-            } else if (lines.contains(Draw)) {
-                results.addToCounter(calc::DrawPlus);
-            } else if (lines.contains(Chombo)) {
-                results.addToCounter(calc::OtherChombo);
-            } else {
-                results.addToCounter(calc::OtherResult);
-            }
-        } else if (lines.contains(Tsumo)) {
-            results.addToCounter(calc::OtherTsumo);
-        } else if (lines.contains(Ron)) {
-            results.addToCounter(calc::OtherRon);
-        } else if (lines.contains(Draw)) {
-            results.addToCounter(handState == -1 ? calc::DrawMinus : calc::OtherResult);
-        } else if (lines.contains(Chombo)) {
-            results.addToCounter(calc::OwnChombo);
-        } else {
-            results.addToCounter(calc::OtherResult);
-        }
-        handState = 0;
-    }
-    results.closeRankRuns();
-}
-
-// The first bytes of the file, up to limit.
-QByteArray headOf(const QString &path, qsizetype limit, const CancelFlag *cancel)
-{
-    return fileops::InputFile(path).readUpTo(limit, cancel);
-}
-
-// The pass in the form of the log's lines, by its two ways of comparing.
-template<typename Form>
-void runIn(LineReader &reader, const PassSetup &setup, ScorePassMode mode, CalcResults &results,
-           const PassHooks &hooks, qint32 &lineCount, ScorePassMode &used, LogSummary &summary)
-{
-    std::optional<FastLines<Form>> fast =
-        mode != ScorePassMode::Plain ? FastLines<Form>::create(setup) : std::nullopt;
-    if (fast) {
-        used = ScorePassMode::Fast;
-        runPass(reader, setup, *fast, results, hooks, lineCount, summary);
-    } else {
-        used = ScorePassMode::Plain;
-        PlainLines<Form> plain(setup);
-        runPass(reader, setup, plain, results, hooks, lineCount, summary);
-    }
-}
+// The first bytes whose hash tells that a log still starts as it did, and the
+// last bytes before a point that tell it still runs up to there as it did.
+constexpr qint64 HeadBytes = 4096;
+constexpr qint64 TailBytes = 4096;
 
 } // namespace
 
-LogForm detectLogForm(const QString &path, const TableInfo &tables, const CancelFlag *cancel)
+QList<QPair<QString, qint64>> LogSummary::names(qsizetype limit) const
 {
-    QByteArray head = headOf(path, qsizetype(64) << 10, cancel);
-    LogForm form;
-    form.bytes = byteFormOfMark(head);
-    if (form.bytes == ByteForm::Utf16LE || form.bytes == ByteForm::Utf16BE) {
-        form.utf8 = true; // the line reader turns it into UTF-8
-        return form;
-    }
-    if (form.bytes == ByteForm::AfterUtf8Bom)
-        head.remove(0, 3);
-    // The texts of a game header whose bytes differ between the two forms.
-    QList<QByteArray> utf8Texts, cp932Texts;
-    QStringList texts{QStringLiteral("開始")};
-    for (int group = 1; group <= 2; ++group)
-        for (const TableEntry &e : tables.recognition(group))
-            texts << e.tableString();
-    for (const QString &text : texts) {
-        const QByteArray u = text.toUtf8();
-        const std::optional<QByteArray> c = cp932::encode(text);
-        if (!text.isEmpty() && (!c || *c != u)) {
-            utf8Texts << u;
-            if (c)
-                cp932Texts << *c;
-        }
-    }
-    // The first game header says which form the log is in.
-    const QByteArray markerUtf8 = tables.startLine().toUtf8();
-    const QByteArray markerCp932 = cp932::encodeLossy(tables.startLine());
-    for (QByteArrayView rest(head); !rest.isEmpty();) {
-        qsizetype end = 0;
-        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n')
-            ++end;
-        const QByteArrayView line = rest.first(end);
-        rest = rest.sliced(qMin(end + 1, rest.size()));
-        if (!line.startsWith(markerUtf8) && !line.startsWith(markerCp932))
+    QHash<QString, qint64> merged;
+    for (const Slot &slot : m_slots) {
+        if (slot.at < 0)
             continue;
-        for (const QByteArray &t : std::as_const(utf8Texts))
-            if (line.contains(t)) {
-                form.utf8 = true;
-                return form;
-            }
-        for (const QByteArray &t : std::as_const(cp932Texts))
-            if (line.contains(t))
-                return form;
+        const QByteArrayView bytes(m_bytes.constData() + slot.at, slot.length);
+        merged[slot.utf8 ? textforms::decodeUtf8(bytes) : cp932::decode(bytes)] += slot.count;
     }
-    return form;
+    QList<QPair<QString, qint64>> out;
+    out.reserve(merged.size());
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        out.append({it.key(), it.value()});
+    std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    if (limit >= 0 && out.size() > limit)
+        out.resize(limit);
+    return out;
 }
 
 QStringList LogSummary::mostSeated(qsizetype n) const
 {
-    QList<std::pair<qint32, QString>> byCount;
-    byCount.reserve(seats.size());
-    for (auto it = seats.cbegin(); it != seats.cend(); ++it)
-        byCount.append({-it.value(), it.key()});
-    std::sort(byCount.begin(), byCount.end());
-    QStringList names;
-    for (qsizetype i = 0; i < qMin(n, byCount.size()); ++i)
-        names.append(byCount[i].second);
-    return names;
+    QStringList out;
+    for (const auto &[name, count] : names(n))
+        out.append(name);
+    return out;
 }
+
+qint64 LogSummary::seats(const QString &name) const
+{
+    // Asked once when nothing was found: merging the names is cheap then. A
+    // name of a UTF-8 game stands in the canonical form.
+    const QString canonical = textforms::canonical(name);
+    qint64 n = 0;
+    for (const auto &[each, count] : names())
+        if (each == name || each == canonical)
+            n += count;
+    return n;
+}
+
+void LogSummary::addName(QByteArrayView name, bool utf8)
+{
+    // FNV-1a: names are short.
+    quint32 hash = 2166136261u ^ quint32(utf8);
+    for (const char c : name)
+        hash = (hash ^ uchar(c)) * 16777619u;
+    if (m_slots.size() < 2 * (m_used + 1)) {
+        // Twice the slots: each name moves to its place in the new table.
+        QList<Slot> old = std::move(m_slots);
+        m_slots = QList<Slot>(qMax<qsizetype>(64, old.size() * 2));
+        for (const Slot &s : std::as_const(old)) {
+            if (s.at < 0)
+                continue;
+            qsizetype i = s.hash & (m_slots.size() - 1);
+            while (m_slots[i].at >= 0)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = s;
+        }
+    }
+    const qsizetype mask = m_slots.size() - 1;
+    for (qsizetype i = hash & mask;; i = (i + 1) & mask) {
+        const Slot &slot = std::as_const(m_slots)[i];
+        if (slot.at < 0) {
+            m_slots[i] = {hash, qint32(m_bytes.size()), qint32(name.size()), utf8, 1};
+            m_bytes.append(name.data(), name.size());
+            ++m_used;
+            return;
+        }
+        if (slot.hash == hash && slot.length == name.size() && slot.utf8 == utf8
+            && std::memcmp(m_bytes.constData() + slot.at, name.data(), size_t(name.size())) == 0) {
+            ++m_slots[i].count;
+            return;
+        }
+    }
+}
+
+// The rules of a pass and its ways of applying them, made once.
+struct ScorePass::Rules
+{
+    Rules(const PassSettings &settings, const TableInfo &tables)
+        : rules(settings, tables)
+        , fastCp932(FastLines<Cp932Form>::create(rules.cp932))
+        , fastUtf8(FastLines<Utf8Form>::create(rules.canonical))
+        , plainCp932(rules.cp932)
+        , plainUtf8(rules.canonical)
+    {}
+
+    PassRules rules;
+    std::optional<FastLines<Cp932Form>> fastCp932;
+    std::optional<FastLines<Utf8Form>> fastUtf8;
+    PlainLines<Cp932Form> plainCp932;
+    PlainLines<Utf8Form> plainUtf8;
+};
+
+// What a pass keeps to go on from: where it stood after the last complete
+// line, what tells that the log is still the one it read, and what it gave.
+struct ScorePass::Memory
+{
+    PassState state;
+    TextForm form;
+    qsizetype formBytes = 0;
+    fileops::FileId file;
+    quint64 headHash = 0;
+    quint64 tailHash = 0;
+    // The end of the log when it was read, and the bytes after state.offset.
+    qint64 seenEnd = 0;
+    quint64 restHash = 0;
+    // What the pass gave: the results, the summary, the failure.
+    CalcResults results;
+    LogSummary summary;
+    bool ok = false;
+    std::optional<Error> error;
+    qint64 errorLine = 0;
+
+    // The marks of log at state.offset.
+    void markFrom(ScoreLog &log, qint64 end, const CancelFlag *cancel)
+    {
+        const qint64 at = state.offset;
+        file = log.fileId();
+        headHash = hashBytes(log.bytes(0, qMin(HeadBytes, at), cancel));
+        tailHash = hashBytes(log.bytes(qMax<qint64>(0, at - TailBytes), at, cancel));
+        seenEnd = end;
+        restHash = hashBytes(log.bytes(at, end, cancel));
+    }
+
+    // True when log still holds the bytes up to state.offset and is read in
+    // the same form.
+    bool sameStart(ScoreLog &log, const CancelFlag *cancel)
+    {
+        const qint64 at = state.offset;
+        if (log.fileId() != file || log.size() < at)
+            return false;
+        // A log shorter than the bytes that decide its form may have grown
+        // into another form.
+        if (formBytes < FormWindow && log.size() > formBytes && !(log.form(cancel) == form))
+            return false;
+        return hashBytes(log.bytes(0, qMin(HeadBytes, at), cancel)) == headHash
+               && hashBytes(log.bytes(qMax<qint64>(0, at - TailBytes), at, cancel)) == tailHash;
+    }
+};
 
 PassSettings PassSettings::from(const Settings &settings)
 {
@@ -792,7 +1188,7 @@ PassSettings PassSettings::from(const Settings &settings)
 
 bool checkGameHeader(QStringView line, const PassSettings &settings, const TableInfo &tables)
 {
-    return HeaderRules::from(settings, tables).accepts(line);
+    return HeaderRules::from(settings, tables, false).accepts(line);
 }
 
 bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
@@ -800,11 +1196,10 @@ bool checkRatingLine(qint32 &rating, QStringView line, const QString &userName)
     return ratingOf(line, userName + QStringLiteral(" R"), rating);
 }
 
-qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
+qint32 countScoreFileLines(ScoreLog &log, const CancelFlag *cancel)
 {
     try {
-        const ByteForm form = byteFormOfMark(headOf(path, 3, cancel));
-        const qint64 n = countLines(path, cancel, form);
+        const qint64 n = log.countLines(cancel);
         if (n > std::numeric_limits<qint32>::max())
             return 0;
         return qint32(n);
@@ -813,33 +1208,181 @@ qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
     }
 }
 
+qint32 countScoreFileLines(const QString &path, const CancelFlag *cancel)
+{
+    try {
+        ScoreLog log(path);
+        return countScoreFileLines(log, cancel);
+    } catch (const Error &) {
+        return 0;
+    }
+}
+
 ScorePass::ScorePass(PassSettings settings, const TableInfo &tables)
     : m_settings(std::move(settings))
     , m_tables(tables)
+    , m_blockSize(TextLines::DefaultBlockSize)
 {}
+
+ScorePass::~ScorePass() = default;
+
+const LogSummary &ScorePass::summary() const
+{
+    static const LogSummary none;
+    return m_memory ? m_memory->summary : none;
+}
 
 bool ScorePass::run(CalcResults &results, const PassHooks &hooks)
 {
-    qint32 lineCount = 0;
+    std::unique_ptr<ScoreLog> log;
     try {
-        const LogForm form =
-            m_form ? *m_form : detectLogForm(m_settings.scoreFile, m_tables, hooks.cancel);
-        LineReader reader(m_settings.scoreFile, 1 << 20, LineReader::DefaultMaxLineLength,
-                          hooks.cancel, form.bytes);
-        m_formUsed = form;
+        log = std::make_unique<ScoreLog>(m_settings.scoreFile);
+    } catch (const Error &e) {
+        m_memory.reset();
         results.clear();
-        m_summary = LogSummary();
-        const PassSetup setup = PassSetup::from(m_settings, m_tables);
-        if (form.utf8)
-            runIn<Utf8Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed,
-                            m_summary);
-        else
-            runIn<Cp932Form>(reader, setup, m_mode, results, hooks, lineCount, m_modeUsed,
-                             m_summary);
+        if (hooks.reportError)
+            hooks.reportError(e, 0);
+        return false;
+    }
+    return run(*log, results, hooks);
+}
+
+bool ScorePass::run(ScoreLog &log, CalcResults &results, const PassHooks &hooks)
+{
+    return runFrom(log, std::nullopt, results, hooks);
+}
+
+PassUpdate ScorePass::update(ScoreLog &log, CalcResults &results, const PassHooks &hooks)
+{
+    if (m_memory) {
+        bool same = false;
+        try {
+            same = m_memory->sameStart(log, hooks.cancel);
+            if (same && log.size() == m_memory->seenEnd
+                && hashBytes(log.bytes(m_memory->state.offset, m_memory->seenEnd, hooks.cancel))
+                       == m_memory->restHash) {
+                results = m_memory->results;
+                if (m_memory->error && hooks.reportError)
+                    hooks.reportError(*m_memory->error, m_memory->errorLine);
+                return {PassUpdate::Kind::Unchanged, m_memory->ok};
+            }
+        } catch (const Error &) {
+            // As a pass from the start: it fails as that one fails.
+            same = false;
+        }
+        if (same)
+            return {PassUpdate::Kind::Resumed, runFrom(log, m_memory->state, results, hooks)};
+    }
+    return {PassUpdate::Kind::Full, run(log, results, hooks)};
+}
+
+bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResults &results,
+                        const PassHooks &hooks)
+{
+    TextForm form;
+    qsizetype formBytes = 0;
+    PassState begin;
+    try {
+        if (start) {
+            form = m_memory->form;
+            formBytes = m_memory->formBytes;
+            begin = std::move(*start);
+        } else {
+            form = log.form(hooks.cancel);
+            formBytes = log.formDecidedBy();
+            begin.offset = form.markLength;
+            begin.untilStep = qMax<qint64>(1, qAbs(qint64(m_settings.checkLine)));
+            begin.formDecided = form.utf8Mark || form.isUtf16();
+            begin.utf8 = begin.formDecided;
+        }
+    } catch (const Error &e) {
+        // Nothing gathered: no results.
+        m_memory.reset();
+        results.clear();
+        if (hooks.reportError)
+            hooks.reportError(e, 0);
+        return false;
+    }
+    m_formUsed = form;
+    if (!m_rules)
+        m_rules = std::make_unique<Rules>(m_settings, m_tables);
+    Rules &rules = *m_rules;
+    qint32 current = begin.lineCount;
+    bool inLast = false;
+
+    // Reads from state.offset on into state, the complete lines up to line
+    // stopAfter (all when negative); then, when last is given, the line
+    // without its end into a copy of state in last, the rank runs closed.
+    // Gives the offset where the reading stopped.
+    auto read = [&](PassState &state, qint32 stopAfter, PassState *last,
+                    const PassHooks &with) -> qint64 {
+        TextLines reader(log, form, state.offset, with.cancel, m_blockSize);
+        auto go = [&](auto &&lines) {
+            std::optional<QByteArray> partial;
+            lines.advance(state, reader, stopAfter, current, partial);
+            if (!last)
+                return;
+            inLast = true;
+            *last = state;
+            if (partial)
+                lines.take(*last, *partial, current);
+            last->results.closeRankRuns();
+        };
+        if (m_mode != ScorePassMode::Plain && rules.fastCp932 && rules.fastUtf8) {
+            m_modeUsed = ScorePassMode::Fast;
+            go(Lines2(rules.rules, *rules.fastCp932, *rules.fastUtf8, with, m_settings.checkLine));
+        } else {
+            m_modeUsed = ScorePassMode::Plain;
+            go(Lines2(rules.rules, rules.plainCp932, rules.plainUtf8, with, m_settings.checkLine));
+        }
+        return reader.offset();
+    };
+    auto remember = [&](PassState state, qint64 end, const PassState &gave, const Error *failure,
+                        qint64 failedAt) {
+        auto m = std::make_unique<Memory>();
+        m->state = std::move(state);
+        m->form = form;
+        m->formBytes = formBytes;
+        m->results = gave.results;
+        m->summary = gave.summary;
+        m->ok = !failure;
+        if (failure) {
+            m->error = *failure;
+            m->errorLine = failedAt;
+        }
+        m->markFrom(log, end, hooks.cancel);
+        m_memory = std::move(m);
+    };
+
+    PassState st = begin;
+    PassState last;
+    try {
+        const qint64 end = read(st, -1, &last, hooks);
+        results = last.results;
+        remember(std::move(st), end, last, nullptr, 0);
         return true;
     } catch (const Error &e) {
+        const qint32 failedAt = current;
         if (hooks.reportError)
-            hooks.reportError(e, lineCount);
+            hooks.reportError(e, failedAt);
+        const PassState gave = inLast ? last : st;
+        results = gave.results;
+        m_memory.reset();
+        if (e.kind() == ErrorKind::Cancelled)
+            return false;
+        // What the pass can go on from: the complete lines before the one that
+        // failed, read once more when that one was complete itself.
+        try {
+            if (!inLast) {
+                st = std::move(begin);
+                PassHooks quiet;
+                quiet.cancel = hooks.cancel;
+                read(st, failedAt - 1, nullptr, quiet);
+            }
+            remember(std::move(st), log.size(), gave, &e, failedAt);
+        } catch (const Error &) {
+            m_memory.reset();
+        }
         return false;
     }
 }

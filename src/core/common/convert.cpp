@@ -97,7 +97,8 @@ double readNumber(QStringView text)
         return 0.0;
     buf[n] = '\0';
     double v = std::strtod(buf, nullptr);
-    if (extraIntegerDigits > 0)
+    // Zero stays zero however many digits it has (0 times infinity is NaN).
+    if (extraIntegerDigits > 0 && v != 0.0)
         v *= std::pow(10.0, extraIntegerDigits);
     return v;
 }

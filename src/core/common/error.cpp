@@ -35,6 +35,11 @@ QString describe(ErrorKind kind)
         return QStringLiteral("スコアファイル、設定ファイル、計算情報ファイルには書き込めません。");
     case ErrorKind::Cancelled:
         return QStringLiteral("中断しました。");
+    case ErrorKind::BrokenUtf16:
+        return QStringLiteral(
+            "UTF-16 のファイルの途中で 1 バイトが欠けているため、ここから先を読み込めません。");
+    case ErrorKind::UnknownForm:
+        return QStringLiteral("ファイルの文字コードを判別できません。");
     }
     return QStringLiteral("エラーが発生しました。");
 }

@@ -24,6 +24,8 @@ enum class ErrorKind {
     NotRegularFile, // a write aimed at a named pipe, a socket, a folder
     ProtectedFile,  // a write aimed at the score log or a file of the program
     Cancelled,      // a long run told to stop (an exit signal)
+    BrokenUtf16,    // a UTF-16 text with a byte missing: what follows is out of step
+    UnknownForm,    // a text whose encoding cannot be told
 };
 
 QString describe(ErrorKind kind);

@@ -114,4 +114,9 @@ void removeExitSignalHandlers()
     s.notifier = nullptr;
 }
 
+void ignoreBrokenPipe()
+{
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
 } // namespace norva

@@ -23,4 +23,8 @@ const CancelFlag *exitRequestedFlag();
 // Restores the default handling of the three signals.
 void removeExitSignalHandlers();
 
+// A write to a pipe that nobody reads any more fails (EPIPE) instead of
+// ending the process: a program that streams its output ends on its own terms.
+void ignoreBrokenPipe();
+
 } // namespace norva

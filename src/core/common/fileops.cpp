@@ -13,10 +13,12 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -412,6 +414,13 @@ bool standardErrorIsTerminal()
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+bool standardOutputClosed()
+{
+    // A pipe whose reading end is gone reports an error to poll() at once.
+    struct pollfd p = {STDOUT_FILENO, 0, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & (POLLERR | POLLHUP)) != 0;
+}
+
 struct InputFile::Native
 {
     int fd = -1;
@@ -437,6 +446,7 @@ InputFile::InputFile(const QString &path)
     }
     m_native = new Native{fd};
     m_size = qint64(st.st_size);
+    m_id = {quint64(st.st_dev), quint64(st.st_ino)};
 }
 
 InputFile::~InputFile()
@@ -455,6 +465,18 @@ qint64 InputFile::read(char *buf, qint64 n, const CancelFlag *cancel)
             return qint64(got);
         // A signal interrupted a read that waited: the flag tells whether to
         // give up or to wait on.
+        if (errno != EINTR)
+            raise(ErrorKind::IoError);
+    }
+}
+
+qint64 InputFile::readAt(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel)
+{
+    for (;;) {
+        checkCancel(cancel);
+        const ssize_t got = ::pread(m_native->fd, buf, size_t(n), off_t(offset));
+        if (got >= 0)
+            return qint64(got);
         if (errno != EINTR)
             raise(ErrorKind::IoError);
     }
@@ -638,6 +660,11 @@ bool standardErrorIsTerminal()
     return false;
 }
 
+bool standardOutputClosed()
+{
+    return false;
+}
+
 struct InputFile::Native
 {
     QFile file;
@@ -658,6 +685,7 @@ InputFile::InputFile(const QString &path)
         raise(fi.exists() ? ErrorKind::ReadDenied : ErrorKind::FileNotFound, path);
     }
     m_size = m_native->file.size();
+    m_id = status(path).id;
 }
 
 InputFile::~InputFile()
@@ -672,6 +700,13 @@ qint64 InputFile::read(char *buf, qint64 n, const CancelFlag *cancel)
     if (got < 0)
         raise(ErrorKind::IoError);
     return got;
+}
+
+qint64 InputFile::readAt(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel)
+{
+    if (!m_native->file.seek(offset))
+        return 0;
+    return read(buf, n, cancel);
 }
 
 WriteTarget checkWriteTarget(const QString &path, const QStringList &protect)

@@ -81,6 +81,10 @@ bool isStandardOutput(const QString &path);
 // True when the process's standard error goes to a terminal.
 bool standardErrorIsTerminal();
 
+// True when nobody reads the process's standard output any more (the reading
+// end of its pipe was closed). Asks without writing and without waiting.
+bool standardOutputClosed();
+
 // A regular file opened for reading.
 class InputFile
 {
@@ -95,10 +99,14 @@ public:
 
     // The size when it was opened.
     qint64 size() const { return m_size; }
+    // The file itself, whatever name led to it.
+    FileId id() const { return m_id; }
     // Up to n bytes into buf; 0 at the end of the file. Raises IoError, and
     // Cancelled once cancel is set: a read that waits (a file of the kernel's)
     // is given up when a signal interrupts it and has set the flag.
     qint64 read(char *buf, qint64 n, const CancelFlag *cancel = nullptr);
+    // The same from offset on, wherever the reading stands.
+    qint64 readAt(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel = nullptr);
     // What is left of the file, at most limit bytes. Raises as read does.
     QByteArray readUpTo(qsizetype limit, const CancelFlag *cancel = nullptr);
 
@@ -106,6 +114,7 @@ private:
     struct Native;
     Native *m_native = nullptr;
     qint64 m_size = 0;
+    FileId m_id;
 };
 
 // Where a write to path would go. An existing target that is neither a

@@ -328,32 +328,7 @@ bool Settings::load(const QString &path, std::optional<ErrorKind> *why)
     bool read = true;
     try {
         LineReader reader(path, 64 * 1024);
-        QByteArrayView line;
-        bool first = true, wide = false;
-        while (reader.next(line)) {
-            if (first && line.startsWith(Bom)) {
-                wide = true;
-                line = line.sliced(Bom.size());
-            }
-            first = false;
-            // NUL is no character of either form (a UTF-16 file is full of
-            // them), and a byte that is no character of the form comes back
-            // as U+FFFD: the file was not written by this program.
-            if (line.contains('\0'))
-                m_fileState = FileState::Unclean;
-            QString text;
-            if (wide) {
-                QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-                text = utf8(line);
-                if (utf8.hasError())
-                    m_fileState = FileState::Unclean;
-            } else {
-                text = cp932::decode(line);
-                if (text.contains(QChar::ReplacementCharacter))
-                    m_fileState = FileState::Unclean;
-            }
-            readLine(text, wide);
-        }
+        readLines(reader);
     } catch (const Error &e) {
         read = false;
         if (why)
@@ -370,6 +345,54 @@ bool Settings::load(const QString &path, std::optional<ErrorKind> *why)
             m_backupPath = preferred; // every name taken: the save says so
     }
     return read;
+}
+
+bool Settings::loadBytes(const QByteArray &bytes)
+{
+    setDefaults();
+    m_loadedPath.clear();
+    m_loaded = {};
+    m_backupPath.clear();
+    m_fileState = FileState::Clean;
+    m_backedUp = false;
+    try {
+        LineReader reader(bytes);
+        readLines(reader);
+    } catch (const Error &) {
+        m_fileState = FileState::Unclean;
+        return false;
+    }
+    return true;
+}
+
+void Settings::readLines(LineReader &reader)
+{
+    QByteArrayView line;
+    bool first = true, wide = false;
+    while (reader.next(line)) {
+        if (first && line.startsWith(Bom)) {
+            wide = true;
+            line = line.sliced(Bom.size());
+        }
+        first = false;
+        // NUL is no character of either form (a UTF-16 file is full of
+        // them), and a byte that is no character of the form comes back
+        // as U+FFFD: the file was not written by this program.
+        if (line.contains('\0'))
+            m_fileState = FileState::Unclean;
+        QString text;
+        if (wide) {
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            text = utf8(line);
+            if (utf8.hasError())
+                m_fileState = FileState::Unclean;
+        } else {
+            text = cp932::decode(line);
+            if (text.contains(QChar::ReplacementCharacter))
+                m_fileState = FileState::Unclean;
+        }
+        readLine(text, wide);
+    }
 }
 
 QByteArray Settings::fileBytes() const

@@ -115,6 +115,8 @@ public:
     // the file could not be read to its end (why, if given, says why); what
     // was read stands. Never raises.
     bool load(const QString &path, std::optional<ErrorKind> *why = nullptr);
+    // The same for the bytes of a settings file held in memory.
+    bool loadBytes(const QByteArray &bytes);
     FileState fileState() const { return m_fileState; }
     // Where a file read uncleanly is kept: "norva.ini.bak" beside it, or, where
     // an earlier backup of another file holds that name, the first free one of
@@ -132,6 +134,7 @@ public:
     QByteArray fileBytes() const;
 
 private:
+    void readLines(LineReader &reader);
     void readLine(QStringView line, bool wide);
 
     QString m_defaultScoreFile;

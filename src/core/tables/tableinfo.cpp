@@ -73,19 +73,36 @@ bool TableInfo::load(const QString &path, std::optional<ErrorKind> *why)
         why->reset();
     try {
         LineReader reader(path, 64 * 1024);
-        QByteArrayView line;
-        QString text;
-        while (reader.next(line)) {
-            text.clear();
-            cp932::decodeAppend(line, text);
-            readLine(text);
-        }
+        readLines(reader);
     } catch (const Error &e) {
         if (why)
             *why = e.kind();
         return false;
     }
     return true;
+}
+
+bool TableInfo::loadBytes(const QByteArray &bytes)
+{
+    *this = TableInfo();
+    try {
+        LineReader reader(bytes);
+        readLines(reader);
+    } catch (const Error &) {
+        return false;
+    }
+    return true;
+}
+
+void TableInfo::readLines(LineReader &reader)
+{
+    QByteArrayView line;
+    QString text;
+    while (reader.next(line)) {
+        text.clear();
+        cp932::decodeAppend(line, text);
+        readLine(text);
+    }
 }
 
 QVariant TableInfo::value(qint16 kind, qint32 index) const

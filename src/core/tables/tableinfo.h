@@ -10,6 +10,9 @@
 #include <optional>
 
 namespace norva {
+
+class LineReader;
+
 // One entry of the table definitions: an id (used as bit values) and a text,
 // the label of a choice or the text recognised in a game header.
 class TableEntry
@@ -48,6 +51,8 @@ public:
     // False when the file could not be read (the caller tells the user, why,
     // if given, says why; what was read stands).
     bool load(const QString &path, std::optional<ErrorKind> *why = nullptr);
+    // The same for the bytes of such a file held in memory.
+    bool loadBytes(const QByteArray &bytes);
 
     // kind 0: YakuLast (qint16, -1..8); 1: the han class at index (0..8, else
     // SubscriptOutOfRange is raised); 2: StartLine; 3: FinishLine; 4: RLine;
@@ -68,6 +73,7 @@ public:
     const TableList &recognition(int group) const;
 
 private:
+    void readLines(LineReader &reader);
     void readLine(QStringView line);
 
     std::array<TableList, 3> m_choices;

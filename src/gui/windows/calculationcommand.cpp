@@ -119,7 +119,7 @@ bool CalculationCommand::calculateOnce()
                            exitRequestedFlag());
         busy.reset(); // no hourglass over a message box
         // The names of the log are offered in the user name box from now on.
-        if (outcome.summary.games > 0)
+        if (outcome.summary.games() > 0)
             user.setNameChoices(outcome.summary.mostSeated(NameChoices));
         switch (outcome.status) {
         case CalcOutcome::Status::ScoreFileMissing: {
