@@ -130,6 +130,7 @@ private slots:
         settings().setValue(Settings::GraphDisp, 1);
         settings().setValue(Settings::GraphFore, QStringLiteral("000000255"));
         settings().setValue(Settings::GraphFlowPnt, QStringLiteral("128000129"));
+        settings().setValue(Settings::FollowLog, false);
         QVERIFY(save());
         const QByteArray expected = testutil::cp932Lines({
             QStringLiteral("[norva]"),
@@ -154,6 +155,7 @@ private slots:
             QStringLiteral("GraphDisp=1"),
             QStringLiteral("GraphFore=000000255"),
             QStringLiteral("GraphFlowPnt=128000129"),
+            QStringLiteral("FollowLog=False"),
         });
         QCOMPARE(testutil::readAll(iniPath(dir)), expected);
 

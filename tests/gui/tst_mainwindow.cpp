@@ -82,7 +82,9 @@ private slots:
                                              u"mnuViewWin|役(&W)...|Ctrl+W"_s,
                                              u"mnuViewGraph|グラフ(&G)...|Ctrl+G"_s,
                                              u"mnuViewBar2|-|"_s,
-                                             u"mnuViewOptions|オプション(&O)...|Ctrl+O"_s};
+                                             u"mnuViewOptions|オプション(&O)...|Ctrl+O"_s,
+                                             u"mnuViewBar3|-|"_s,
+                                             u"mnuViewFollow|自動更新(&F)|"_s};
         QTest::newRow("window") << u"mnuWindow"_s << u"ウィンドウ(&W)"_s
                                 << QStringList{u"mnuWindowCascade|重ねて表示(&C)|"_s,
                                                u"mnuWindowTileHorizontal|上下に並べて表示(&H)|"_s,

@@ -92,6 +92,8 @@ constexpr KeyInfo Keys[Settings::KeyCount] = {
      Limit::NineChars},
     {u"GraphFlowPnt", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"128000128",
      Limit::NineChars},
+    // On unless switched off: the file of a user who never did stays as it was.
+    {u"FollowLog", Type::Bool, Write::UnlessDefault, Default::Fixed, 1, nullptr, Limit::None},
 };
 
 const KeyInfo &info(Settings::Key key)

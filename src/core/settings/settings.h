@@ -14,7 +14,7 @@
 
 namespace norva {
 
-// The program's 25 settings, their defaults and the settings file
+// The program's settings, their defaults and the settings file
 // "norva.ini". Every key is described once, in a table in settings.cpp: its
 // name in the file, its type, its default, its limits and how it is written.
 class Settings
@@ -47,8 +47,11 @@ public:
         GraphPart,
         GraphFlowR,
         GraphFlowPnt,
+        // Added later, after the others, so that a file of the older keys
+        // reads and writes as before.
+        FollowLog,
     };
-    static constexpr int KeyCount = GraphFlowPnt + 1;
+    static constexpr int KeyCount = FollowLog + 1;
 
     // The bits of VisibleWindow: which child windows were open at exit.
     enum WindowBit : qint16 {
@@ -110,6 +113,8 @@ public:
     // A graph colour as the file holds it ("255000000"); key is one of
     // GraphFore .. GraphFlowPnt.
     QString graphColor(Key key) const { return value(key).toString(); }
+    // Whether the results follow the score log as it grows (View menu).
+    bool followLog() const { return value(FollowLog).toBool(); }
 
     // Sets every default, then reads the file at path over them. False when
     // the file could not be read to its end (why, if given, says why); what

@@ -7,6 +7,7 @@
 #include "core/common/error.h"
 #include "core/common/exitsignals.h"
 #include "core/common/fileops.h"
+#include "core/common/filewatch.h"
 #include "core/common/locations.h"
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
@@ -89,11 +90,53 @@ QString startFolder(const QString &path)
     return {};
 }
 
+// How long a change of the followed log waits while the program is busy.
+constexpr int BusyRetry = 250; // milliseconds
+
+// What the status bar says after an update of the followed log, or nothing
+// for an update that was cancelled (the program is on its way out).
+std::optional<QString> logNotice(const CalcOutcome &outcome, const QString &path)
+{
+    const QString head = QStringLiteral("自動更新：");
+    auto oneLine = [](QString text) {
+        return text.replace(msg::crlf(), QStringLiteral(" "));
+    };
+    switch (outcome.status) {
+    case CalcOutcome::Status::Counted:
+        return QString();
+    case CalcOutcome::Status::Cancelled:
+        return std::nullopt;
+    case CalcOutcome::Status::ScoreFileMissing:
+        return head + QStringLiteral("スコアファイルが見つかりません。戻りしだい続けます。 ")
+               + path;
+    case CalcOutcome::Status::NoTableKinds:
+        return head + msg::selectTableKinds();
+    case CalcOutcome::Status::NoValidData:
+        break;
+    }
+    if (!outcome.passError)
+        return head + msg::noValidData();
+    const QString why = oneLine(outcome.passError->description());
+    // Line 0: the log could not be opened or its form not told.
+    if (outcome.passErrorLine == 0)
+        return head + QStringLiteral("スコアファイルを読み込めません。") + why
+               + QStringLiteral("読めるようになりしだい続けます。 ") + path;
+    return head + msg::titleCalcError() + QStringLiteral("（%1 行目）：").arg(outcome.passErrorLine)
+           + why;
+}
+
 } // namespace
 
 CalculationCommand::CalculationCommand(CommandHost &host)
     : m_host(host)
-{}
+    , m_calculation(std::make_unique<Calculation>())
+{
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(BusyRetry);
+    QObject::connect(&m_retry, &QTimer::timeout, &m_retry, [this] { logChanged(); });
+}
+
+CalculationCommand::~CalculationCommand() = default;
 
 void CalculationCommand::calculate()
 {
@@ -114,13 +157,17 @@ bool CalculationCommand::calculateOnce()
             user.takeOver();
 
         busy.emplace();
+        // A run that counts follows its log from then on; any other ends the
+        // following. The watch stays up meanwhile, so that a change during
+        // the run is looked at after it.
         const CalcOutcome outcome =
-            runCalculation(session.settings(), session.tables(), session.results(), &progress,
-                           exitRequestedFlag());
+            m_calculation->run(session.settings(), session.tables(), session.results(), &progress,
+                               exitRequestedFlag());
         busy.reset(); // no hourglass over a message box
         // The names of the log are offered in the user name box from now on.
         if (outcome.summary.games() > 0)
             user.setNameChoices(outcome.summary.mostSeated(NameChoices));
+        setFollowable(outcome.status == CalcOutcome::Status::Counted);
         switch (outcome.status) {
         case CalcOutcome::Status::ScoreFileMissing: {
             const bool choose =
@@ -160,6 +207,7 @@ bool CalculationCommand::calculateOnce()
         progress.close();
     } catch (const Error &) {
         busy.reset();
+        setFollowable(false);
         showError(owner, msg::calcFailed() + msg::crlf() + msg::checkSettings());
         progress.close();
         m_host.enableResultCommands(false);
@@ -171,6 +219,58 @@ void CalculationCommand::publish(bool valid)
 {
     m_host.enableResultCommands(valid);
     m_host.refreshResultWindows();
+}
+
+void CalculationCommand::setFollowable(bool followable)
+{
+    m_followable = followable;
+    const bool follow =
+        followable && m_host.session().settings().followLog() && !m_host.hasExited();
+    const QString path = m_calculation->scoreFile();
+    if (!follow || (m_watch && m_watch->path() != path)) {
+        m_watch.reset();
+        m_retry.stop();
+        // What was said of a log no longer followed no longer holds.
+        m_host.showLogNotice({});
+    }
+    if (follow && !m_watch) {
+        m_watch = std::make_unique<FileWatch>(path);
+        QObject::connect(m_watch.get(), &FileWatch::changed, m_watch.get(),
+                         [this] { logChanged(); });
+        // What changed between the read and the watch.
+        m_retry.start();
+    }
+}
+
+void CalculationCommand::followSettingChanged()
+{
+    setFollowable(m_followable);
+    // What the log gained while it was not followed, at once.
+    if (m_watch) {
+        m_retry.stop();
+        logChanged();
+    }
+}
+
+void CalculationCommand::logChanged()
+{
+    if (!m_watch || m_host.hasExited())
+        return;
+    // Never inside a calculation (its status window lets timers run), nor
+    // under a box or dialog of another command, which may be printing or
+    // saving the very results: looked at again once it has ended.
+    if (m_running || QApplication::activeModalWidget()) {
+        m_retry.start();
+        return;
+    }
+    Session &session = m_host.session();
+    const Calculation::Update u = m_calculation->update(session.results(), exitRequestedFlag());
+    const std::optional<QString> notice = logNotice(u.outcome, m_watch->path());
+    if (!notice)
+        return;
+    if (u.change != Calculation::Change::None)
+        publish(u.outcome.status == CalcOutcome::Status::Counted);
+    m_host.showLogNotice(*notice);
 }
 
 void CalculationCommand::offerScoreFileIfMissing()
@@ -204,6 +304,7 @@ void CalculationCommand::takeLog(const QString &path, LogSource source)
         if (!m_host.hasExited()) {
             // No results stand under the new log's name.
             m_host.session().results().clear();
+            setFollowable(false);
             publish(false);
         }
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace norva {
@@ -30,6 +31,9 @@ public:
     virtual void enableResultCommands(bool enabled) = 0;
     // Every open window that shows results shows the current ones.
     virtual void refreshResultWindows() = 0;
+    // What the program has to say about the followed score log, where it
+    // takes no answer (the status bar); empty: nothing.
+    virtual void showLogNotice(const QString &text) = 0;
 };
 
 } // namespace norva

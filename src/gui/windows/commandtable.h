@@ -24,6 +24,7 @@ enum class Command {
     ShowWinWindow,
     ShowGraphWindow,
     ShowOptions,
+    FollowLog,
     Cascade,
     TileHorizontally,
     TileVertically,

@@ -28,6 +28,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -35,6 +36,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -136,6 +138,9 @@ void MainWindow::createMenus()
     QAction *toolbarItem = menuAction(Command::ToggleToolBar);
     toolbarItem->setCheckable(true);
     toolbarItem->setChecked(true);
+    QAction *followItem = menuAction(Command::FollowLog);
+    followItem->setCheckable(true);
+    followItem->setChecked(true);
 }
 
 void MainWindow::createToolBar()
@@ -247,6 +252,31 @@ void MainWindow::refreshResultWindows()
             v.window->refresh();
 }
 
+void MainWindow::showLogNotice(const QString &text)
+{
+    if (!m_logNotice) {
+        if (text.isEmpty())
+            return;
+        // A label of its own rather than the bar's message, which the menus'
+        // status tips would wipe out.
+        m_logNotice = new QLabel(this);
+        m_logNotice->setObjectName(QStringLiteral("lblLogNotice"));
+        // A long path must not widen the window: the label is cut instead,
+        // and its tooltip holds the whole text.
+        m_logNotice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        statusBar()->setObjectName(QStringLiteral("sbStatus"));
+        statusBar()->setAccessibleName(QStringLiteral("ステータスバー"));
+        statusBar()->setSizeGripEnabled(false);
+        statusBar()->addWidget(m_logNotice, 1);
+    }
+    if (text == m_logNotice->text())
+        return;
+    m_logNotice->setText(text);
+    m_logNotice->setToolTip(text);
+    m_logNotice->setAccessibleName(text);
+    statusBar()->setVisible(!text.isEmpty());
+}
+
 // ---------------------------------------------------------------- lifecycle
 
 void MainWindow::load(bool logGiven)
@@ -257,6 +287,7 @@ void MainWindow::load(bool logGiven)
     enableResultCommands(false);
     if (!settings.mainToolbar())
         toggleToolBar();
+    menuAction(Command::FollowLog)->setChecked(settings.followLog());
     const bool named = logGiven && m_calculation->ensureUserName(settings.scoreFile());
     const bool calculateNow = settings.autoCalc() || named;
     if (calculateNow)
@@ -389,6 +420,15 @@ void MainWindow::toggleToolBar()
     m_toolBar->setVisible(show);
     menuAction(Command::ToggleToolBar)->setChecked(show);
     m_session.settings().setValue(Settings::MainToolbar, show);
+}
+
+void MainWindow::toggleFollowLog()
+{
+    Settings &settings = m_session.settings();
+    const bool on = !settings.followLog();
+    settings.setValue(Settings::FollowLog, on);
+    menuAction(Command::FollowLog)->setChecked(on);
+    m_calculation->followSettingChanged();
 }
 
 void MainWindow::showOptions()

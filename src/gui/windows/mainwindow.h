@@ -12,6 +12,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QToolBar;
 
@@ -87,6 +88,8 @@ public:
     void enableResultCommands(bool enabled) override;
     // Every open child window shows the current results.
     void refreshResultWindows() override;
+    // A line in the status bar, which shows only while it has one to show.
+    void showLogNotice(const QString &text) override;
 
     // Runs once, as the window is first shown: result commands off, toolbar
     // as stored, the calculation when the settings ask for it or a score log
@@ -108,6 +111,8 @@ public:
 
     // The frame's own commands.
     void toggleToolBar();
+    // View > Follow the log: switches the FollowLog setting.
+    void toggleFollowLog();
     void showOptions();
     void showManual();
     void showAbout();
@@ -155,6 +160,7 @@ private:
     QList<QAction *> m_buttons;
     TwipsSize m_twips;
     QPointer<QWidget> m_manualWindow;
+    QLabel *m_logNotice = nullptr;
     bool m_exited = false;
     bool m_closeRequested = false;
     bool m_formLoaded = false;
