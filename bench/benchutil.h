@@ -4,6 +4,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -85,6 +86,25 @@ inline bool makeLog(const QString &path, int games, double ownerShare = 1.0)
     }
     std::printf("generated %d games in %.1f s\n", games, double(t.elapsed()) / 1e3);
     return true;
+}
+
+// Game n after the benchmarks' log: one game of the log's owner, a few
+// kilobytes.
+inline QByteArray nextGame(int n)
+{
+    norva::samplegen::Options o;
+    o.seed = quint64(1000 + n);
+    o.games = 1;
+    o.startDate = QDate(2030, 1, 1).addDays(n);
+    o.days = 1;
+    o.players = norva::samplegen::defaultPlayers();
+    return norva::samplegen::makeLog(o);
+}
+
+inline bool append(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::Append) && f.write(bytes) == bytes.size();
 }
 
 } // namespace bench

@@ -16,7 +16,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDate>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -36,23 +35,8 @@ using namespace norva;
 
 namespace {
 
-// Game n after the log's: one game of the log's owner, a few kilobytes.
-QByteArray nextGame(int n)
-{
-    samplegen::Options o;
-    o.seed = quint64(1000 + n);
-    o.games = 1;
-    o.startDate = QDate(2030, 1, 1).addDays(n);
-    o.days = 1;
-    o.players = samplegen::defaultPlayers();
-    return samplegen::makeLog(o);
-}
-
-bool append(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::Append) && f.write(bytes) == bytes.size();
-}
+using bench::append;
+using bench::nextGame;
 
 // The resident memory of a process, in MB (this one for 0).
 double residentMB(qint64 pid = 0)

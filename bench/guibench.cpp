@@ -1,7 +1,9 @@
 // norva-bench-gui: the calculation as the program runs it (Edit > Calculate
 // with every window open: line count, status window, pass, result windows and
 // graph) against norva-calc's calculation of the same log, on a large
-// generated log with the default settings.
+// generated log with the default settings; then the time from a game appended
+// to a copy of that log to the open windows showing it, as the program follows
+// the log.
 //
 //   norva-bench-gui [--games N] [--runs N] [--log FILE]
 //
@@ -17,8 +19,10 @@
 #include "gui/app/startup.h"
 #include "gui/widgets/messagebox.h"
 #include "gui/windows/calculationcommand.h"
+#include "gui/windows/graphwindow.h"
 #include "gui/windows/mainwindow.h"
 #include "gui/windows/statuswindow.h"
+#include "gui/windows/userwindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,6 +30,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -56,6 +61,25 @@ bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+// count games, each one game of the log's owner after the log's games that the
+// settings of session count.
+std::vector<QByteArray> countedGames(Session &session, const QString &scratch, int count)
+{
+    std::vector<QByteArray> games;
+    for (int n = 1; int(games.size()) < count && n < 100 * count; ++n) {
+        const QByteArray game = bench::nextGame(n);
+        if (!writeFile(scratch, game))
+            break;
+        PassSettings settings = PassSettings::from(session.settings());
+        settings.scoreFile = scratch;
+        ScorePass pass(settings, session.tables());
+        CalcResults results;
+        if (pass.run(results) && results.gameCount() == 1)
+            games.push_back(game);
+    }
+    return games;
 }
 
 } // namespace
@@ -171,9 +195,58 @@ int main(int argc, char *argv[])
     print("Edit > Calculate, every window open", gui, cli);
     print("Edit > Calculate, every window but the graph", noGraph, cli);
     print(qPrintable(QStringLiteral("status window alone, %1 steps").arg(steps)), status, cli);
+
+    // Following: a game appended to a copy of the log, timed from the write
+    // until every open window shows it (the watcher's event, the update, the
+    // result windows and the graph redrawn, their paints done).
+    main->graphWindow().show();
+    const QString followed = dir.filePath(QStringLiteral("followed.txt"));
+    QFile::remove(followed);
+    bool followOk = QFile::copy(log, followed);
+    // The settings window is open: the calculation takes its box over.
+    session.settings().setValue(Settings::ScoreFile, followed);
+    main->userWindow().setFileName(followed);
+    main->calculation().calculate();
+    QCoreApplication::processEvents();
+    followOk = followOk && main->calculation().isFollowing();
+    const auto *gameCount = main->findChild<QLabel *>(QStringLiteral("lblAllNum"));
+    std::vector<double> followTimes;
+    for (const QByteArray &game :
+         countedGames(session, dir.filePath(QStringLiteral("game.txt")), std::max(10, runs))) {
+        if (!followOk)
+            break;
+        // Apart from the last change by more than the watcher's quiet time.
+        QTest::qWait(300);
+        const qint32 want = session.results().gameCount() + 1;
+        QElapsedTimer t;
+        t.start();
+        followOk = bench::append(followed, game);
+        while (session.results().gameCount() != want && t.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(); // the paints
+        followTimes.push_back(double(t.nsecsElapsed()) / 1e9);
+        followOk = followOk && gameCount && gameCount->text() == QString::number(want);
+    }
+    if (!followTimes.empty()) {
+        const Timing f = summary(followTimes);
+        std::printf("%-44s %8.2f ms  (median %8.2f ms, worst %.2f ms, %zu games)\n",
+                    "followed: a game appended to windows updated", f.best * 1e3, f.median * 1e3,
+                    *std::max_element(followTimes.begin(), followTimes.end()) * 1e3,
+                    followTimes.size());
+    }
+    followOk = followOk && followTimes.size() >= 10;
+    // Where that time goes: the open windows shown again, the graph alone.
+    const Timing windows = timeIt(runs, [&] { main->refreshResultWindows(); });
+    const Timing graph = timeIt(runs, [&] { main->graphWindow().redraw(); });
+    std::printf("%-44s %8.2f ms  (median %8.2f ms)\n", "  of which every open window shown again",
+                windows.best * 1e3, windows.median * 1e3);
+    std::printf("%-44s %8.2f ms  (median %8.2f ms)\n", "  of which the graph redrawn",
+                graph.best * 1e3, graph.median * 1e3);
     std::printf("%s\n", same ? "ok: the same games counted" : "FAILED: the results differ");
+    std::printf("%s\n", followOk ? "ok: every game appended shown"
+                                 : "FAILED: a game appended was not shown");
     main->close();
     QCoreApplication::processEvents();
     delete main.data();
-    return same ? 0 : 1;
+    return same && followOk ? 0 : 1;
 }

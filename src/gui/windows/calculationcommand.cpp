@@ -227,11 +227,12 @@ void CalculationCommand::setFollowable(bool followable)
     const bool follow =
         followable && m_host.session().settings().followLog() && !m_host.hasExited();
     const QString path = m_calculation->scoreFile();
+    // What was said of the log before no longer holds: a calculation has
+    // read it since, or it is no longer followed.
+    m_host.showLogNotice({});
     if (!follow || (m_watch && m_watch->path() != path)) {
         m_watch.reset();
         m_retry.stop();
-        // What was said of a log no longer followed no longer holds.
-        m_host.showLogNotice({});
     }
     if (follow && !m_watch) {
         m_watch = std::make_unique<FileWatch>(path);
