@@ -2,6 +2,7 @@
 
 #include "core/calc/calcresults.h"
 #include "core/calc/calculation.h"
+#include "core/calc/gamescsv.h"
 #include "core/calc/session.h"
 #include "core/common/convert.h"
 #include "core/common/error.h"
@@ -46,6 +47,11 @@ QString helpText()
         "                 このときは --json がなければ標準出力に何も書きません。\n"
         "  --all-dates    計算日付を指定しません (設定の SpecifyDate の代わり)。\n"
         "  --json         集計結果を JSON で標準出力に書きます。\n"
+        "  --games        --json に試合ごとの記録 (\"Games\") を加えます。\n"
+        "  --games-csv FILE\n"
+        "                 試合一覧を CSV (UTF-8、BOM 付き、CR LF) で書きます。\n"
+        "                 FILE が - なら標準出力に書き、ほかには何も書きません。\n"
+        "  --shift-jis    CSV を Shift_JIS で書きます。\n"
         "  --follow       集計のあともスコアファイルを見続け、結果が変わるたびに\n"
         "                 JSON を 1 行で標準出力に書きます (最初の結果も 1 行)。\n"
         "                 SIGINT、SIGTERM を受けるか、出力先が閉じられると終わります。\n"
@@ -75,6 +81,67 @@ void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 c
             out += compact ? QStringLiteral(",") : QStringLiteral(", ");
         out += QString::number(results.value(kind, i).toInt());
     }
+    out += u']';
+}
+
+// text as a JSON string.
+QString jsonString(QStringView text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QStringLiteral("\\\"");
+            break;
+        case u'\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            break;
+        case u'\r':
+            out += QStringLiteral("\\r");
+            break;
+        case u'\t':
+            out += QStringLiteral("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out + u'"';
+}
+
+// The "Games" array: one object per counted game.
+void appendGames(QString &out, const GameList &games, bool compact)
+{
+    const QString sep = compact ? QStringLiteral(",") : QStringLiteral(", ");
+    const QString colon = compact ? QStringLiteral(":") : QStringLiteral(": ");
+    out += u'[';
+    for (qsizetype i = 0; i < games.size(); ++i) {
+        const GameList::Game &g = games.at(i);
+        if (i > 0)
+            out += u',';
+        out += compact ? QStringLiteral("{") : QStringLiteral("\n    {");
+        auto number = [&](const char16_t *name, qint64 v, bool last = false) {
+            out += u'"' + QString::fromUtf16(name) + u'"' + colon + QString::number(v)
+                   + (last ? QString() : sep);
+        };
+        out += QStringLiteral("\"Start\"") + colon + jsonString(games.startText(i)) + sep;
+        out += QStringLiteral("\"Table\"") + colon + jsonString(games.tableText(i)) + sep;
+        number(u"Rank", g.rank);
+        number(u"Score", g.score);
+        number(u"Rating", g.rating);
+        number(u"Hands", g.hands);
+        number(u"Wins", g.wins);
+        number(u"DealIns", g.dealIns, true);
+        out += u'}';
+    }
+    if (!compact && !games.isEmpty())
+        out += QStringLiteral("\n  ");
     out += u']';
 }
 
@@ -199,7 +266,7 @@ QString outcomeText(const CalcOutcome &outcome, const QString &scoreFile,
 // lines only, so that a log that grows without the user's games does not
 // repeat them with each game.
 int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, QTextStream &err,
-              const CalcOutcome &first, const QStringList &firstReasons)
+              const CalcOutcome &first, const QStringList &firstReasons, bool games)
 {
     QEventLoop loop;
     installExitSignalHandlers([&loop] { loop.quit(); });
@@ -215,7 +282,7 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
     };
     // False once the output is gone.
     auto show = [&] {
-        const QString json = resultsJson(results, true);
+        const QString json = resultsJson(results, true, games);
         if (json == lastJson)
             return true;
         lastJson = json;
@@ -255,7 +322,7 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
 
 } // namespace
 
-QString resultsJson(const CalcResults &results, bool compact)
+QString resultsJson(const CalcResults &results, bool compact, bool withGames)
 {
     QString out = compact ? QStringLiteral("{") : QStringLiteral("{\n");
     const qint32 games = results.gameCount();
@@ -283,9 +350,13 @@ QString resultsJson(const CalcResults &results, bool compact)
         if (compact)
             out += kind < 26 ? QStringLiteral(",") : QString();
         else
-            out += kind < 26 ? QStringLiteral(",\n") : QStringLiteral("\n");
+            out += kind < 26 ? QStringLiteral(",\n") : QString();
     }
-    out += QStringLiteral("}\n");
+    if (withGames) {
+        out += compact ? QStringLiteral(",\"Games\":") : QStringLiteral(",\n  \"Games\": ");
+        appendGames(out, results.games(), compact);
+    }
+    out += compact ? QStringLiteral("}\n") : QStringLiteral("\n}\n");
     return out;
 }
 
@@ -301,9 +372,14 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     const QCommandLineOption json(QStringLiteral("json"), QString());
     const QCommandLineOption allDates(QStringLiteral("all-dates"), QString());
     const QCommandLineOption follow(QStringLiteral("follow"), QString());
+    const QCommandLineOption games(QStringLiteral("games"), QString());
+    const QCommandLineOption gamesCsv(QStringLiteral("games-csv"), QString(),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption shiftJis(QStringLiteral("shift-jis"), QString());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    p.addOptions({ini, dat, log, user, allDates, report, json, follow, help, version});
+    p.addOptions({ini, dat, log, user, allDates, report, json, games, gamesCsv, shiftJis, follow,
+                  help, version});
     auto usage = [&](const QString &text) {
         err << text << QStringLiteral("\n詳しくは norva-calc --help を見てください。\n");
         err.flush();
@@ -322,6 +398,16 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
     if (p.isSet(follow) && p.isSet(report))
         return usage(QStringLiteral("--follow と --report は一緒に指定できません。"));
+    if (p.isSet(follow) && p.isSet(gamesCsv))
+        return usage(QStringLiteral("--follow と --games-csv は一緒に指定できません。"));
+    if (p.isSet(games) && !p.isSet(json))
+        return usage(QStringLiteral("--games は --json と一緒に指定します。"));
+    if (p.isSet(shiftJis) && !p.isSet(gamesCsv))
+        return usage(QStringLiteral("--shift-jis は --games-csv と一緒に指定します。"));
+    // Standard output holds the CSV alone.
+    const bool csvToOutput = p.isSet(gamesCsv) && p.value(gamesCsv) == QStringLiteral("-");
+    if (csvToOutput && (p.isSet(json) || p.isSet(report)))
+        return usage(QStringLiteral("--games-csv - は --json、--report と一緒に指定できません。"));
     auto fail = [&](const QString &text, int code) {
         err << plainLines(text) << u'\n';
         err.flush();
@@ -382,13 +468,16 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     const QString reportPath = p.isSet(report) ? fileops::absolutePath(p.value(report)) : QString();
     const QStringList runFiles{settings.scoreFile(), iniPath, datPath};
     const bool reportToOutput = p.isSet(report) && fileops::isStandardOutput(reportPath);
-    if (p.isSet(report) && !reportToOutput) {
+    const QString csvPath =
+        p.isSet(gamesCsv) && !csvToOutput ? fileops::absolutePath(p.value(gamesCsv)) : QString();
+    for (const QString &target : {reportToOutput ? QString() : reportPath, csvPath}) {
+        if (target.isEmpty())
+            continue;
         try {
-            fileops::checkWriteTarget(reportPath, runFiles);
+            fileops::checkWriteTarget(target, runFiles);
         } catch (const Error &e) {
             if (e.kind() == ErrorKind::ProtectedFile)
-                return fail(msg::fileWriteFailed() + u'\n' + reportPath + u'\n'
-                                + describe(e.kind()),
+                return fail(msg::fileWriteFailed() + u'\n' + target + u'\n' + describe(e.kind()),
                             UsageError);
         }
     }
@@ -408,13 +497,40 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     case CalcOutcome::Status::NoValidData:
     case CalcOutcome::Status::Cancelled:
         if (p.isSet(follow))
-            return followLog(calculation, results, out, err, outcome, reasons(outcome));
+            return followLog(calculation, results, out, err, outcome, reasons(outcome),
+                             p.isSet(games));
         return fail(outcomeText(outcome, settings.scoreFile(), reasons(outcome)), NoValidData);
     case CalcOutcome::Status::Counted:
         break;
     }
     if (p.isSet(follow))
-        return followLog(calculation, results, out, err, outcome, {});
+        return followLog(calculation, results, out, err, outcome, {}, p.isSet(games));
+
+    if (p.isSet(gamesCsv)) {
+        const csv::Bytes bytes =
+            csv::encode(csv::gamesText(results.games()),
+                        p.isSet(shiftJis) ? csv::Encoding::ShiftJis : csv::Encoding::Utf8WithMark);
+        if (bytes.lossy)
+            err << msg::csvLossy() << u'\n';
+        if (csvToOutput) {
+            out.flush();
+            QIODevice *device = out.device();
+            if (!device || device->write(bytes.data) != bytes.data.size())
+                return fail(msg::outputWriteFailed(), NoValidData);
+            return finishOutput();
+        }
+        QString reason;
+        if (!writeFileSafely(
+                csvPath, bytes.data,
+                [&](const Error &e) {
+                    reason = describe(e.kind());
+                    return false;
+                },
+                runFiles))
+            return fail(msg::fileWriteFailed() + u'\n' + csvPath
+                            + (reason.isEmpty() ? QString() : u'\n' + reason),
+                        NoValidData);
+    }
 
     const ResultsReport reportText = session.report();
     if (reportToOutput) {
@@ -441,8 +557,8 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         }
     }
     if (p.isSet(json)) {
-        out << resultsJson(results);
-    } else if (!p.isSet(report)) {
+        out << resultsJson(results, false, p.isSet(games));
+    } else if (!p.isSet(report) && !p.isSet(gamesCsv)) {
         for (const QString &line : reportText.lines())
             out << line << u'\n';
     }

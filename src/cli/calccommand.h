@@ -25,7 +25,8 @@ enum ExitCode {
 int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Session &session,
             bool terminal = false);
 
-// The --json text of results; compact: on one line, without spaces (--follow).
-QString resultsJson(const CalcResults &results, bool compact = false);
+// The --json text of results; compact: on one line, without spaces (--follow);
+// withGames: with the array "Games" of the counted games last (--games).
+QString resultsJson(const CalcResults &results, bool compact = false, bool withGames = false);
 
 } // namespace norva::cli

@@ -78,6 +78,7 @@ void CalcResults::clear()
     m_ratingSeries = {};
     m_ratingMax = -99999;
     m_ratingMin = 99999;
+    m_games.clear();
     m_scoreSumMax = -99999;
     m_scoreSumMin = 99999;
     m_previousRank = -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/calc/gamelist.h"
+
 #include <QList>
 #include <QString>
 
@@ -84,6 +86,10 @@ public:
     // Adds one own win to the han class at index (0..8) and to WinHanCount.
     void addWinByHan(qint32 index);
 
+    // The counted games one by one, in the order of the log.
+    const GameList &games() const { return m_games; }
+    GameList &games() { return m_games; }
+
 private:
     void closeRun(qint16 rank);
 
@@ -112,6 +118,7 @@ private:
     // rank the length of the current run minus one.
     qint16 m_previousRank = -1;
     std::array<qint16, 5> m_runLength{};
+    GameList m_games;
 };
 
 } // namespace norva

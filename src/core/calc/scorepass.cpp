@@ -826,17 +826,54 @@ private:
 };
 
 // The line tests of one line of a game in the form of Lines.
+// A game header that is counted: what the game list keeps of it until the
+// user's result line records the game.
 template<typename Lines>
-NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
+void beginGame(Lines &lines, const PassSetup &s, PassState &st, QByteArrayView raw)
+{
+    const GameHeaderParts parts = splitGameHeader(s.header.headerText(lines.text()));
+    PassState::GameStart &g = st.game;
+    g.offset = st.offset;
+    g.headerHash = hashBytes(raw);
+    g.hands = st.results.value(calc::HandCount).toInt();
+    g.utf8 = st.utf8;
+    g.start = parts.start.toString();
+    g.table = parts.table.toString();
+}
+
+// The user's result line of the game begun last: one game in the list.
+void recordListedGame(PassState &st, const GameResult &r)
+{
+    const PassState::GameStart &g = st.game;
+    GameList::Game game;
+    game.start = g.offset;
+    game.end = st.offset;
+    game.headerHash = g.headerHash;
+    game.hands = st.results.value(calc::HandCount).toInt() - g.hands;
+    game.rating = st.rating;
+    game.rank = r.rank;
+    game.score = r.score;
+    game.utf8 = g.utf8;
+    st.results.games().append(game, g.start, g.table);
+    st.gameLines = PassState::GameLines::Open;
+}
+
+template<typename Lines>
+NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st, QByteArrayView raw)
 {
     CalcResults &results = st.results;
     if (lines.isHeader()) {
         st.summary.addGame();
+        st.gameLines = PassState::GameLines::Closed;
         st.inGame = lines.acceptsHeader();
+        if (st.inGame)
+            beginGame(lines, s, st, raw);
         return;
     }
     if (lines.isFinish()) {
         st.inGame = false;
+        if (st.gameLines == PassState::GameLines::Open)
+            st.gameLines = PassState::GameLines::Closing;
         return;
     }
     if (lines.isRating()) {
@@ -853,8 +890,10 @@ NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
             return;
         if (!lines.startsWithWind()) {
             GameResult r;
-            if (lines.result(r))
+            if (lines.result(r)) {
                 results.recordGame(r.rank, r.score, st.rating);
+                recordListedGame(st, r);
+            }
         } else {
             results.addToCounter(calc::HandCount);
             st.handState = lines.handState();
@@ -982,10 +1021,10 @@ public:
             decideForm(st, line, m_rules);
         if (st.utf8) {
             m_utf8.setLine(line);
-            testLine(m_utf8, m_rules.canonical, st);
+            testLine(m_utf8, m_rules.canonical, st, line);
         } else {
             m_cp932.setLine(line);
-            testLine(m_cp932, m_rules.cp932, st);
+            testLine(m_cp932, m_rules.cp932, st, line);
         }
     }
 
@@ -1010,6 +1049,12 @@ public:
             }
             take(st, line, n);
             st.offset = reader.offset();
+            // The lines of the game listed last run up to here.
+            if (st.gameLines != PassState::GameLines::Closed) {
+                st.results.games().setLastEnd(st.offset);
+                if (st.gameLines == PassState::GameLines::Closing)
+                    st.gameLines = PassState::GameLines::Closed;
+            }
         }
     }
 
@@ -1324,8 +1369,11 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
                 return;
             inLast = true;
             *last = state;
-            if (partial)
+            if (partial) {
                 lines.take(*last, *partial, current);
+                if (last->gameLines != PassState::GameLines::Closed)
+                    last->results.games().setLastEnd(reader.offset());
+            }
             last->results.closeRankRuns();
         };
         if (m_mode != ScorePassMode::Plain && rules.fastCp932 && rules.fastUtf8) {
@@ -1358,6 +1406,7 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
     PassState last;
     try {
         const qint64 end = read(st, -1, &last, hooks);
+        last.results.games().setLogMark(markLog(log, m_settings.scoreFile, end, hooks.cancel));
         results = last.results;
         remember(std::move(st), end, last, nullptr, 0);
         return true;

@@ -132,6 +132,25 @@ struct PassState
     // The record so far: the rank run still open at the end is not closed.
     CalcResults results;
     LogSummary summary;
+    // The counted game being read: where its header line starts, what the
+    // header says and the counts when it began.
+    struct GameStart
+    {
+        qint64 offset = 0;
+        quint64 headerHash = 0;
+        qint32 hands = 0;
+        qint32 wins = 0;
+        qint32 dealIns = 0;
+        bool utf8 = false;
+        QString start;
+        QString table;
+    };
+    GameStart game;
+    // Whether the lines read belong to the last game of results.games(): from
+    // its result line to its end line (Closing while that one is read) or to
+    // the next header.
+    enum class GameLines : quint8 { Closed, Open, Closing };
+    GameLines gameLines = GameLines::Closed;
 };
 
 // How an update of a pass went.

@@ -92,6 +92,8 @@ constexpr KeyInfo Keys[Settings::KeyCount] = {
      Limit::NineChars},
     {u"GraphFlowPnt", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"128000128",
      Limit::NineChars},
+    // Written only while the window is open at exit.
+    {u"GamesWindow", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
 };
 
 const KeyInfo &info(Settings::Key key)
