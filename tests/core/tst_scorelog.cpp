@@ -7,6 +7,7 @@
 #include "scorelog.h"
 
 #include "core/calc/calculation.h"
+#include "core/calc/gamescsv.h"
 #include "core/common/textforms.h"
 
 #include <QDir>
@@ -28,6 +29,8 @@ struct Record
     qint64 line = -1;
     QList<qint32> values;
     LogSummary summary;
+    // The game list: each game's fields and where its lines stand.
+    QStringList games;
 
     friend bool operator==(const Record &, const Record &) = default;
 };
@@ -107,6 +110,11 @@ private:
             }
         }
         r.summary = m_pass.summary();
+        const GameList &games = results.games();
+        for (qsizetype i = 0; i < games.size(); ++i)
+            r.games << (csv::gameFields(games, i)
+                        << QString::number(games.at(i).start) << QString::number(games.at(i).end))
+                           .join(u'|');
         return r;
     }
 
