@@ -130,6 +130,7 @@ void MainWindow::createMenus()
                 const SubmenuDef *s = submenuNamed(c.submenu);
                 submenu = menu->addMenu(str(s->caption));
                 submenu->setObjectName(str(s->name));
+                submenu->menuAction()->setObjectName(str(s->name));
             }
             QAction *item = (submenu ? submenu : menu)->addAction(str(c.caption));
             item->setObjectName(str(c.name));
