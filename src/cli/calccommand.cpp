@@ -11,6 +11,7 @@
 #include "core/common/filewatch.h"
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
 
 #include "norva_version.h"
 
@@ -85,32 +86,16 @@ void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 c
 }
 
 // text as a JSON string.
-QString jsonString(QStringView text)
+QString jsonString(const QString &text)
 {
     QString out = QStringLiteral("\"");
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QStringLiteral("\\\"");
-            break;
-        case u'\\':
-            out += QStringLiteral("\\\\");
-            break;
-        case u'\n':
-            out += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            out += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            out += QStringLiteral("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
+        if (c == u'"' || c == u'\\')
+            out += u'\\';
+        if (c.unicode() < 0x20)
+            out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QChar(u'0'));
+        else
+            out += c;
     }
     return out + u'"';
 }
@@ -143,6 +128,51 @@ void appendGames(QString &out, const GameList &games, bool compact)
     if (!compact && !games.isEmpty())
         out += QStringLiteral("\n  ");
     out += u']';
+}
+
+// The figures beside the record: "Extra" and its object, written as the rest.
+QString extraJson(const ExtraFigures &x, const TableInfo &tables, bool compact)
+{
+    const QString colon = compact ? QStringLiteral(":") : QStringLiteral(": ");
+    const QString comma = compact ? QStringLiteral(",") : QStringLiteral(", ");
+    const QString indent = compact ? QString() : QStringLiteral("\n    ");
+    const QString itemIndent = compact ? QString() : QStringLiteral("\n      ");
+    auto field = [&](const char16_t *name, const QString &value) -> QString {
+        return u'"' + QString::fromUtf16(name) + u'"' + colon + value;
+    };
+    auto number = [&](const char16_t *name, qint64 value) -> QString {
+        return field(name, QString::number(value));
+    };
+    auto tally = [&](const GameTally &t) -> QString {
+        return number(u"Games", t.games) + comma + number(u"RankTotal", t.rankTotal) + comma
+               + number(u"ScoreTotal", t.scoreTotal) + u'}';
+    };
+    auto list = [&](const QStringList &items) -> QString {
+        if (items.isEmpty())
+            return QStringLiteral("[]");
+        return u'[' + itemIndent + items.join(u',' + itemIndent) + indent + u']';
+    };
+    QStringList opponents, kinds;
+    for (const OpponentTally &o : x.opponents())
+        opponents << u'{' + field(u"Name", jsonString(o.name)) + comma + tally(o.tally);
+    for (const TableKindTally &k : x.tableKinds(tables))
+        kinds << u'{' + number(u"Group", k.group) + comma + number(u"Id", k.id) + comma
+                     + tally(k.tally);
+    const QStringList fields{
+        number(u"Wins", x.wins()),
+        number(u"WinPoints", x.winPoints()),
+        number(u"DealIns", x.dealIns()),
+        number(u"DealInPoints", x.dealInPoints()),
+        number(u"TsumoLosses", x.tsumoLosses()),
+        number(u"TsumoLossPoints", x.tsumoLossPoints()),
+        number(u"RiichiHands", x.riichiHands()),
+        number(u"CallHands", x.callHands()),
+        number(u"RecordedHands", x.recordedHands()),
+        field(u"Opponents", list(opponents)),
+        field(u"TableKinds", list(kinds)),
+    };
+    return field(u"Extra", u'{' + indent + fields.join(u',' + indent)
+                               + (compact ? QString() : QStringLiteral("\n  ")) + u'}');
 }
 
 // The progress bar on a terminal: the pass reports every CheckLine lines.
@@ -265,8 +295,9 @@ QString outcomeText(const CalcOutcome &outcome, const QString &scoreFile,
 // The first outcome is told with firstReasons; later ones by their first
 // lines only, so that a log that grows without the user's games does not
 // repeat them with each game.
-int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, QTextStream &err,
-              const CalcOutcome &first, const QStringList &firstReasons, bool games)
+int followLog(Calculation &calculation, CalcResults &results, const TableInfo &tables,
+              QTextStream &out, QTextStream &err, const CalcOutcome &first,
+              const QStringList &firstReasons, bool games)
 {
     QEventLoop loop;
     installExitSignalHandlers([&loop] { loop.quit(); });
@@ -282,7 +313,7 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
     };
     // False once the output is gone.
     auto show = [&] {
-        const QString json = resultsJson(results, true, games);
+        const QString json = resultsJson(results, tables, true, games);
         if (json == lastJson)
             return true;
         lastJson = json;
@@ -322,36 +353,27 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
 
 } // namespace
 
-QString resultsJson(const CalcResults &results, bool compact, bool withGames)
+QString resultsJson(const CalcResults &results, const TableInfo &tables, bool compact,
+                    bool withGames)
 {
     QString out = compact ? QStringLiteral("{") : QStringLiteral("{\n");
-    const qint32 games = results.gameCount();
-    for (qint16 kind = 0; kind <= 26; ++kind) {
-        out += (compact ? QStringLiteral("\"") : QStringLiteral("  \"")) + calcKindName(kind)
-               + (compact ? QStringLiteral("\":") : QStringLiteral("\": "));
-        switch (kind) {
-        case calc::RankCount:
-        case calc::RankRunMax:
-            appendArray(out, results, kind, 5, compact);
-            break;
-        case calc::WinByHan:
-            appendArray(out, results, kind, 9, compact);
-            break;
-        case calc::ScoreSeries:
-        case calc::RankSeries:
-        case calc::RatingSeries:
-        case calc::ScoreSumSeries:
-            appendArray(out, results, kind, games, compact);
-            break;
-        default:
-            out += QString::number(results.value(kind).toInt());
-            break;
-        }
-        if (compact)
-            out += kind < 26 ? QStringLiteral(",") : QString();
+    const QString separator = compact ? QStringLiteral(",") : QStringLiteral(",\n  ");
+    if (!compact)
+        out += QStringLiteral("  ");
+    for (qint16 kind = 0; kind <= calc::LastKind; ++kind) {
+        out +=
+            u'"' + calcKindName(kind) + (compact ? QStringLiteral("\":") : QStringLiteral("\": "));
+        if (kind == calc::RankCount || kind == calc::RankRunMax)
+            appendArray(out, results, kind, calc::RankSlots, compact);
+        else if (kind == calc::WinByHan)
+            appendArray(out, results, kind, calc::HanSlots, compact);
+        else if (calc::isSeries(kind))
+            appendArray(out, results, kind, results.gameCount(), compact);
         else
-            out += kind < 26 ? QStringLiteral(",\n") : QString();
+            out += QString::number(results.value(kind).toInt());
+        out += separator;
     }
+    out += extraJson(results.extra(), tables, compact);
     if (withGames) {
         out += compact ? QStringLiteral(",\"Games\":") : QStringLiteral(",\n  \"Games\": ");
         appendGames(out, results.games(), compact);
@@ -497,14 +519,15 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     case CalcOutcome::Status::NoValidData:
     case CalcOutcome::Status::Cancelled:
         if (p.isSet(follow))
-            return followLog(calculation, results, out, err, outcome, reasons(outcome),
-                             p.isSet(games));
+            return followLog(calculation, results, session.tables(), out, err, outcome,
+                             reasons(outcome), p.isSet(games));
         return fail(outcomeText(outcome, settings.scoreFile(), reasons(outcome)), NoValidData);
     case CalcOutcome::Status::Counted:
         break;
     }
     if (p.isSet(follow))
-        return followLog(calculation, results, out, err, outcome, {}, p.isSet(games));
+        return followLog(calculation, results, session.tables(), out, err, outcome, {},
+                         p.isSet(games));
 
     if (p.isSet(gamesCsv)) {
         const csv::Bytes bytes =
@@ -557,7 +580,7 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         }
     }
     if (p.isSet(json)) {
-        out << resultsJson(results, false, p.isSet(games));
+        out << resultsJson(results, session.tables(), false, p.isSet(games));
     } else if (!p.isSet(report) && !p.isSet(gamesCsv)) {
         for (const QString &line : reportText.lines())
             out << line << u'\n';

@@ -176,7 +176,36 @@ private slots:
   "ScoreSumMin": 13
 }
 )");
-        QCOMPARE(r.out, expected);
+        // The figures beside the record follow the others, which stay as they
+        // were.
+        const QString extra = QStringLiteral(R"(,
+  "Extra": {
+    "Wins": 2,
+    "WinPoints": 14000,
+    "DealIns": 3,
+    "DealInPoints": 37900,
+    "TsumoLosses": 1,
+    "TsumoLossPoints": 2000,
+    "RiichiHands": 1,
+    "CallHands": 0,
+    "RecordedHands": 2,
+    "Opponents": [
+      {"Name": "Rin", "Games": 2, "RankTotal": 4, "ScoreTotal": 13},
+      {"Name": "ぽんた", "Games": 2, "RankTotal": 4, "ScoreTotal": 13},
+      {"Name": "Kumo-7", "Games": 1, "RankTotal": 3, "ScoreTotal": -24},
+      {"Name": "かもめ丸", "Games": 1, "RankTotal": 1, "ScoreTotal": 37}
+    ],
+    "TableKinds": [
+      {"Group": 1, "Id": 1, "Games": 1, "RankTotal": 1, "ScoreTotal": 37},
+      {"Group": 1, "Id": 4, "Games": 1, "RankTotal": 3, "ScoreTotal": -24},
+      {"Group": 2, "Id": 1, "Games": 1, "RankTotal": 1, "ScoreTotal": 37},
+      {"Group": 2, "Id": 4, "Games": 1, "RankTotal": 3, "ScoreTotal": -24},
+      {"Group": 2, "Id": 2, "Games": 0, "RankTotal": 0, "ScoreTotal": 0}
+    ]
+  }
+}
+)");
+        QCOMPARE(r.out, expected.chopped(3) + extra);
         QVERIFY(QJsonDocument::fromJson(r.out.toUtf8()).isObject());
     }
 
@@ -208,7 +237,9 @@ private slots:
         QCOMPARE(games[1].toObject().value(u"Score"_s).toInt(), -24);
         QCOMPARE(games[1].toObject().value(u"Table"_s).toString(), rows[2][1]);
         QCOMPARE(games[1].toObject().value(u"Start"_s).toString(), rows[2][0]);
-        QVERIFY(!runNorvaCalc(small() << u"--json"_s).out.contains(u"Games"_s));
+        QVERIFY(!QJsonDocument::fromJson(runNorvaCalc(small() << u"--json"_s).out.toUtf8())
+                     .object()
+                     .contains(u"Games"_s));
     }
 
     void gamesCsvNeverOntoTheLog()
@@ -234,7 +265,7 @@ private slots:
              QStringLiteral("--json")});
         QCOMPARE(r.code, 0);
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(o.size(), 27);
+        QCOMPARE(o.size(), 28); // the figures of the record and "Extra"
         auto n = [&](const char *key) {
             return o.value(QString::fromLatin1(key)).toInt();
         };
@@ -269,6 +300,10 @@ private slots:
         for (const char *series : {"ScoreSeries", "RankSeries", "RatingSeries", "ScoreSumSeries"})
             QCOMPARE(list(series).size(), 288);
         QCOMPARE(list("ScoreSumSeries").last(), 290);
+        const QJsonObject extra = o.value(u"Extra"_s).toObject();
+        QCOMPARE(extra.value(u"Wins"_s).toInt(), n("OwnTsumo") + n("OwnRon"));
+        QVERIFY(extra.value(u"DealIns"_s).toInt() <= n("OtherRon"));
+        QVERIFY(extra.value(u"TsumoLosses"_s).toInt() <= n("OtherTsumo"));
     }
 
     void anyEncodingOfTheLog_data()

@@ -10,8 +10,8 @@
 
 #include <QFile>
 
-#include <cstdio>
 #include <QTest>
+#include <cstdio>
 
 using namespace norva;
 using namespace Qt::StringLiterals;
@@ -40,8 +40,10 @@ QStringList mixedLog()
     lines += scorelog::othersOnly();
     // No table number, no start.
     game(u"===== 東風戦：一般卓 ====="_s, 1, u"+54"_s, 1640, {});
+    // A deal-in of the user last.
     game(header(u"東風戦：一般卓"_s, u"2016/01/01 00:43"_s), 3, u"-7"_s, 1633,
-         scorelog::hands(u"+ - o"_s));
+         scorelog::hands(u"+ - o"_s)
+             << scorelog::Hand{u"ぽんた 3900 かもめ -3900"_s, u"30符 三飜ロン"_s});
     return lines;
 }
 
@@ -135,8 +137,10 @@ private slots:
         }
         const QStringList starts{u"2009/03/14 21:05"_s, u"2009/03/15 01:00"_s, QString(),
                                  u"2016/01/01 00:43"_s};
-        const QList<qint32> hands{3, 1, 0, 3};
+        const QList<qint32> hands{3, 1, 0, 4}, wins{2, 0, 0, 0}, dealIns{0, 0, 0, 1};
         for (qsizetype i = 0; i < games.size(); ++i) {
+            QCOMPARE(games.at(i).wins, wins[i]);
+            QCOMPARE(games.at(i).dealIns, dealIns[i]);
             QCOMPARE(games.startText(i), starts[i]);
             QCOMPARE(games.tableText(i),
                      i == 1 ? u"東南戦：上級卓 喰断 赤"_s : u"東風戦：一般卓"_s);
@@ -144,6 +148,8 @@ private slots:
         }
         QCOMPARE(games.at(0).hands + games.at(1).hands + games.at(3).hands,
                  r.value(calc::HandCount).toInt());
+        QCOMPARE(r.extra().wins(), 2);
+        QCOMPARE(r.extra().dealIns(), 1);
     }
 
     void viewerNoticesAChangedLog_data()
@@ -249,7 +255,8 @@ private slots:
         QVERIFY(totals.contains(QStringList{u"GameCount"_s, u"2"_s}));
         QVERIFY(totals.contains(QStringList{u"ScoreTotal"_s, u"25"_s}));
         QVERIFY(totals.contains(QStringList{u"RankCount(1)"_s, u"1"_s}));
-        QCOMPARE(totals.size(), 1 + (23 - 3) + 5 + 5 + 9);
+        QVERIFY(totals.contains(QStringList{u"Wins"_s, u"0"_s}));
+        QCOMPARE(totals.size(), 1 + (23 - 3) + 5 + 5 + 9 + 9);
     }
 
     void csvEncodings_data()

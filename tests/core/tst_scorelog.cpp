@@ -28,6 +28,7 @@ struct Record
     int error = -1;
     qint64 line = -1;
     QList<qint32> values;
+    ExtraFigures extra;
     LogSummary summary;
     // The game list: each game's fields and where its lines stand.
     QStringList games;
@@ -109,6 +110,7 @@ private:
                 }
             }
         }
+        r.extra = results.extra();
         r.summary = m_pass.summary();
         const GameList &games = results.games();
         for (qsizetype i = 0; i < games.size(); ++i)
@@ -132,7 +134,7 @@ QStringList sampleLines(bool wide = false)
 {
     QStringList lines = scorelog::game(1, 2, 30, scorelog::hands(u"t r c T R C + - o"_s));
     lines += scorelog::othersOnly();
-    lines += scorelog::game(3, 1, -5, scorelog::hands(u"r2 T"_s));
+    lines += scorelog::game(3, 1, -5, scorelog::hands(u"r2 T d"_s));
     lines += scorelog::game(4, 3, 12, scorelog::hands(u"+ C t"_s));
     if (wide)
         lines.replaceInStrings(u"Rin"_s, u"𠮷野"_s);

@@ -83,6 +83,7 @@ void CalcResults::clear()
     m_scoreSumMin = 99999;
     m_previousRank = -1;
     m_runLength.fill(0);
+    m_extra = {};
 }
 
 CalcValue CalcResults::value(qint16 kind, qint32 index) const

@@ -84,6 +84,20 @@ QString totalsText(const CalcResults &results)
             out += record({name + QStringLiteral("(%1)").arg(i),
                            QString::number(results.value(kind, i).toInt())});
     }
+    const ExtraFigures &x = results.extra();
+    const std::pair<const char16_t *, qint64> extra[] = {
+        {u"Wins", x.wins()},
+        {u"WinPoints", x.winPoints()},
+        {u"DealIns", x.dealIns()},
+        {u"DealInPoints", x.dealInPoints()},
+        {u"TsumoLosses", x.tsumoLosses()},
+        {u"TsumoLossPoints", x.tsumoLossPoints()},
+        {u"RiichiHands", x.riichiHands()},
+        {u"CallHands", x.callHands()},
+        {u"RecordedHands", x.recordedHands()},
+    };
+    for (const auto &[name, value] : extra)
+        out += record({QString::fromUtf16(name), QString::number(value)});
     return out;
 }
 

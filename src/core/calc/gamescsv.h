@@ -27,8 +27,10 @@ QString record(const QStringList &fields);
 // The game list: the header row, then one record per game.
 QString gamesText(const GameList &games);
 // The totals and the other figures of the record: "項目,値", then one record
-// per figure (those with an index as "RankCount(1)"), the per-game series
-// left to the game list.
+// per figure (those with an index as "RankCount(1)"), then the extra figures
+// (Wins ... RecordedHands), as norva-calc --json names them; the per-game
+// series are left to the game list, the opponents and table kinds to their
+// tables.
 QString totalsText(const CalcResults &results);
 
 // The bytes of a CSV file: UTF-8 with a byte-order mark, so that the common
