@@ -67,6 +67,8 @@ public:
     // 開始日時 and 卓 of game i.
     QString startText(qsizetype i) const;
     const QString &tableText(qsizetype i) const { return m_tables.at(m_games.at(i).table); }
+    // The different tables of the games, which Game::table numbers.
+    const QStringList &tables() const { return m_tables; }
     const LogMark &logMark() const { return m_mark; }
 
     // For the pass. Raises Overflow when the pool of texts is full.

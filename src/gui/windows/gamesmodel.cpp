@@ -162,6 +162,17 @@ GamesFilter::GamesFilter(GamesModel &model, QObject *parent)
 {
     setSourceModel(&model);
     setSortRole(GamesModel::SortRole);
+    // A new list has other tables: matched before the rows are filtered.
+    connect(&model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_tableMatches = {}; });
+}
+
+void GamesFilter::matchTables() const
+{
+    const QStringList &tables = m_model.games().tables();
+    m_tableMatches.resize(tables.size());
+    for (qsizetype i = 0; i < tables.size(); ++i)
+        m_tableMatches[i] = tables[i].contains(m_text, Qt::CaseInsensitive);
 }
 
 void GamesFilter::setTableText(const QString &text)
@@ -169,7 +180,10 @@ void GamesFilter::setTableText(const QString &text)
     if (text == m_text)
         return;
     m_text = text;
-    invalidateRowsFilter();
+    matchTables();
+    // Mapped anew at once: a table text leaves many short runs of rows, each
+    // of which the proxy would report on its own.
+    invalidate();
 }
 
 void GamesFilter::setDateRange(QDate first, QDate last)
@@ -183,7 +197,9 @@ void GamesFilter::setDateRange(QDate first, QDate last)
         return;
     m_from = from;
     m_to = to;
-    invalidateRowsFilter();
+    // Mapped anew at once: a table text leaves many short runs of rows, each
+    // of which the proxy would report on its own.
+    invalidate();
 }
 
 GamesFilter::Totals GamesFilter::totals() const
@@ -201,9 +217,12 @@ GamesFilter::Totals GamesFilter::totals() const
 
 bool GamesFilter::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
-    if (!m_text.isEmpty()
-        && !m_model.games().tableText(sourceRow).contains(m_text, Qt::CaseInsensitive))
-        return false;
+    if (!m_text.isEmpty()) {
+        if (m_tableMatches.size() != m_model.games().tables().size())
+            matchTables();
+        if (!m_tableMatches.at(m_model.games().at(sourceRow).table))
+            return false;
+    }
     if (!m_from && !m_to)
         return true;
     const std::optional<qint64> key = m_model.startKey(sourceRow);

@@ -79,8 +79,13 @@ protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
+    // Which of the games' tables hold the text: the few tables are searched,
+    // not every game's.
+    void matchTables() const;
+
     GamesModel &m_model;
     QString m_text;
+    mutable QList<bool> m_tableMatches;
     std::optional<qint64> m_from, m_to;
 };
 
