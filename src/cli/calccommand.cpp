@@ -2,6 +2,7 @@
 
 #include "core/calc/calcresults.h"
 #include "core/calc/calculation.h"
+#include "core/calc/gamescsv.h"
 #include "core/calc/session.h"
 #include "core/common/convert.h"
 #include "core/common/error.h"
@@ -10,6 +11,7 @@
 #include "core/common/filewatch.h"
 #include "core/common/messages.h"
 #include "core/settings/settings.h"
+#include "core/tables/tableinfo.h"
 
 #include "norva_version.h"
 
@@ -46,6 +48,11 @@ QString helpText()
         "                 このときは --json がなければ標準出力に何も書きません。\n"
         "  --all-dates    計算日付を指定しません (設定の SpecifyDate の代わり)。\n"
         "  --json         集計結果を JSON で標準出力に書きます。\n"
+        "  --games        --json に試合ごとの記録 (\"Games\") を加えます。\n"
+        "  --games-csv FILE\n"
+        "                 試合一覧を CSV (UTF-8、BOM 付き、CR LF) で書きます。\n"
+        "                 FILE が - なら標準出力に書き、ほかには何も書きません。\n"
+        "  --shift-jis    CSV を Shift_JIS で書きます。\n"
         "  --follow       集計のあともスコアファイルを見続け、結果が変わるたびに\n"
         "                 JSON を 1 行で標準出力に書きます (最初の結果も 1 行)。\n"
         "                 SIGINT、SIGTERM を受けるか、出力先が閉じられると終わります。\n"
@@ -76,6 +83,96 @@ void appendArray(QString &out, const CalcResults &results, qint16 kind, qint32 c
         out += QString::number(results.value(kind, i).toInt());
     }
     out += u']';
+}
+
+// text as a JSON string.
+QString jsonString(const QString &text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\')
+            out += u'\\';
+        if (c.unicode() < 0x20)
+            out += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QChar(u'0'));
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+// The "Games" array: one object per counted game.
+void appendGames(QString &out, const GameList &games, bool compact)
+{
+    const QString sep = compact ? QStringLiteral(",") : QStringLiteral(", ");
+    const QString colon = compact ? QStringLiteral(":") : QStringLiteral(": ");
+    out += u'[';
+    for (qsizetype i = 0; i < games.size(); ++i) {
+        const GameList::Game &g = games.at(i);
+        if (i > 0)
+            out += u',';
+        out += compact ? QStringLiteral("{") : QStringLiteral("\n    {");
+        auto number = [&](const char16_t *name, qint64 v, bool last = false) {
+            out += u'"' + QString::fromUtf16(name) + u'"' + colon + QString::number(v)
+                   + (last ? QString() : sep);
+        };
+        out += QStringLiteral("\"Start\"") + colon + jsonString(games.startText(i)) + sep;
+        out += QStringLiteral("\"Table\"") + colon + jsonString(games.tableText(i)) + sep;
+        number(u"Rank", g.rank);
+        number(u"Score", g.score);
+        number(u"Rating", g.rating);
+        number(u"Hands", g.hands);
+        number(u"Wins", g.wins);
+        number(u"DealIns", g.dealIns, true);
+        out += u'}';
+    }
+    if (!compact && !games.isEmpty())
+        out += QStringLiteral("\n  ");
+    out += u']';
+}
+
+// The figures beside the record: "Extra" and its object, written as the rest.
+QString extraJson(const ExtraFigures &x, const TableInfo &tables, bool compact)
+{
+    const QString colon = compact ? QStringLiteral(":") : QStringLiteral(": ");
+    const QString comma = compact ? QStringLiteral(",") : QStringLiteral(", ");
+    const QString indent = compact ? QString() : QStringLiteral("\n    ");
+    const QString itemIndent = compact ? QString() : QStringLiteral("\n      ");
+    auto field = [&](const char16_t *name, const QString &value) -> QString {
+        return u'"' + QString::fromUtf16(name) + u'"' + colon + value;
+    };
+    auto number = [&](const char16_t *name, qint64 value) -> QString {
+        return field(name, QString::number(value));
+    };
+    auto tally = [&](const GameTally &t) -> QString {
+        return number(u"Games", t.games) + comma + number(u"RankTotal", t.rankTotal) + comma
+               + number(u"ScoreTotal", t.scoreTotal) + u'}';
+    };
+    auto list = [&](const QStringList &items) -> QString {
+        if (items.isEmpty())
+            return QStringLiteral("[]");
+        return u'[' + itemIndent + items.join(u',' + itemIndent) + indent + u']';
+    };
+    QStringList opponents, kinds;
+    for (const OpponentTally &o : x.opponents())
+        opponents << u'{' + field(u"Name", jsonString(o.name)) + comma + tally(o.tally);
+    for (const TableKindTally &k : x.tableKinds(tables))
+        kinds << u'{' + number(u"Group", k.group) + comma + number(u"Id", k.id) + comma
+                     + tally(k.tally);
+    const QStringList fields{
+        number(u"Wins", x.wins()),
+        number(u"WinPoints", x.winPoints()),
+        number(u"DealIns", x.dealIns()),
+        number(u"DealInPoints", x.dealInPoints()),
+        number(u"TsumoLosses", x.tsumoLosses()),
+        number(u"TsumoLossPoints", x.tsumoLossPoints()),
+        number(u"RiichiHands", x.riichiHands()),
+        number(u"CallHands", x.callHands()),
+        number(u"RecordedHands", x.recordedHands()),
+        field(u"Opponents", list(opponents)),
+        field(u"TableKinds", list(kinds)),
+    };
+    return field(u"Extra", u'{' + indent + fields.join(u',' + indent)
+                               + (compact ? QString() : QStringLiteral("\n  ")) + u'}');
 }
 
 // The progress bar on a terminal: the pass reports every CheckLine lines.
@@ -198,8 +295,9 @@ QString outcomeText(const CalcOutcome &outcome, const QString &scoreFile,
 // The first outcome is told with firstReasons; later ones by their first
 // lines only, so that a log that grows without the user's games does not
 // repeat them with each game.
-int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, QTextStream &err,
-              const CalcOutcome &first, const QStringList &firstReasons)
+int followLog(Calculation &calculation, CalcResults &results, const TableInfo &tables,
+              QTextStream &out, QTextStream &err, const CalcOutcome &first,
+              const QStringList &firstReasons, bool games)
 {
     QEventLoop loop;
     installExitSignalHandlers([&loop] { loop.quit(); });
@@ -215,7 +313,7 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
     };
     // False once the output is gone.
     auto show = [&] {
-        const QString json = resultsJson(results, true);
+        const QString json = resultsJson(results, tables, true, games);
         if (json == lastJson)
             return true;
         lastJson = json;
@@ -255,37 +353,32 @@ int followLog(Calculation &calculation, CalcResults &results, QTextStream &out, 
 
 } // namespace
 
-QString resultsJson(const CalcResults &results, bool compact)
+QString resultsJson(const CalcResults &results, const TableInfo &tables, bool compact,
+                    bool withGames)
 {
     QString out = compact ? QStringLiteral("{") : QStringLiteral("{\n");
-    const qint32 games = results.gameCount();
-    for (qint16 kind = 0; kind <= 26; ++kind) {
-        out += (compact ? QStringLiteral("\"") : QStringLiteral("  \"")) + calcKindName(kind)
-               + (compact ? QStringLiteral("\":") : QStringLiteral("\": "));
-        switch (kind) {
-        case calc::RankCount:
-        case calc::RankRunMax:
-            appendArray(out, results, kind, 5, compact);
-            break;
-        case calc::WinByHan:
-            appendArray(out, results, kind, 9, compact);
-            break;
-        case calc::ScoreSeries:
-        case calc::RankSeries:
-        case calc::RatingSeries:
-        case calc::ScoreSumSeries:
-            appendArray(out, results, kind, games, compact);
-            break;
-        default:
-            out += QString::number(results.value(kind).toInt());
-            break;
-        }
-        if (compact)
-            out += kind < 26 ? QStringLiteral(",") : QString();
+    const QString separator = compact ? QStringLiteral(",") : QStringLiteral(",\n  ");
+    if (!compact)
+        out += QStringLiteral("  ");
+    for (qint16 kind = 0; kind <= calc::LastKind; ++kind) {
+        out +=
+            u'"' + calcKindName(kind) + (compact ? QStringLiteral("\":") : QStringLiteral("\": "));
+        if (kind == calc::RankCount || kind == calc::RankRunMax)
+            appendArray(out, results, kind, calc::RankSlots, compact);
+        else if (kind == calc::WinByHan)
+            appendArray(out, results, kind, calc::HanSlots, compact);
+        else if (calc::isSeries(kind))
+            appendArray(out, results, kind, results.gameCount(), compact);
         else
-            out += kind < 26 ? QStringLiteral(",\n") : QStringLiteral("\n");
+            out += QString::number(results.value(kind).toInt());
+        out += separator;
     }
-    out += QStringLiteral("}\n");
+    out += extraJson(results.extra(), tables, compact);
+    if (withGames) {
+        out += compact ? QStringLiteral(",\"Games\":") : QStringLiteral(",\n  \"Games\": ");
+        appendGames(out, results.games(), compact);
+    }
+    out += compact ? QStringLiteral("}\n") : QStringLiteral("\n}\n");
     return out;
 }
 
@@ -301,9 +394,14 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     const QCommandLineOption json(QStringLiteral("json"), QString());
     const QCommandLineOption allDates(QStringLiteral("all-dates"), QString());
     const QCommandLineOption follow(QStringLiteral("follow"), QString());
+    const QCommandLineOption games(QStringLiteral("games"), QString());
+    const QCommandLineOption gamesCsv(QStringLiteral("games-csv"), QString(),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption shiftJis(QStringLiteral("shift-jis"), QString());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
-    p.addOptions({ini, dat, log, user, allDates, report, json, follow, help, version});
+    p.addOptions({ini, dat, log, user, allDates, report, json, games, gamesCsv, shiftJis, follow,
+                  help, version});
     auto usage = [&](const QString &text) {
         err << text << QStringLiteral("\n詳しくは norva-calc --help を見てください。\n");
         err.flush();
@@ -322,6 +420,16 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         return usage(QStringLiteral("余分な引数があります: ") + p.positionalArguments().join(u' '));
     if (p.isSet(follow) && p.isSet(report))
         return usage(QStringLiteral("--follow と --report は一緒に指定できません。"));
+    if (p.isSet(follow) && p.isSet(gamesCsv))
+        return usage(QStringLiteral("--follow と --games-csv は一緒に指定できません。"));
+    if (p.isSet(games) && !p.isSet(json))
+        return usage(QStringLiteral("--games は --json と一緒に指定します。"));
+    if (p.isSet(shiftJis) && !p.isSet(gamesCsv))
+        return usage(QStringLiteral("--shift-jis は --games-csv と一緒に指定します。"));
+    // Standard output holds the CSV alone.
+    const bool csvToOutput = p.isSet(gamesCsv) && p.value(gamesCsv) == QStringLiteral("-");
+    if (csvToOutput && (p.isSet(json) || p.isSet(report)))
+        return usage(QStringLiteral("--games-csv - は --json、--report と一緒に指定できません。"));
     auto fail = [&](const QString &text, int code) {
         err << plainLines(text) << u'\n';
         err.flush();
@@ -382,13 +490,16 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     const QString reportPath = p.isSet(report) ? fileops::absolutePath(p.value(report)) : QString();
     const QStringList runFiles{settings.scoreFile(), iniPath, datPath};
     const bool reportToOutput = p.isSet(report) && fileops::isStandardOutput(reportPath);
-    if (p.isSet(report) && !reportToOutput) {
+    const QString csvPath =
+        p.isSet(gamesCsv) && !csvToOutput ? fileops::absolutePath(p.value(gamesCsv)) : QString();
+    for (const QString &target : {reportToOutput ? QString() : reportPath, csvPath}) {
+        if (target.isEmpty())
+            continue;
         try {
-            fileops::checkWriteTarget(reportPath, runFiles);
+            fileops::checkWriteTarget(target, runFiles);
         } catch (const Error &e) {
             if (e.kind() == ErrorKind::ProtectedFile)
-                return fail(msg::fileWriteFailed() + u'\n' + reportPath + u'\n'
-                                + describe(e.kind()),
+                return fail(msg::fileWriteFailed() + u'\n' + target + u'\n' + describe(e.kind()),
                             UsageError);
         }
     }
@@ -408,13 +519,41 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
     case CalcOutcome::Status::NoValidData:
     case CalcOutcome::Status::Cancelled:
         if (p.isSet(follow))
-            return followLog(calculation, results, out, err, outcome, reasons(outcome));
+            return followLog(calculation, results, session.tables(), out, err, outcome,
+                             reasons(outcome), p.isSet(games));
         return fail(outcomeText(outcome, settings.scoreFile(), reasons(outcome)), NoValidData);
     case CalcOutcome::Status::Counted:
         break;
     }
     if (p.isSet(follow))
-        return followLog(calculation, results, out, err, outcome, {});
+        return followLog(calculation, results, session.tables(), out, err, outcome, {},
+                         p.isSet(games));
+
+    if (p.isSet(gamesCsv)) {
+        const csv::Bytes bytes =
+            csv::encode(csv::gamesText(results.games()),
+                        p.isSet(shiftJis) ? csv::Encoding::ShiftJis : csv::Encoding::Utf8WithMark);
+        if (bytes.lossy)
+            err << msg::csvLossy() << u'\n';
+        if (csvToOutput) {
+            out.flush();
+            QIODevice *device = out.device();
+            if (!device || device->write(bytes.data) != bytes.data.size())
+                return fail(msg::outputWriteFailed(), NoValidData);
+            return finishOutput();
+        }
+        QString reason;
+        if (!writeFileSafely(
+                csvPath, bytes.data,
+                [&](const Error &e) {
+                    reason = describe(e.kind());
+                    return false;
+                },
+                runFiles))
+            return fail(msg::fileWriteFailed() + u'\n' + csvPath
+                            + (reason.isEmpty() ? QString() : u'\n' + reason),
+                        NoValidData);
+    }
 
     const ResultsReport reportText = session.report();
     if (reportToOutput) {
@@ -441,8 +580,8 @@ int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Se
         }
     }
     if (p.isSet(json)) {
-        out << resultsJson(results);
-    } else if (!p.isSet(report)) {
+        out << resultsJson(results, session.tables(), false, p.isSet(games));
+    } else if (!p.isSet(report) && !p.isSet(gamesCsv)) {
         for (const QString &line : reportText.lines())
             out << line << u'\n';
     }

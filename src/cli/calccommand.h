@@ -6,6 +6,7 @@
 namespace norva {
 class CalcResults;
 class Session;
+class TableInfo;
 } // namespace norva
 
 // norva-calc: the calculation without windows.
@@ -25,7 +26,10 @@ enum ExitCode {
 int runCalc(const QStringList &arguments, QTextStream &out, QTextStream &err, Session &session,
             bool terminal = false);
 
-// The --json text of results; compact: on one line, without spaces (--follow).
-QString resultsJson(const CalcResults &results, bool compact = false);
+// The --json text of results, the table kinds of tables in its "Extra";
+// compact: on one line, without spaces (--follow); withGames: with the array
+// "Games" of the counted games last (--games).
+QString resultsJson(const CalcResults &results, const TableInfo &tables, bool compact = false,
+                    bool withGames = false);
 
 } // namespace norva::cli

@@ -2,11 +2,13 @@
 
 #include "cli/calccommand.h"
 #include "core/calc/calcresults.h"
+#include "core/calc/gamescsv.h"
 #include "core/calc/session.h"
 #include "core/common/cp932.h"
 #include "core/common/datetime.h"
 #include "core/common/fileops.h"
 
+#include "csvparse.h"
 #include "scorelog.h"
 #include "testutil.h"
 
@@ -37,6 +39,7 @@ struct Run
     int code;
     QString out;
     QString err;
+    QByteArray outBytes; // as written
 };
 
 // The session of the last in-process run: the program's folder, or the
@@ -61,7 +64,7 @@ Run runNorvaCalc(const QStringList &args, bool terminal = false, norva::Session 
         const int code = cli::runCalc(args, o, e, session, terminal);
         o.flush();
         e.flush();
-        return {code, QString::fromUtf8(out), QString::fromUtf8(err)};
+        return {code, QString::fromUtf8(out), QString::fromUtf8(err), out};
     }
 }
 
@@ -173,8 +176,84 @@ private slots:
   "ScoreSumMin": 13
 }
 )");
-        QCOMPARE(r.out, expected);
+        // The figures beside the record follow the others, which stay as they
+        // were.
+        const QString extra = QStringLiteral(R"(,
+  "Extra": {
+    "Wins": 2,
+    "WinPoints": 14000,
+    "DealIns": 3,
+    "DealInPoints": 37900,
+    "TsumoLosses": 1,
+    "TsumoLossPoints": 2000,
+    "RiichiHands": 1,
+    "CallHands": 0,
+    "RecordedHands": 2,
+    "Opponents": [
+      {"Name": "Rin", "Games": 2, "RankTotal": 4, "ScoreTotal": 13},
+      {"Name": "ぽんた", "Games": 2, "RankTotal": 4, "ScoreTotal": 13},
+      {"Name": "Kumo-7", "Games": 1, "RankTotal": 3, "ScoreTotal": -24},
+      {"Name": "かもめ丸", "Games": 1, "RankTotal": 1, "ScoreTotal": 37}
+    ],
+    "TableKinds": [
+      {"Group": 1, "Id": 1, "Games": 1, "RankTotal": 1, "ScoreTotal": 37},
+      {"Group": 1, "Id": 4, "Games": 1, "RankTotal": 3, "ScoreTotal": -24},
+      {"Group": 2, "Id": 1, "Games": 1, "RankTotal": 1, "ScoreTotal": 37},
+      {"Group": 2, "Id": 4, "Games": 1, "RankTotal": 3, "ScoreTotal": -24},
+      {"Group": 2, "Id": 2, "Games": 0, "RankTotal": 0, "ScoreTotal": 0}
+    ]
+  }
+}
+)");
+        QCOMPARE(r.out, expected.chopped(3) + extra);
         QVERIFY(QJsonDocument::fromJson(r.out.toUtf8()).isObject());
+    }
+
+    void gamesOfTheSmallFixture()
+    {
+        // Standard output holds the CSV alone: a row per game as the series
+        // have them; in JSON the same games, and only when asked for.
+        norva::Session *used = nullptr;
+        const Run r = runNorvaCalc(small() << u"--games-csv"_s << u"-"_s, false, &used);
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.outBytes.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(
+            r.outBytes,
+            csv::encode(csv::gamesText(used->results().games()), csv::Encoding::Utf8WithMark).data);
+        bool ok = false;
+        const QList<QStringList> rows = csvparse::parse(QString::fromUtf8(r.outBytes), &ok);
+        QVERIFY(ok);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1].mid(2, 3), (QStringList{u"1"_s, u"37"_s, u"1620"_s}));
+        QCOMPARE(rows[2].mid(2, 3), (QStringList{u"3"_s, u"-24"_s, u"1634"_s}));
+
+        const Run sjis = runNorvaCalc(small() << u"--games-csv"_s << u"-"_s << u"--shift-jis"_s);
+        QCOMPARE(cp932::decode(sjis.outBytes), QString::fromUtf8(r.outBytes));
+
+        const Run json = runNorvaCalc(small() << u"--json"_s << u"--games"_s);
+        const QJsonArray games =
+            QJsonDocument::fromJson(json.out.toUtf8()).object().value(u"Games"_s).toArray();
+        QCOMPARE(games.size(), 2);
+        QCOMPARE(games[1].toObject().value(u"Score"_s).toInt(), -24);
+        QCOMPARE(games[1].toObject().value(u"Table"_s).toString(), rows[2][1]);
+        QCOMPARE(games[1].toObject().value(u"Start"_s).toString(), rows[2][0]);
+        QVERIFY(!QJsonDocument::fromJson(runNorvaCalc(small() << u"--json"_s).out.toUtf8())
+                     .object()
+                     .contains(u"Games"_s));
+    }
+
+    void gamesCsvNeverOntoTheLog()
+    {
+        QTemporaryDir dir;
+        const QString log = dir.filePath(u"MjScore.txt"_s);
+        QVERIFY(QFile::copy(fixturePath(u"calc-small.log"_s), log));
+        const QByteArray before = testutil::readAll(log);
+        const Run r = runNorvaCalc(small() << u"--log"_s << log << u"--games-csv"_s << log);
+        QCOMPARE(r.code, 2);
+        QCOMPARE(testutil::readAll(log), before);
+        const QString csvPath = dir.filePath(u"games.csv"_s);
+        QCOMPARE(runNorvaCalc(small() << u"--log"_s << log << u"--games-csv"_s << csvPath).code, 0);
+        QVERIFY(testutil::readAll(csvPath).startsWith("\xEF\xBB\xBF"));
     }
 
     void jsonOfTheBundledSample()
@@ -186,7 +265,7 @@ private slots:
              QStringLiteral("--json")});
         QCOMPARE(r.code, 0);
         const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(o.size(), 27);
+        QCOMPARE(o.size(), 28); // the figures of the record and "Extra"
         auto n = [&](const char *key) {
             return o.value(QString::fromLatin1(key)).toInt();
         };
@@ -221,6 +300,10 @@ private slots:
         for (const char *series : {"ScoreSeries", "RankSeries", "RatingSeries", "ScoreSumSeries"})
             QCOMPARE(list(series).size(), 288);
         QCOMPARE(list("ScoreSumSeries").last(), 290);
+        const QJsonObject extra = o.value(u"Extra"_s).toObject();
+        QCOMPARE(extra.value(u"Wins"_s).toInt(), n("OwnTsumo") + n("OwnRon"));
+        QVERIFY(extra.value(u"DealIns"_s).toInt() <= n("OtherRon"));
+        QVERIFY(extra.value(u"TsumoLosses"_s).toInt() <= n("OtherTsumo"));
     }
 
     void anyEncodingOfTheLog_data()
@@ -334,6 +417,15 @@ private slots:
         QTest::newRow("value missing")
             << QStringList{QStringLiteral("--log")} << 2
             << QStringLiteral("オプション --log に値がありません。") + seeHelp;
+        QTest::newRow("--games without --json")
+            << QStringList{u"--games"_s} << 2
+            << u"--games は --json と一緒に指定します。"_s + seeHelp;
+        QTest::newRow("--shift-jis without a CSV")
+            << QStringList{u"--shift-jis"_s} << 2
+            << u"--shift-jis は --games-csv と一緒に指定します。"_s + seeHelp;
+        QTest::newRow("the CSV and JSON both on the output")
+            << QStringList{u"--games-csv"_s, u"-"_s, u"--json"_s} << 2
+            << u"--games-csv - は --json、--report と一緒に指定できません。"_s + seeHelp;
         QTest::newRow("value where none is taken")
             << QStringList{QStringLiteral("--json=1")} << 2
             << QStringLiteral("オプション --json は値を取りません。") + seeHelp;

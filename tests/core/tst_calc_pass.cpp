@@ -42,6 +42,7 @@ bool runBoth(Pass &pass, const QStringList &lines)
     pass.writeLog(lines);
     const bool plainOk = pass.run(ScorePassMode::Plain);
     const QList<qint32> plain = snapshot();
+    const ExtraFigures plainExtra = results().extra();
     const auto plainError = pass.error();
     const LogSummary plainSummary = pass.summary();
     const bool fastOk = pass.run(ScorePassMode::Auto);
@@ -49,6 +50,7 @@ bool runBoth(Pass &pass, const QStringList &lines)
     [&] {
         QCOMPARE(fastOk, plainOk);
         QCOMPARE(fast, plain);
+        QVERIFY(results().extra() == plainExtra);
         QCOMPARE(pass.error(), plainError);
         QCOMPARE(pass.summary(), plainSummary);
     }();

@@ -7,6 +7,7 @@
 #include "scorelog.h"
 
 #include "core/calc/calculation.h"
+#include "core/calc/gamescsv.h"
 #include "core/common/textforms.h"
 
 #include <QDir>
@@ -27,7 +28,10 @@ struct Record
     int error = -1;
     qint64 line = -1;
     QList<qint32> values;
+    ExtraFigures extra;
     LogSummary summary;
+    // The game list: each game's fields and where its lines stand.
+    QStringList games;
 
     friend bool operator==(const Record &, const Record &) = default;
 };
@@ -106,7 +110,13 @@ private:
                 }
             }
         }
+        r.extra = results.extra();
         r.summary = m_pass.summary();
+        const GameList &games = results.games();
+        for (qsizetype i = 0; i < games.size(); ++i)
+            r.games << (csv::gameFields(games, i)
+                        << QString::number(games.at(i).start) << QString::number(games.at(i).end))
+                           .join(u'|');
         return r;
     }
 
@@ -124,7 +134,7 @@ QStringList sampleLines(bool wide = false)
 {
     QStringList lines = scorelog::game(1, 2, 30, scorelog::hands(u"t r c T R C + - o"_s));
     lines += scorelog::othersOnly();
-    lines += scorelog::game(3, 1, -5, scorelog::hands(u"r2 T"_s));
+    lines += scorelog::game(3, 1, -5, scorelog::hands(u"r2 T d"_s));
     lines += scorelog::game(4, 3, 12, scorelog::hands(u"+ C t"_s));
     if (wide)
         lines.replaceInStrings(u"Rin"_s, u"𠮷野"_s);

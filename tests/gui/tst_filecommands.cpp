@@ -129,7 +129,9 @@ private slots:
             [&] {
                 QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
                 QCOMPARE(dialog.nameFilters(),
-                         (QStringList{u"テキストファイル (*.txt)"_s, u"すべてのファイル (*.*)"_s}));
+                         (QStringList{u"テキストファイル (*.txt)"_s,
+                                      u"テキストファイル UTF-8、LF 改行 (*.txt)"_s,
+                                      u"すべてのファイル (*.*)"_s}));
                 QCOMPARE(dialog.selectedNameFilter(), u"テキストファイル (*.txt)"_s);
                 QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
             }();

@@ -70,7 +70,12 @@ private slots:
                                              u"mnuFilePageSetup|ページ設定(&U)...|"_s,
                                              u"mnuFilePrint|印刷(&P)...|Ctrl+P"_s,
                                              u"mnuFileBar2|-|"_s,
+                                             u"mnuFileExport|エクスポート(&E)|"_s,
+                                             u"mnuFileBar3|-|"_s,
                                              u"mnuFileExit|終了(&X)|Ctrl+Q"_s};
+        QTest::newRow("export") << u"mnuFileExport"_s << u"エクスポート(&E)"_s
+                                << QStringList{u"mnuFileExportGames|試合一覧 CSV(&G)...|"_s,
+                                               u"mnuFileExportTotals|集計 CSV(&T)...|"_s};
         QTest::newRow("edit") << u"mnuEdit"_s << u"編集(&E)"_s
                               << QStringList{u"mnuEditCalc|計算(&C)|Ctrl+L"_s};
         QTest::newRow("view") << u"mnuView"_s << u"表示(&V)"_s
@@ -84,6 +89,8 @@ private slots:
                                              u"mnuViewBar2|-|"_s,
                                              u"mnuViewOptions|オプション(&O)...|Ctrl+O"_s,
                                              u"mnuViewBar3|-|"_s,
+                                             u"mnuViewGames|試合一覧(&L)...|"_s,
+                                             u"mnuViewBar4|-|"_s,
                                              u"mnuViewFollow|自動更新(&F)|"_s};
         QTest::newRow("window") << u"mnuWindow"_s << u"ウィンドウ(&W)"_s
                                 << QStringList{u"mnuWindowCascade|重ねて表示(&C)|"_s,
@@ -143,13 +150,14 @@ private slots:
                     drawn += image.pixelColor(x, y).alpha() > 128;
             QVERIFY2(drawn > image.width() * image.height() / 4, qPrintable(a->objectName()));
         }
-        QCOMPARE(layout,
-                 (QStringList{u"ScoreFileOpen=スコアファイル指定"_s, u"ResultsSave=結果保存"_s,
-                              u"Printer=印刷"_s, u"Exit=終了"_s, u"|"_s, u"NvCalc=結果計算"_s,
-                              u"|"_s, u"UserWindow=計算情報表示"_s, u"RankWindow=順位表示"_s,
-                              u"StageWindow=局表示"_s, u"WinWindow=役表示"_s,
-                              u"GraphWindow=グラフ表示"_s, u"|"_s, u"Customize=オプション設定"_s,
-                              u"|"_s, u"AboutNorva=バージョン情報"_s}));
+        QCOMPARE(
+            layout,
+            (QStringList{u"ScoreFileOpen=スコアファイル指定"_s, u"ResultsSave=結果保存"_s,
+                         u"Printer=印刷"_s, u"Exit=終了"_s, u"|"_s, u"NvCalc=結果計算"_s, u"|"_s,
+                         u"UserWindow=計算情報表示"_s, u"RankWindow=順位表示"_s,
+                         u"StageWindow=局表示"_s, u"WinWindow=役表示"_s,
+                         u"GraphWindow=グラフ表示"_s, u"|"_s, u"Customize=オプション設定"_s, u"|"_s,
+                         u"GamesWindow=試合一覧表示"_s, u"|"_s, u"AboutNorva=バージョン情報"_s}));
         QVERIFY(toolbarIcon(QStringLiteral("NoSuchKey")).isNull());
     }
 

@@ -19,12 +19,14 @@ struct Hand
 {
     QString changes;
     QString result;
+    QString records = {}; // the words of a tile record line, when it has one
 };
 
 // A hand of the given kind, seen from the user:
 //   t own self-draw   r own ron     c own chombo
 //   T other self-draw R other ron   C other chombo
 //   + draw, no loss   - draw, loss  o anything else
+//   d the user deals in, with tile records (riichi, a call)
 // An own win ends with result when one is given.
 inline Hand hand(QChar kind, const QString &result = {})
 {
@@ -43,6 +45,8 @@ inline Hand hand(QChar kind, const QString &result = {})
         return {u"ぽんた 3900 Rin -3900"_s, u"30符 三飜ロン 一盃口 ドラ1"_s};
     case u'C':
         return {u"かもめ 4000 ぽんた -8000 Rin 2000 Kumo-7 2000"_s, u"チョンボ"_s};
+    case u'd':
+        return {u"Rin 3900 かもめ -3900"_s, u"30符 三飜ロン"_s, u"1G5m 1R 3N4p5p6p 1d6s"_s};
     case u'+':
         return {u"かもめ 1500 ぽんた 1500 Rin -1500 Kumo-7 -1500"_s, u"流局"_s};
     case u'-':
@@ -78,8 +82,10 @@ inline QStringList game(int number, int rank, int score, const QList<Hand> &play
         lines << u"  %1%2局 0本場(リーチ0) %3 "_s.arg(winds[(i / 4) % 4])
                      .arg(i % 4 + 1)
                      .arg(played[i].changes)
-              << u"    "_s + played[i].result << u"    [1東]1m2m3m4p5p6p7s8s9s東東白白"_s
-              << QString();
+              << u"    "_s + played[i].result << u"    [1東]1m2m3m4p5p6p7s8s9s東東白白"_s;
+        if (!played[i].records.isEmpty())
+            lines << u"    * "_s + played[i].records;
+        lines << QString();
     }
     lines << u"  ---- 試合結果 ----"_s;
     const QString others[3] = {u"ぽんた"_s, u"Rin"_s, u"Kumo-7"_s};

@@ -78,10 +78,12 @@ void CalcResults::clear()
     m_ratingSeries = {};
     m_ratingMax = -99999;
     m_ratingMin = 99999;
+    m_games.clear();
     m_scoreSumMax = -99999;
     m_scoreSumMin = 99999;
     m_previousRank = -1;
     m_runLength.fill(0);
+    m_extra = {};
 }
 
 CalcValue CalcResults::value(qint16 kind, qint32 index) const

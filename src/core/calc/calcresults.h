@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/calc/extrafigures.h"
+#include "core/calc/gamelist.h"
+
 #include <QList>
 #include <QString>
 
@@ -50,6 +53,17 @@ enum Kind : qint16 {
     ScoreSumMax = 25,
     ScoreSumMin = 26,
 };
+// The last kind, and the slots of the indexed kinds that are no series.
+inline constexpr qint16 LastKind = ScoreSumMin;
+inline constexpr qint32 RankSlots = 5; // RankCount, RankRunMax
+inline constexpr qint32 HanSlots = 9;  // WinByHan
+
+// The per-game series: one element for every counted game.
+constexpr bool isSeries(qint16 kind)
+{
+    return kind == ScoreSeries || kind == RankSeries || kind == RatingSeries
+           || kind == ScoreSumSeries;
+}
 } // namespace calc
 
 // The name of a result kind ("GameCount" ... "ScoreSumMin"); empty outside 0..26.
@@ -71,6 +85,9 @@ public:
     // ignore index; a kind outside 0..26 gives an empty value.
     CalcValue value(qint16 kind, qint32 index = 0) const;
     qint32 gameCount() const { return m_gameCount; }
+    // The figures beside the record: deal-ins, opponents, table kinds ...
+    const ExtraFigures &extra() const { return m_extra; }
+    ExtraFigures &extra() { return m_extra; }
 
     // Records one counted game of the user (rank, score, rating in force).
     // Raises SubscriptOutOfRange for a rank outside 1..5 and Overflow when a
@@ -83,6 +100,10 @@ public:
     void addToCounter(qint16 kind);
     // Adds one own win to the han class at index (0..8) and to WinHanCount.
     void addWinByHan(qint32 index);
+
+    // The counted games one by one, in the order of the log.
+    const GameList &games() const { return m_games; }
+    GameList &games() { return m_games; }
 
 private:
     void closeRun(qint16 rank);
@@ -112,6 +133,8 @@ private:
     // rank the length of the current run minus one.
     qint16 m_previousRank = -1;
     std::array<qint16, 5> m_runLength{};
+    ExtraFigures m_extra;
+    GameList m_games;
 };
 
 } // namespace norva

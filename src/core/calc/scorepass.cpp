@@ -111,15 +111,25 @@ struct HeaderRules
     // telling whether the header text holds a text of a group.
     // contains(group, i) tells whether it holds the text of entry i of group
     // 1 or 2.
+    // held, when given, receives the entries the header holds (indexes over
+    // group 1, then group 2) as far as the test went: all of them when it
+    // passes.
     template<typename Contains>
-    bool kindsAccept(Contains contains) const
+    bool kindsAccept(Contains contains, QList<qint32> *held = nullptr) const
     {
+        if (held)
+            held->clear();
         auto sum = [&](int group) {
             const QList<HeaderEntry> &entries = group == 1 ? group1 : group2;
+            const qint32 first = group == 1 ? 0 : qint32(group1.size());
             qint16 total = 0;
-            for (qsizetype i = 0; i < entries.size(); ++i)
-                if (contains(group, i))
+            for (qsizetype i = 0; i < entries.size(); ++i) {
+                if (contains(group, i)) {
                     total = toInt16(double(total) + double(entries[i].id));
+                    if (held)
+                        held->append(first + qint32(i));
+                }
+            }
             return total;
         };
         if (qint16(sum(2) & kind2) <= 0)
@@ -137,12 +147,14 @@ struct HeaderRules
         return line.mid(markerLength, length);
     }
 
-    bool accepts(QStringView line) const
+    bool accepts(QStringView line, QList<qint32> *held = nullptr) const
     {
         const QStringView header = headerText(line);
-        return kindsAccept([&](int group, qsizetype i) {
-                   return containsText(header, (group == 1 ? group1 : group2)[i].text);
-               })
+        return kindsAccept(
+                   [&](int group, qsizetype i) {
+                       return containsText(header, (group == 1 ? group1 : group2)[i].text);
+                   },
+                   held)
                && datesAccept(header);
     }
 
@@ -178,8 +190,10 @@ struct HeaderRules
     }
 };
 
-// The rating line test on characters.
-bool ratingOf(QStringView line, const QString &needle, qint32 &rating)
+// The rating line test on characters; seat, when given, takes the digits of
+// "[n]" right before the user's name (nothing when the name follows no such
+// mark).
+bool ratingOf(QStringView line, const QString &needle, qint32 &rating, QByteArray *seat = nullptr)
 {
     // needle is the user name followed by " R"; the name must begin the line
     // or follow "]" or a space.
@@ -193,7 +207,123 @@ bool ratingOf(QStringView line, const QString &needle, qint32 &rating)
     const QStringView rest = line.mid(at + needle.size());
     const qsizetype space = rest.indexOf(u' ');
     rating = toInt32(readNumber(space >= 0 ? rest.left(space + 1) : rest));
+    if (seat) {
+        seat->clear();
+        qsizetype open = at - 1;
+        while (open > 0 && line[open - 1].isDigit() && line[open - 1].unicode() < 128)
+            --open;
+        if (at > 0 && line[at - 1] == u']' && open > 0 && open < at - 1 && line[open - 1] == u'[')
+            *seat = line.mid(open, at - 1 - open).toLatin1();
+    }
     return true;
+}
+
+// The figures beyond the record read the hand line and the tile records by
+// their ASCII characters alone (digits, signs, spaces, ")", "*"), which no
+// byte of another character's CP932 or UTF-8 form is: the same code reads
+// the decoded text (char16_t) and the bytes (uchar).
+
+bool isDigitUnit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The signed whole number at p (a sign, then digits, as far as they go; 0
+// without digits), held to 32 bits.
+template<typename Ch>
+qint64 numberAt(const Ch *p, const Ch *end, const Ch **stop = nullptr)
+{
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+'))
+        negative = *p++ == '-';
+    qint64 v = 0;
+    for (; p < end && isDigitUnit(*p); ++p)
+        v = qMin<qint64>(v * 10 + (*p - '0'), qint64(1) << 40);
+    if (stop)
+        *stop = p;
+    v = negative ? -v : v;
+    return qBound(qint64(std::numeric_limits<qint32>::min()), v,
+                  qint64(std::numeric_limits<qint32>::max()));
+}
+
+// Whether no change of points in the hand line [b, e) is lower than change:
+// the changes are the words after the first ")" that are wholly signed whole
+// numbers.
+template<typename Ch>
+bool noLowerChange(const Ch *b, const Ch *e, qint32 change)
+{
+    const Ch *p = b;
+    while (p < e && *p != ')')
+        ++p;
+    if (p < e)
+        ++p;
+    while (p < e) {
+        while (p < e && *p == ' ')
+            ++p;
+        const Ch *word = p;
+        while (p < e && *p != ' ')
+            ++p;
+        const Ch *digits = word < p && (*word == '-' || *word == '+') ? word + 1 : word;
+        if (digits == p)
+            continue;
+        const Ch *stop = nullptr;
+        const qint64 v = numberAt(word, p, &stop);
+        if (stop == p && v < change)
+            return false;
+    }
+    return true;
+}
+
+// The words of a tile record line [b, e) ("    * 1G8p 1d東 1R ..."): the seat's
+// riichi (seat + "R") and its calls (words that begin with seat + "N" or
+// seat + "C").
+template<typename Ch>
+void readRecord(const Ch *b, const Ch *e, QByteArrayView seat, bool &riichi, bool &called)
+{
+    if (seat.isEmpty())
+        return;
+    const qsizetype n = seat.size();
+    for (const Ch *p = b; p < e;) {
+        while (p < e && *p == ' ')
+            ++p;
+        const Ch *word = p;
+        while (p < e && *p != ' ')
+            ++p;
+        if (p - word <= n)
+            continue;
+        bool same = true;
+        for (qsizetype i = 0; i < n && same; ++i)
+            same = word[i] == Ch(uchar(seat[i]));
+        if (!same)
+            continue;
+        const Ch mark = word[n];
+        if (mark == 'R' && p - word == n + 1)
+            riichi = true;
+        else if (mark == 'N' || mark == 'C')
+            called = true;
+    }
+}
+
+// "    * ": a line of tile records.
+template<typename Ch>
+bool isRecordLine(const Ch *b, const Ch *e)
+{
+    static constexpr char mark[] = "    * ";
+    if (e - b < 6)
+        return false;
+    for (int i = 0; i < 6; ++i)
+        if (b[i] != Ch(mark[i]))
+            return false;
+    return true;
+}
+
+// "----" after the leading spaces: the game's results begin.
+template<typename Ch>
+bool beginsResults(const Ch *b, const Ch *e)
+{
+    while (b < e && *b == ' ')
+        ++b;
+    return e - b >= 4 && b[0] == '-' && b[1] == '-' && b[2] == '-' && b[3] == '-';
 }
 
 // Byte comparison for the short texts of the log, inline rather than a call.
@@ -321,13 +451,35 @@ bool resultOf(QStringView line, const PassSetup &s, GameResult &out)
     return true;
 }
 
+// The user's change of points in a hand line, and whether no change there is
+// lower, from the place after the user's entry " name ".
+struct HandChange
+{
+    qint32 change = 0;
+    bool lowest = false;
+};
+
+template<typename Ch>
+HandChange handChangeOf(const Ch *b, const Ch *after, const Ch *e)
+{
+    HandChange h;
+    h.change = qint32(numberAt(after, e));
+    // Only a fall in points can be a deal-in.
+    h.lowest = after < e && *after == '-' && noLowerChange(b, e, h.change);
+    return h;
+}
+
 // -1 when the user's points fell in this hand line, 1 when they did not, -2
 // when the user is not in it.
-qint16 handStateOf(QStringView line, const PassSetup &s)
+qint16 handStateOf(QStringView line, const PassSetup &s, HandChange *change = nullptr)
 {
     const qsizetype at = line.indexOf(s.handNeedle);
     if (at < 0)
         return -2;
+    if (change) {
+        const auto *b = reinterpret_cast<const char16_t *>(line.data());
+        *change = handChangeOf(b, b + at + s.handNeedle.size(), b + line.size());
+    }
     return line.mid(at + s.userLength + 2, 1) == u"-" ? -1 : 1;
 }
 
@@ -405,8 +557,8 @@ struct Utf8Form
 
 // The names of a rating line's entries "[1]name R1500": each runs from after
 // "]" to the " R" that a number follows.
-template<typename Form>
-void countNames(QByteArrayView bytes, LogSummary &summary)
+template<typename Form, typename Take>
+void forEachName(QByteArrayView bytes, Take take)
 {
     const auto *const b = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const e = b + bytes.size();
@@ -437,9 +589,28 @@ void countNames(QByteArrayView bytes, LogSummary &summary)
         if (r == e)
             return;
         if (r > name)
-            summary.addName(QByteArrayView(name, r - name), Form::utf8);
+            take(QByteArrayView(name, r - name));
         p = r + 2;
     }
+}
+
+template<typename Form>
+void countNames(QByteArrayView bytes, LogSummary &summary)
+{
+    forEachName<Form>(bytes,
+                      [&summary](QByteArrayView name) { summary.addName(name, Form::utf8); });
+}
+
+// The other players of a rating line, each once: its names but the user's.
+template<typename Form>
+void opponentsOf(QByteArrayView bytes, const QString &user, QStringList &out)
+{
+    out.clear();
+    forEachName<Form>(bytes, [&](QByteArrayView name) {
+        const QString text = Form::utf8 ? textforms::decodeUtf8(name) : cp932::decode(name);
+        if (text != user && !out.contains(text))
+            out.append(text);
+    });
 }
 
 // Plain: every line decoded, every rule on characters.
@@ -460,8 +631,11 @@ public:
     bool isHeader() const { return startsWithText(m_text, m_s.startLine); }
     bool isFinish() const { return startsWithText(m_text, m_s.finishLine); }
     bool isRating() const { return startsWithText(m_text, m_s.rLine); }
-    bool rating(qint32 &r) const { return ratingOf(m_text, m_s.ratingNeedle, r); }
-    bool acceptsHeader() const { return m_s.header.accepts(m_text); }
+    bool rating(qint32 &r, QByteArray &seat) const
+    {
+        return ratingOf(m_text, m_s.ratingNeedle, r, &seat);
+    }
+    bool acceptsHeader(QList<qint32> &held) const { return m_s.header.accepts(m_text, &held); }
     bool mayBeHandOrResult() const { return true; }
     void countNames(LogSummary &summary)
     {
@@ -472,16 +646,31 @@ public:
         else
             norva::countNames<Form>(m_bytes, summary);
     }
+    void opponents(QStringList &out) const
+    {
+        if constexpr (Form::utf8)
+            opponentsOf<Form>(m_text.toUtf8(), m_s.user, out);
+        else
+            opponentsOf<Form>(m_bytes, m_s.user, out);
+    }
+    bool isRecord() const { return isRecordLine(units(), units() + m_text.size()); }
+    bool beginsResults() const { return norva::beginsResults(units(), units() + m_text.size()); }
+    void readRecord(QByteArrayView seat, bool &riichi, bool &called) const
+    {
+        norva::readRecord(units(), units() + m_text.size(), seat, riichi, called);
+    }
     bool startsWithWind() const
     {
         const QStringView t = trimSpaces(m_text);
         return !t.isEmpty() && isWind(t[0]);
     }
     bool result(GameResult &out) const { return resultOf(m_text, m_s, out); }
-    qint16 handState() const { return handStateOf(m_text, m_s); }
+    qint16 handState(HandChange &change) const { return handStateOf(m_text, m_s, &change); }
     bool contains(int needle) const { return containsText(m_text, m_s.needles[needle]); }
 
 private:
+    const char16_t *units() const { return reinterpret_cast<const char16_t *>(m_text.constData()); }
+
     const PassSetup &m_s;
     QByteArrayView m_bytes;
     QString m_text;
@@ -563,21 +752,22 @@ public:
     NORVA_EVERY_LINE bool isHeader() { return m_startLine.begins(m_begin, m_end, head()); }
     NORVA_EVERY_LINE bool isFinish() { return m_finishLine.begins(m_begin, m_end, head()); }
     NORVA_EVERY_LINE bool isRating() { return m_rLine.begins(m_begin, m_end, head()); }
-    bool rating(qint32 &r)
+    bool rating(qint32 &r, QByteArray &seat)
     {
         // Most rating lines of a counted game hold the user; the rule's
         // details are checked on the decoded line.
         if (!find(m_begin, m_rating))
             return false;
-        return ratingOf(text(), m_s.ratingNeedle, r);
+        return ratingOf(text(), m_s.ratingNeedle, r, &seat);
     }
-    // The game header test on a header line.
-    bool acceptsHeader()
+    // The game header test on a header line; held takes the recognition
+    // entries it holds.
+    bool acceptsHeader(QList<qint32> &held)
     {
         const HeaderRules &rules = m_s.header;
         const qsizetype marker = rules.markerLength;
         if (!m_kindsInBytes)
-            return rules.accepts(text());
+            return rules.accepts(text(), &held);
         // The header text: after StartLine, whose bytes begin the line, and
         // before as many characters at the end, each one UTF-16 unit in the
         // decoded line (a character of two units leaves it to the text). The
@@ -589,7 +779,7 @@ public:
         for (const uchar *p = hb; p < m_end; ++count) {
             const int n = Form::charLength(p, m_end);
             if (n == 0 || n == 4)
-                return rules.accepts(text());
+                return rules.accepts(text(), &held);
             last[size_t(count % Kept)] = p;
             p += n;
         }
@@ -597,25 +787,27 @@ public:
         if (length < 0)
             raise(ErrorKind::InvalidArgument);
         const uchar *const he = marker == 0 ? m_end : last[size_t((count - marker) % Kept)];
-        const bool kinds = rules.kindsAccept([&](int group, qsizetype i) {
-            const QByteArray &bytes = m_kindBytes[size_t(group - 1)][i];
-            if (bytes.isEmpty())
-                return he > hb;
-            const uchar *walk = hb;
-            for (const uchar *from = hb;;) {
-                const uchar *hit = findBytes(
-                    from, he, reinterpret_cast<const uchar *>(bytes.data()), bytes.size());
-                if (!hit)
-                    return false;
-                if constexpr (Form::hitsOnBoundaries)
-                    return true;
-                while (walk < hit)
-                    walk += Form::charLength(walk, he);
-                if (walk == hit)
-                    return true;
-                from = hit + 1;
-            }
-        });
+        const bool kinds = rules.kindsAccept(
+            [&](int group, qsizetype i) {
+                const QByteArray &bytes = m_kindBytes[size_t(group - 1)][i];
+                if (bytes.isEmpty())
+                    return he > hb;
+                const uchar *walk = hb;
+                for (const uchar *from = hb;;) {
+                    const uchar *hit = findBytes(
+                        from, he, reinterpret_cast<const uchar *>(bytes.data()), bytes.size());
+                    if (!hit)
+                        return false;
+                    if constexpr (Form::hitsOnBoundaries)
+                        return true;
+                    while (walk < hit)
+                        walk += Form::charLength(walk, he);
+                    if (walk == hit)
+                        return true;
+                    from = hit + 1;
+                }
+            },
+            &held);
         if (!kinds || !rules.specifyDate)
             return kinds;
         return rules.datesAccept(rules.headerText(text()));
@@ -623,6 +815,16 @@ public:
     void countNames(LogSummary &summary)
     {
         norva::countNames<Form>(QByteArrayView(m_begin, m_end - m_begin), summary);
+    }
+    void opponents(QStringList &out) const
+    {
+        opponentsOf<Form>(QByteArrayView(m_begin, m_end - m_begin), m_s.user, out);
+    }
+    bool isRecord() const { return isRecordLine(m_begin, m_end); }
+    bool beginsResults() const { return norva::beginsResults(m_begin, m_end); }
+    void readRecord(QByteArrayView seat, bool &riichi, bool &called) const
+    {
+        norva::readRecord(m_begin, m_end, seat, riichi, called);
     }
     // False when the line can be neither a hand line nor a result line: the
     // first two bytes after the spaces are no wind's, and they are one
@@ -666,7 +868,7 @@ public:
             return false;
         return resultOf(text(), m_s, out);
     }
-    qint16 handState() const
+    qint16 handState(HandChange &change) const
     {
         // The pattern begins with a space, which is always a character of
         // its own, so any byte hit is a character hit.
@@ -674,6 +876,7 @@ public:
         if (!hit)
             return -2;
         const uchar *after = hit + m_hand.size();
+        change = handChangeOf(m_begin, after, m_end);
         return after < m_end && *after == '-' ? -1 : 1;
     }
     bool contains(int needle) const
@@ -826,46 +1029,125 @@ private:
 };
 
 // The line tests of one line of a game in the form of Lines.
+// A game header that is counted: what the game list keeps of it until the
+// user's result line records the game.
 template<typename Lines>
-NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
+void beginGame(Lines &lines, const PassSetup &s, PassState &st, QByteArrayView raw)
+{
+    const GameHeaderParts parts = splitGameHeader(s.header.headerText(lines.text()));
+    PassState::GameStart &g = st.game;
+    g.offset = st.offset;
+    g.headerHash = hashBytes(raw);
+    g.hands = st.results.value(calc::HandCount).toInt();
+    g.wins = st.results.extra().wins();
+    g.dealIns = st.results.extra().dealIns();
+    g.utf8 = st.utf8;
+    g.start = parts.start.toString();
+    g.table = parts.table.toString();
+}
+
+// The user's result line of the game begun last: one game in the list.
+void recordListedGame(PassState &st, const GameResult &r)
+{
+    const PassState::GameStart &g = st.game;
+    GameList::Game game;
+    game.start = g.offset;
+    game.end = st.offset;
+    game.headerHash = g.headerHash;
+    game.hands = st.results.value(calc::HandCount).toInt() - g.hands;
+    game.wins = st.results.extra().wins() - g.wins;
+    game.dealIns = st.results.extra().dealIns() - g.dealIns;
+    game.rating = st.rating;
+    game.rank = r.rank;
+    game.score = r.score;
+    game.utf8 = g.utf8;
+    st.results.games().append(game, g.start, g.table);
+    st.gameLines = PassState::GameLines::Open;
+}
+
+template<typename Lines>
+NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st, QByteArrayView raw)
 {
     CalcResults &results = st.results;
+    ExtraFigures &extra = results.extra();
     if (lines.isHeader()) {
         st.summary.addGame();
-        st.inGame = lines.acceptsHeader();
+        st.gameLines = PassState::GameLines::Closed;
+        st.recordsOpen = false;
+        st.seat.clear();
+        st.opponents.clear();
+        st.inGame = lines.acceptsHeader(st.tableKinds);
+        if (st.inGame)
+            beginGame(lines, s, st, raw);
         return;
     }
     if (lines.isFinish()) {
         st.inGame = false;
+        st.recordsOpen = false;
+        if (st.gameLines == PassState::GameLines::Open)
+            st.gameLines = PassState::GameLines::Closing;
         return;
     }
     if (lines.isRating()) {
         lines.countNames(st.summary);
-        if (st.inGame)
-            st.inGame = lines.rating(st.rating);
+        st.recordsOpen = false;
+        if (st.inGame) {
+            st.inGame = lines.rating(st.rating, st.seat);
+            if (st.inGame)
+                lines.opponents(st.opponents);
+        }
         return;
     }
     if (!st.inGame)
         return;
     if (st.handState == 0) {
+        if (st.recordsOpen) {
+            if (lines.isRecord()) {
+                bool riichi = false, called = false;
+                lines.readRecord(st.seat, riichi, called);
+                if (!st.recorded)
+                    extra.addRecordedHand();
+                if (riichi && !st.riichi)
+                    extra.addRiichiHand();
+                if (called && !st.called)
+                    extra.addCallHand();
+                st.recorded = true;
+                st.riichi = st.riichi || riichi;
+                st.called = st.called || called;
+            } else if (lines.beginsResults()) {
+                st.recordsOpen = false;
+            }
+        }
         // Most lines of a game are neither: their first two bytes tell.
         if (!lines.mayBeHandOrResult())
             return;
         if (!lines.startsWithWind()) {
             GameResult r;
-            if (lines.result(r))
+            if (lines.result(r)) {
                 results.recordGame(r.rank, r.score, st.rating);
+                extra.addGame(r.rank, r.score, st.opponents, st.tableKinds);
+                st.recordsOpen = false;
+                recordListedGame(st, r);
+            }
         } else {
             results.addToCounter(calc::HandCount);
-            st.handState = lines.handState();
+            HandChange change;
+            st.handState = lines.handState(change);
+            st.change = change.change;
+            st.lowest = change.lowest;
+            st.recordsOpen = false;
         }
         return;
     }
-    // The line after a hand line tells how the hand ended.
+    // The line after a hand line tells how the hand ended; the tile records
+    // of the hand may follow it.
+    st.recordsOpen = true;
+    st.recorded = st.riichi = st.called = false;
     if (st.handState == 1) {
         const bool tsumo = lines.contains(Tsumo);
         if (tsumo || lines.contains(Ron)) {
             results.addToCounter(tsumo ? calc::OwnTsumo : calc::OwnRon);
+            extra.addWin(st.change);
             for (qint16 i = 0; i <= s.yakuLast; ++i) {
                 if (lines.contains(Yaku0 + i)) {
                     results.addWinByHan(i);
@@ -881,8 +1163,14 @@ NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st)
         }
     } else if (lines.contains(Tsumo)) {
         results.addToCounter(calc::OtherTsumo);
+        if (st.handState == -1)
+            extra.addTsumoLoss(st.change);
     } else if (lines.contains(Ron)) {
         results.addToCounter(calc::OtherRon);
+        // A ron of another player costs the user only when nobody lost more
+        // (a riichi stick lost beside another's deal-in is no deal-in).
+        if (st.handState == -1 && st.lowest)
+            extra.addDealIn(st.change);
     } else if (lines.contains(Draw)) {
         results.addToCounter(st.handState == -1 ? calc::DrawMinus : calc::OtherResult);
     } else if (lines.contains(Chombo)) {
@@ -982,10 +1270,10 @@ public:
             decideForm(st, line, m_rules);
         if (st.utf8) {
             m_utf8.setLine(line);
-            testLine(m_utf8, m_rules.canonical, st);
+            testLine(m_utf8, m_rules.canonical, st, line);
         } else {
             m_cp932.setLine(line);
-            testLine(m_cp932, m_rules.cp932, st);
+            testLine(m_cp932, m_rules.cp932, st, line);
         }
     }
 
@@ -1010,6 +1298,12 @@ public:
             }
             take(st, line, n);
             st.offset = reader.offset();
+            // The lines of the game listed last run up to here.
+            if (st.gameLines != PassState::GameLines::Closed) {
+                st.results.games().setLastEnd(st.offset);
+                if (st.gameLines == PassState::GameLines::Closing)
+                    st.gameLines = PassState::GameLines::Closed;
+            }
         }
     }
 
@@ -1324,8 +1618,11 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
                 return;
             inLast = true;
             *last = state;
-            if (partial)
+            if (partial) {
                 lines.take(*last, *partial, current);
+                if (last->gameLines != PassState::GameLines::Closed)
+                    last->results.games().setLastEnd(reader.offset());
+            }
             last->results.closeRankRuns();
         };
         if (m_mode != ScorePassMode::Plain && rules.fastCp932 && rules.fastUtf8) {
@@ -1358,6 +1655,7 @@ bool ScorePass::runFrom(ScoreLog &log, std::optional<PassState> start, CalcResul
     PassState last;
     try {
         const qint64 end = read(st, -1, &last, hooks);
+        last.results.games().setLogMark(markLog(log, m_settings.scoreFile, end, hooks.cancel));
         results = last.results;
         remember(std::move(st), end, last, nullptr, 0);
         return true;

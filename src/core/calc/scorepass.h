@@ -129,9 +129,46 @@ struct PassState
     bool inGame = false;
     qint16 handState = 0;
     qint32 rating = 0;
+    // The game being read: the user's seat in its rating line ("1" of
+    // "[1]name"; empty when not seated so), the other players there, and the
+    // recognition entries its header holds (over group 1, then group 2).
+    QByteArray seat;
+    QStringList opponents;
+    QList<qint32> tableKinds;
+    // The hand being read: the user's change of points in its hand line, and
+    // whether no change there is lower (who paid when another won on a
+    // discard).
+    qint32 change = 0;
+    bool lowest = false;
+    // The tile records of the last hand ("    * ..." lines after its result
+    // line, until the next hand line or the game's results): whether they
+    // may still follow, and what the hand's have shown so far.
+    bool recordsOpen = false;
+    bool recorded = false;
+    bool riichi = false;
+    bool called = false;
     // The record so far: the rank run still open at the end is not closed.
     CalcResults results;
     LogSummary summary;
+    // The counted game being read: where its header line starts, what the
+    // header says and the counts when it began.
+    struct GameStart
+    {
+        qint64 offset = 0;
+        quint64 headerHash = 0;
+        qint32 hands = 0;
+        qint32 wins = 0;
+        qint32 dealIns = 0;
+        bool utf8 = false;
+        QString start;
+        QString table;
+    };
+    GameStart game;
+    // Whether the lines read belong to the last game of results.games(): from
+    // its result line to its end line (Closing while that one is read) or to
+    // the next header.
+    enum class GameLines : quint8 { Closed, Open, Closing };
+    GameLines gameLines = GameLines::Closed;
 };
 
 // How an update of a pass went.

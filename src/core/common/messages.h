@@ -94,6 +94,10 @@ inline QString targetNotRegular()
     return QStringLiteral("通常のファイルではないため、書き込めません。") + crlf()
            + QStringLiteral("別のファイルを指定してください。");
 }
+inline QString csvLossy()
+{
+    return QStringLiteral("Shift_JIS で表せない文字は「?」で書きました。");
+}
 inline QString outputWriteFailed()
 {
     return QStringLiteral("標準出力に書き込めませんでした。");

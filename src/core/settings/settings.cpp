@@ -94,6 +94,8 @@ constexpr KeyInfo Keys[Settings::KeyCount] = {
      Limit::NineChars},
     // On unless switched off: the file of a user who never did stays as it was.
     {u"FollowLog", Type::Bool, Write::UnlessDefault, Default::Fixed, 1, nullptr, Limit::None},
+    // Written only while the window is open at exit.
+    {u"GamesWindow", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
 };
 
 const KeyInfo &info(Settings::Key key)

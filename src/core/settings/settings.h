@@ -14,9 +14,9 @@
 
 namespace norva {
 
-// The program's settings, their defaults and the settings file
-// "norva.ini". Every key is described once, in a table in settings.cpp: its
-// name in the file, its type, its default, its limits and how it is written.
+// The program's settings (the 25 of its first form, then its own), their defaults and the settings
+// file "norva.ini". Every key is described once, in a table in settings.cpp: its name in the file,
+// its type, its default, its limits and how it is written.
 class Settings
 {
 public:
@@ -50,8 +50,10 @@ public:
         // Added later, after the others, so that a file of the older keys
         // reads and writes as before.
         FollowLog,
+        // The program's own windows beyond VisibleWindow: open at exit.
+        GamesWindow,
     };
-    static constexpr int KeyCount = FollowLog + 1;
+    static constexpr int KeyCount = GamesWindow + 1;
 
     // The bits of VisibleWindow: which child windows were open at exit.
     enum WindowBit : qint16 {
@@ -106,6 +108,7 @@ public:
     qint16 tableKind(int group) const { return value(tableKindKey(group)).value<qint16>(); }
     static Key tableKindKey(int group) { return group == 1 ? TableKind1 : TableKind2; }
     bool autoCalc() const { return value(AutoCalc).toBool(); }
+    bool gamesWindow() const { return value(GamesWindow).toBool(); }
     qint32 checkLine() const { return value(CheckLine).toInt(); }
     qint32 graphWidth() const { return value(GraphWidth).toInt(); }
     qint32 graphHeight() const { return value(GraphHeight).toInt(); }

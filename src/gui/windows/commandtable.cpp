@@ -2,6 +2,7 @@
 
 #include "gui/widgets/icons.h"
 #include "gui/windows/calculationcommand.h"
+#include "gui/windows/gameswindow.h"
 #include "gui/windows/graphwindow.h"
 #include "gui/windows/mainwindow.h"
 #include "gui/windows/rankwindow.h"
@@ -19,6 +20,10 @@ constexpr MenuDef Menus[] = {
     {Menu::File, u"mnuFile", u"ファイル(&F)"}, {Menu::Edit, u"mnuEdit", u"編集(&E)"},
     {Menu::View, u"mnuView", u"表示(&V)"},     {Menu::Window, u"mnuWindow", u"ウィンドウ(&W)"},
     {Menu::Help, u"mnuHelp", u"ヘルプ(&H)"},
+};
+
+constexpr SubmenuDef Submenus[] = {
+    {u"mnuFileExport", u"エクスポート(&E)"},
 };
 
 using C = Command;
@@ -45,6 +50,12 @@ constexpr CommandDef Commands[] = {
     {C::Print, Menu::File, u"mnuFilePrint", u"印刷(&P)...", u"Ctrl+P", u"mnuFileBar2",
      {u"Printer", u"印刷", u"print"}, WithResults,
      [](W &w) { w.resultCommands().print(); }},
+    {C::ExportGames, Menu::File, u"mnuFileExportGames", u"試合一覧 CSV(&G)...", nullptr, nullptr,
+     {}, WithResults,
+     [](W &w) { w.resultCommands().exportGames(); }, u"mnuFileExport"},
+    {C::ExportTotals, Menu::File, u"mnuFileExportTotals", u"集計 CSV(&T)...", nullptr,
+     u"mnuFileBar3", {}, WithResults,
+     [](W &w) { w.resultCommands().exportTotals(); }, u"mnuFileExport"},
     {C::Exit, Menu::File, u"mnuFileExit", u"終了(&X)", u"Ctrl+Q", nullptr,
      {u"Exit", u"終了", u"exit", SeparatorAfter}, Always,
      [](W &w) { w.close(); }},
@@ -74,6 +85,9 @@ constexpr CommandDef Commands[] = {
     {C::ShowOptions, Menu::View, u"mnuViewOptions", u"オプション(&O)...", u"Ctrl+O",
      u"mnuViewBar3", {u"Customize", u"オプション設定", u"options", SeparatorAfter}, Always,
      [](W &w) { w.showOptions(); }},
+    {C::ShowGamesWindow, Menu::View, u"mnuViewGames", u"試合一覧(&L)...", nullptr, u"mnuViewBar4",
+     {u"GamesWindow", u"試合一覧表示", u"games", SeparatorAfter}, Always,
+     [](W &w) { w.gamesWindow().show(); }},
     {C::FollowLog, Menu::View, u"mnuViewFollow", u"自動更新(&F)", nullptr, nullptr,
      {}, Always,
      [](W &w) { w.toggleFollowLog(); }},
@@ -110,6 +124,14 @@ qsizetype find(Matches matches)
 }
 
 } // namespace
+
+const SubmenuDef *submenuNamed(QStringView name)
+{
+    for (const SubmenuDef &s : Submenus)
+        if (name == QStringView(s.name))
+            return &s;
+    return nullptr;
+}
 
 std::span<const MenuDef> menuTable()
 {

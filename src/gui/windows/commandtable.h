@@ -15,6 +15,8 @@ enum class Command {
     SaveReport,
     PageSetup,
     Print,
+    ExportGames,
+    ExportTotals,
     Exit,
     Calculate,
     ToggleToolBar,
@@ -24,6 +26,7 @@ enum class Command {
     ShowWinWindow,
     ShowGraphWindow,
     ShowOptions,
+    ShowGamesWindow,
     FollowLog,
     Cascade,
     TileHorizontally,
@@ -68,7 +71,20 @@ struct CommandDef
     ButtonDef button;
     Availability availability;
     void (*run)(MainWindow &window);
+    // The object name of the submenu the item stands in (the items of one
+    // submenu follow each other), or null: in the menu itself.
+    const char16_t *submenu = nullptr;
 };
+
+// A submenu: its object name and caption.
+struct SubmenuDef
+{
+    const char16_t *name;
+    const char16_t *caption;
+};
+
+// The submenus by object name; null for an unknown name.
+const SubmenuDef *submenuNamed(QStringView name);
 
 // The menus in the order of the menu bar.
 std::span<const MenuDef> menuTable();

@@ -11,6 +11,7 @@
 #include "gui/widgets/textboxes.h"
 #include "gui/windows/aboutdialog.h"
 #include "gui/windows/calculationcommand.h"
+#include "gui/windows/gameswindow.h"
 #include "gui/windows/graphwindow.h"
 #include "gui/windows/manualwindow.h"
 #include "gui/windows/optionsdialog.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(Session &session, const GraphSource *graphs)
     , m_winWindow(std::make_unique<WinWindow>(m_mdiArea, session.results(), session.tables()))
     , m_graphWindow(std::make_unique<GraphWindow>(m_mdiArea, session.settings(),
                                                   graphs ? *graphs : m_graphSource))
+    , m_gamesWindow(std::make_unique<GamesWindow>(m_mdiArea, session.results()))
     , m_resultCommands(std::make_unique<ResultCommands>(*this))
     , m_calculation(std::make_unique<CalculationCommand>(*this))
     , m_arrangement(std::make_unique<WindowArrangement>(*m_mdiArea))
@@ -108,7 +110,8 @@ QList<MainWindow::View> MainWindow::views() const
             {m_rankWindow.get(), Settings::RankWindowBit},
             {m_stageWindow.get(), Settings::StageWindowBit},
             {m_winWindow.get(), Settings::WinWindowBit},
-            {m_graphWindow.get(), Settings::GraphWindowBit}};
+            {m_graphWindow.get(), Settings::GraphWindowBit},
+            {m_gamesWindow.get(), 0, Settings::GamesWindow}};
 }
 
 void MainWindow::createMenus()
@@ -118,11 +121,20 @@ void MainWindow::createMenus()
     for (const MenuDef &def : menuTable()) {
         QMenu *menu = menuBar()->addMenu(str(def.caption));
         menu->setObjectName(str(def.name));
+        QMenu *submenu = nullptr;
         for (qsizetype i = 0; i < qsizetype(commands.size()); ++i) {
             const CommandDef &c = commands[size_t(i)];
             if (c.menu != def.menu)
                 continue;
-            QAction *item = menu->addAction(str(c.caption));
+            if (!c.submenu) {
+                submenu = nullptr;
+            } else if (!submenu || submenu->objectName() != QStringView(c.submenu)) {
+                const SubmenuDef *s = submenuNamed(c.submenu);
+                submenu = menu->addMenu(str(s->caption));
+                submenu->setObjectName(str(s->name));
+                submenu->menuAction()->setObjectName(str(s->name));
+            }
+            QAction *item = (submenu ? submenu : menu)->addAction(str(c.caption));
             item->setObjectName(str(c.name));
             if (c.shortcut)
                 item->setShortcut(QKeySequence(str(c.shortcut)));
@@ -296,7 +308,7 @@ void MainWindow::load(bool logGiven)
     // ends up in front.
     const QList<View> all = views();
     for (auto v = all.crbegin(); v != all.crend(); ++v)
-        if (mask & v->visibleBit)
+        if (v->ownKey ? settings.value(*v->ownKey).toBool() : bool(mask & v->visibleBit))
             v->window->show();
     // A first start, or a folder moved: say so once, and offer the dialog.
     if (!calculateNow && !hasExited())
@@ -311,9 +323,12 @@ void MainWindow::recordOpenWindows()
         return;
     // Taken before any child window unloads: afterwards all of them say closed.
     qint16 mask = 0;
-    for (const View &v : views())
-        if (v.window->isOpen())
+    for (const View &v : views()) {
+        if (v.ownKey)
+            m_session.settings().setValue(*v.ownKey, v.window->isOpen());
+        else if (v.window->isOpen())
             mask |= v.visibleBit;
+    }
     m_session.settings().setValue(Settings::VisibleWindow, QVariant::fromValue<qint16>(mask));
 }
 

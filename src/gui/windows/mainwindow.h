@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/graph/graphsource.h"
+#include "core/settings/settings.h"
 #include "gui/widgets/fixedlayout.h"
 #include "gui/windows/commandhost.h"
 #include "gui/windows/commandtable.h"
@@ -10,6 +11,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -20,6 +22,7 @@ namespace norva {
 
 class CalculationCommand;
 class ChildWindow;
+class GamesWindow;
 class GraphWindow;
 class RankWindow;
 class ResultCommands;
@@ -65,6 +68,7 @@ public:
     StageWindow &stageWindow() const { return *m_stageWindow; }
     WinWindow &winWindow() const { return *m_winWindow; }
     GraphWindow &graphWindow() const override { return *m_graphWindow; }
+    GamesWindow &gamesWindow() const { return *m_gamesWindow; }
 
     // The objects the commands run on.
     ResultCommands &resultCommands() const { return *m_resultCommands; }
@@ -131,11 +135,13 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // A child window with the bit that remembers it open in VisibleWindow.
+    // A child window with the bit that remembers it open in VisibleWindow,
+    // or the setting of its own that does (the windows beyond the five).
     struct View
     {
         ChildWindow *window;
         qint16 visibleBit;
+        std::optional<Settings::Key> ownKey = std::nullopt;
     };
     // The child windows in the order of the View menu.
     QList<View> views() const;
@@ -151,6 +157,7 @@ private:
     std::unique_ptr<StageWindow> m_stageWindow;
     std::unique_ptr<WinWindow> m_winWindow;
     std::unique_ptr<GraphWindow> m_graphWindow;
+    std::unique_ptr<GamesWindow> m_gamesWindow;
     std::unique_ptr<ResultCommands> m_resultCommands;
     std::unique_ptr<CalculationCommand> m_calculation;
     std::unique_ptr<WindowArrangement> m_arrangement;

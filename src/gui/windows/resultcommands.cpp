@@ -1,5 +1,6 @@
 #include "gui/windows/resultcommands.h"
 
+#include "core/calc/gamescsv.h"
 #include "core/calc/session.h"
 #include "core/common/error.h"
 #include "core/common/fileops.h"
@@ -83,7 +84,7 @@ bool ResultCommands::refuseTarget(const QString &path)
 }
 
 QString ResultCommands::askSavePath(const QString &title, const QStringList &filters,
-                                    const QString &suffix)
+                                    const QString &suffix, qsizetype *filter)
 {
     QString path;
     try {
@@ -99,8 +100,8 @@ QString ResultCommands::askSavePath(const QString &title, const QStringList &fil
         dialog->selectNameFilter(filters.first());
         dialog->setDefaultSuffix(suffix);
         QObject::connect(dialog, &QFileDialog::filterSelected, dialog,
-                         [d = dialog.data(), filters, suffix](const QString &filter) {
-                             d->setDefaultSuffix(filter == filters.first() ? suffix : QString());
+                         [d = dialog.data(), suffix](const QString &chosen) {
+                             d->setDefaultSuffix(chosen == allFilesFilter() ? QString() : suffix);
                          });
         // The folder of the last file saved, at first the score log's.
         QString folder = m_lastSaveFolder;
@@ -110,6 +111,8 @@ QString ResultCommands::askSavePath(const QString &title, const QStringList &fil
             dialog->setDirectory(folder);
 
         path = m_host.dialogs().chooseFile(*dialog);
+        if (filter)
+            *filter = dialog ? filters.indexOf(dialog->selectedNameFilter()) : -1;
         delete dialog.data();
     } catch (const std::exception &) {
         return QString();
@@ -118,13 +121,13 @@ QString ResultCommands::askSavePath(const QString &title, const QStringList &fil
 }
 
 QString ResultCommands::chooseTarget(const QString &title, const QStringList &filters,
-                                     const QString &suffix)
+                                     const QString &suffix, qsizetype *filter)
 {
     QString path;
     // The score log and the program's own files are never replaced, nor is
     // a pipe or a folder: the user chooses another file.
     do {
-        path = askSavePath(title, filters, suffix);
+        path = askSavePath(title, filters, suffix, filter);
         if (path.isEmpty() || m_host.hasExited())
             return QString();
     } while (refuseTarget(path));
@@ -136,14 +139,58 @@ QString ResultCommands::chooseTarget(const QString &title, const QStringList &fi
 
 void ResultCommands::saveReport()
 {
-    // A name typed without an extension under the text file filter gets ".txt".
-    const QString path = chooseTarget(
-        QStringLiteral("試合結果保存"),
-        {QStringLiteral("テキストファイル (*.txt)"), allFilesFilter()}, QStringLiteral("txt"));
+    // A name typed without an extension under a text file filter gets ".txt".
+    qsizetype filter = 0;
+    const QString path =
+        chooseTarget(QStringLiteral("試合結果保存"),
+                     {QStringLiteral("テキストファイル (*.txt)"),
+                      QStringLiteral("テキストファイル UTF-8、LF 改行 (*.txt)"), allFilesFilter()},
+                     QStringLiteral("txt"), &filter);
     if (path.isEmpty())
         return;
-    m_host.session().report().save(
-        path, retryCancelPrompt(m_host.frameWidget(), msg::fileWriteFailed(), path), runFiles());
+    const RetryPrompt retry = retryCancelPrompt(m_host.frameWidget(), msg::fileWriteFailed(), path);
+    if (filter != 1) {
+        m_host.session().report().save(path, retry, runFiles());
+        return;
+    }
+    // For editors that take UTF-8 and line feeds: the same lines.
+    try {
+        writeFileSafely(path, (m_host.session().report().lines().join(u'\n') + u'\n').toUtf8(),
+                        retry, runFiles());
+    } catch (const Error &) {
+        // The report could not be made: the program's form says why (Retry).
+        m_host.session().report().save(path, retry, runFiles());
+    }
+}
+
+void ResultCommands::exportGames()
+{
+    exportCsv(QStringLiteral("試合一覧 CSV"), csv::gamesText(m_host.session().results().games()));
+}
+
+void ResultCommands::exportTotals()
+{
+    exportCsv(QStringLiteral("集計 CSV"), csv::totalsText(m_host.session().results()));
+}
+
+void ResultCommands::exportCsv(const QString &title, const QString &text)
+{
+    qsizetype filter = 0;
+    const QString path =
+        chooseTarget(title,
+                     {QStringLiteral("CSV ファイル UTF-8 (*.csv)"),
+                      QStringLiteral("CSV ファイル Shift_JIS (*.csv)"), allFilesFilter()},
+                     QStringLiteral("csv"), &filter);
+    if (path.isEmpty())
+        return;
+    const csv::Bytes bytes =
+        csv::encode(text, filter == 1 ? csv::Encoding::ShiftJis : csv::Encoding::Utf8WithMark);
+    if (writeFileSafely(path, bytes.data,
+                        retryCancelPrompt(m_host.frameWidget(), msg::fileWriteFailed(), path),
+                        runFiles())
+        && bytes.lossy)
+        showMessage(m_host.frameWidget(), QMessageBox::Information, productName(),
+                    msg::csvLossy() + msg::crlf() + path);
 }
 
 void ResultCommands::pageSetup()

@@ -25,8 +25,14 @@ public:
     ~ResultCommands();
 
     // The report to a file the user chooses; an existing one is replaced
-    // only when the user says so.
+    // only when the user says so. Its form is the program's (Shift_JIS, CR
+    // LF) unless the user chooses UTF-8 with LF line ends.
     void saveReport();
+    // The counted games, or the totals of the record, as CSV to a file the
+    // user chooses: UTF-8 with a byte-order mark unless the user chooses
+    // Shift_JIS.
+    void exportGames();
+    void exportTotals();
     // Printer, paper and orientation for the printouts that follow.
     void pageSetup();
     // The results column and the graph on one page, on a printer or into a
@@ -39,11 +45,16 @@ public:
 
 private:
     // The file the user chooses in a save dialog with this title and these
-    // name filters (under the first a name without an extension gets
-    // suffix), asked again while it is one that may not be written, and
-    // confirmed where it exists; or an empty text.
-    QString chooseTarget(const QString &title, const QStringList &filters, const QString &suffix);
-    QString askSavePath(const QString &title, const QStringList &filters, const QString &suffix);
+    // name filters (under each but the one for all files a name without an
+    // extension gets suffix), asked again while it is one that may not be
+    // written, and confirmed where it exists; or an empty text. filter, where
+    // given, tells the place of the filter chosen.
+    QString chooseTarget(const QString &title, const QStringList &filters, const QString &suffix,
+                         qsizetype *filter = nullptr);
+    QString askSavePath(const QString &title, const QStringList &filters, const QString &suffix,
+                        qsizetype *filter);
+    // A CSV text to a file the user chooses.
+    void exportCsv(const QString &title, const QString &text);
     // The files of this run that nothing written may replace: the score log
     // (stored, and as typed in the settings window), the settings and the
     // table definitions.
