@@ -92,6 +92,7 @@ constexpr KeyInfo Keys[Settings::KeyCount] = {
      Limit::NineChars},
     {u"GraphFlowPnt", Type::Colour, Write::UnlessDefault, Default::Fixed, 0, u"128000128",
      Limit::NineChars},
+    {u"StatsWindow", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
 };
 
 const KeyInfo &info(Settings::Key key)

@@ -14,7 +14,8 @@
 
 namespace norva {
 
-// The program's 25 settings, their defaults and the settings file
+// The program's settings (the 25 of the file, and StatsWindow after them),
+// their defaults and the settings file
 // "norva.ini". Every key is described once, in a table in settings.cpp: its
 // name in the file, its type, its default, its limits and how it is written.
 class Settings
@@ -47,8 +48,11 @@ public:
         GraphPart,
         GraphFlowR,
         GraphFlowPnt,
+        // Beyond the 25: whether the window of detailed figures was open at
+        // exit (VisibleWindow holds five windows only).
+        StatsWindow,
     };
-    static constexpr int KeyCount = GraphFlowPnt + 1;
+    static constexpr int KeyCount = StatsWindow + 1;
 
     // The bits of VisibleWindow: which child windows were open at exit.
     enum WindowBit : qint16 {
@@ -103,6 +107,7 @@ public:
     qint16 tableKind(int group) const { return value(tableKindKey(group)).value<qint16>(); }
     static Key tableKindKey(int group) { return group == 1 ? TableKind1 : TableKind2; }
     bool autoCalc() const { return value(AutoCalc).toBool(); }
+    bool statsWindow() const { return value(StatsWindow).toBool(); }
     qint32 checkLine() const { return value(CheckLine).toInt(); }
     qint32 graphWidth() const { return value(GraphWidth).toInt(); }
     qint32 graphHeight() const { return value(GraphHeight).toInt(); }

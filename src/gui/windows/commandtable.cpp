@@ -7,6 +7,7 @@
 #include "gui/windows/rankwindow.h"
 #include "gui/windows/resultcommands.h"
 #include "gui/windows/stagewindow.h"
+#include "gui/windows/statswindow.h"
 #include "gui/windows/userwindow.h"
 #include "gui/windows/windowarrangement.h"
 #include "gui/windows/winwindow.h"
@@ -94,6 +95,12 @@ constexpr CommandDef Commands[] = {
     {C::ShowAbout, Menu::Help, u"mnuHelpAbout", u"バージョン情報(&A)...", nullptr, nullptr,
      {u"AboutNorva", u"バージョン情報", u"about"}, Always,
      [](W &w) { w.showAbout(); }},
+
+    // Added after the others: the last item of the View menu, the last
+    // button of the toolbar.
+    {C::ShowStatsWindow, Menu::View, u"mnuViewStats", u"詳細成績(&D)...", u"Ctrl+D", nullptr,
+     {u"StatsWindow", u"詳細成績表示", u"stats"}, Always,
+     [](W &w) { w.statsWindow().show(); }},
 };
 // clang-format on
 

@@ -30,6 +30,7 @@ enum class Command {
     ArrangeIcons,
     ShowManual,
     ShowAbout,
+    ShowStatsWindow,
 };
 
 // When a command is enabled: always, or only while a calculation has found
@@ -71,8 +72,9 @@ struct CommandDef
 
 // The menus in the order of the menu bar.
 std::span<const MenuDef> menuTable();
-// Every command in the order of its menu; the toolbar's buttons follow the
-// same order.
+// Every command in the order of its menu (a menu's items are those of the
+// table in table order: a late item of the View menu may come last); the
+// toolbar's buttons follow the table's order.
 std::span<const CommandDef> commandTable();
 
 // A command's place in commandTable().

@@ -17,6 +17,7 @@
 #include "gui/windows/rankwindow.h"
 #include "gui/windows/resultcommands.h"
 #include "gui/windows/stagewindow.h"
+#include "gui/windows/statswindow.h"
 #include "gui/windows/userwindow.h"
 #include "gui/windows/windowarrangement.h"
 #include "gui/windows/winwindow.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(Session &session, const GraphSource *graphs)
     , m_winWindow(std::make_unique<WinWindow>(m_mdiArea, session.results(), session.tables()))
     , m_graphWindow(std::make_unique<GraphWindow>(m_mdiArea, session.settings(),
                                                   graphs ? *graphs : m_graphSource))
+    , m_statsWindow(std::make_unique<StatsWindow>(m_mdiArea, session.results(), session.tables()))
     , m_resultCommands(std::make_unique<ResultCommands>(*this))
     , m_calculation(std::make_unique<CalculationCommand>(*this))
     , m_arrangement(std::make_unique<WindowArrangement>(*m_mdiArea))
@@ -106,7 +108,8 @@ QList<MainWindow::View> MainWindow::views() const
             {m_rankWindow.get(), Settings::RankWindowBit},
             {m_stageWindow.get(), Settings::StageWindowBit},
             {m_winWindow.get(), Settings::WinWindowBit},
-            {m_graphWindow.get(), Settings::GraphWindowBit}};
+            {m_graphWindow.get(), Settings::GraphWindowBit},
+            {m_statsWindow.get(), 0}};
 }
 
 void MainWindow::createMenus()
@@ -265,7 +268,7 @@ void MainWindow::load(bool logGiven)
     // ends up in front.
     const QList<View> all = views();
     for (auto v = all.crbegin(); v != all.crend(); ++v)
-        if (mask & v->visibleBit)
+        if (v->visibleBit ? (mask & v->visibleBit) != 0 : settings.statsWindow())
             v->window->show();
     // A first start, or a folder moved: say so once, and offer the dialog.
     if (!calculateNow && !hasExited())
@@ -284,6 +287,7 @@ void MainWindow::recordOpenWindows()
         if (v.window->isOpen())
             mask |= v.visibleBit;
     m_session.settings().setValue(Settings::VisibleWindow, QVariant::fromValue<qint16>(mask));
+    m_session.settings().setValue(Settings::StatsWindow, m_statsWindow->isOpen());
 }
 
 void MainWindow::saveOnExit()

@@ -23,6 +23,7 @@ class GraphWindow;
 class RankWindow;
 class ResultCommands;
 class StageWindow;
+class StatsWindow;
 class WindowArrangement;
 class WinWindow;
 
@@ -64,6 +65,7 @@ public:
     StageWindow &stageWindow() const { return *m_stageWindow; }
     WinWindow &winWindow() const { return *m_winWindow; }
     GraphWindow &graphWindow() const override { return *m_graphWindow; }
+    StatsWindow &statsWindow() const { return *m_statsWindow; }
 
     // The objects the commands run on.
     ResultCommands &resultCommands() const { return *m_resultCommands; }
@@ -126,7 +128,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    // A child window with the bit that remembers it open in VisibleWindow.
+    // A child window with the bit that remembers it open in VisibleWindow
+    // (0: the window of detailed figures, remembered in StatsWindow).
     struct View
     {
         ChildWindow *window;
@@ -146,6 +149,7 @@ private:
     std::unique_ptr<StageWindow> m_stageWindow;
     std::unique_ptr<WinWindow> m_winWindow;
     std::unique_ptr<GraphWindow> m_graphWindow;
+    std::unique_ptr<StatsWindow> m_statsWindow;
     std::unique_ptr<ResultCommands> m_resultCommands;
     std::unique_ptr<CalculationCommand> m_calculation;
     std::unique_ptr<WindowArrangement> m_arrangement;
