@@ -78,11 +78,7 @@ private slots:
     {
         guiutil::answerWithDefaults();
         m_dir = std::make_unique<testutil::ProgramDir>();
-        guiutil::copyTables(*m_dir);
-        QVERIFY(QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"),
-                            m_dir->file(u"MjScore.txt"_s)));
-        QVERIFY(QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/sample-settings.ini"),
-                            m_dir->file(u"norva.ini"_s)));
+        guiutil::copySample(*m_dir);
         m_main = guiutil::start();
         QVERIFY(m_main);
         QVERIFY(guiutil::results().gameCount() > 0);

@@ -89,9 +89,10 @@ private slots:
                                              u"mnuViewBar2|-|"_s,
                                              u"mnuViewOptions|オプション(&O)...|Ctrl+O"_s,
                                              u"mnuViewBar3|-|"_s,
-                                             u"mnuViewGames|試合一覧(&L)...|"_s,
+                                             u"mnuViewFollow|自動更新(&F)|"_s,
                                              u"mnuViewBar4|-|"_s,
-                                             u"mnuViewFollow|自動更新(&F)|"_s};
+                                             u"mnuViewStats|詳細成績(&D)...|Ctrl+D"_s,
+                                             u"mnuViewGames|試合一覧(&L)...|"_s};
         QTest::newRow("window") << u"mnuWindow"_s << u"ウィンドウ(&W)"_s
                                 << QStringList{u"mnuWindowCascade|重ねて表示(&C)|"_s,
                                                u"mnuWindowTileHorizontal|上下に並べて表示(&H)|"_s,
@@ -150,14 +151,14 @@ private slots:
                     drawn += image.pixelColor(x, y).alpha() > 128;
             QVERIFY2(drawn > image.width() * image.height() / 4, qPrintable(a->objectName()));
         }
-        QCOMPARE(
-            layout,
-            (QStringList{u"ScoreFileOpen=スコアファイル指定"_s, u"ResultsSave=結果保存"_s,
-                         u"Printer=印刷"_s, u"Exit=終了"_s, u"|"_s, u"NvCalc=結果計算"_s, u"|"_s,
-                         u"UserWindow=計算情報表示"_s, u"RankWindow=順位表示"_s,
-                         u"StageWindow=局表示"_s, u"WinWindow=役表示"_s,
-                         u"GraphWindow=グラフ表示"_s, u"|"_s, u"Customize=オプション設定"_s, u"|"_s,
-                         u"GamesWindow=試合一覧表示"_s, u"|"_s, u"AboutNorva=バージョン情報"_s}));
+        QCOMPARE(layout,
+                 (QStringList{u"ScoreFileOpen=スコアファイル指定"_s, u"ResultsSave=結果保存"_s,
+                              u"Printer=印刷"_s, u"Exit=終了"_s, u"|"_s, u"NvCalc=結果計算"_s,
+                              u"|"_s, u"UserWindow=計算情報表示"_s, u"RankWindow=順位表示"_s,
+                              u"StageWindow=局表示"_s, u"WinWindow=役表示"_s,
+                              u"GraphWindow=グラフ表示"_s, u"|"_s, u"Customize=オプション設定"_s,
+                              u"|"_s, u"AboutNorva=バージョン情報"_s, u"StatsWindow=詳細成績表示"_s,
+                              u"GamesWindow=試合一覧表示"_s}));
         QVERIFY(toolbarIcon(QStringLiteral("NoSuchKey")).isNull());
     }
 

@@ -48,6 +48,17 @@ inline void copyTables(const testutil::ProgramDir &dir)
                         dir.file(QStringLiteral("norva.dat"))));
 }
 
+// The bundled sample in dir: its log, table definitions and settings (かもめ,
+// calculated at start-up).
+inline void copySample(const testutil::ProgramDir &dir)
+{
+    copyTables(dir);
+    QVERIFY(QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/MjScore.txt"),
+                        dir.file(QStringLiteral("MjScore.txt"))));
+    QVERIFY(QFile::copy(QStringLiteral(NORVA_SOURCE_DATA "/sample-settings.ini"),
+                        dir.file(QStringLiteral("norva.ini"))));
+}
+
 // Starts the program as its executable does, on a new session over folder
 // (the current program folder when none is given), opened with scoreFile
 // when one is given, and waits for the main window. The window's dialogs go

@@ -824,7 +824,41 @@ public:
     bool beginsResults() const { return norva::beginsResults(m_begin, m_end); }
     void readRecord(QByteArrayView seat, bool &riichi, bool &called) const
     {
-        norva::readRecord(m_begin, m_end, seat, riichi, called);
+        // Tile records are most of a log's bytes: one sweep looks for the
+        // marks "R", "N" and "C" (sixteen bytes at a time) and reads the
+        // seat before a mark only where one is found.
+        const qsizetype n = seat.size();
+        if (n == 0 || (riichi && called))
+            return;
+        const auto *seatBytes = reinterpret_cast<const uchar *>(seat.data());
+        // The mark at p ends a word " " + seat + mark, whole for "R".
+        auto take = [&](const uchar *p) {
+            const uchar *at = p - n - 1;
+            if (at < m_begin || at[0] != ' ' || !sameBytes(at + 1, seatBytes, n))
+                return;
+            if (*p == 'R')
+                riichi = riichi || p + 1 == m_end || p[1] == ' ';
+            else
+                called = true;
+        };
+        const uchar *p = m_begin;
+#if defined(__SSE2__)
+        const __m128i r = _mm_set1_epi8('R'), nn = _mm_set1_epi8('N'), c = _mm_set1_epi8('C');
+        for (; p < m_end && !(riichi && called); p += 16) {
+            // The line's padding may be read past its end.
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(x, r), _mm_cmpeq_epi8(x, nn)), _mm_cmpeq_epi8(x, c))));
+            if (m_end - p < 16)
+                mask &= (1u << (m_end - p)) - 1;
+            for (; mask != 0; mask &= mask - 1)
+                take(p + __builtin_ctz(mask));
+        }
+#else
+        for (; p < m_end && !(riichi && called); ++p)
+            if (*p == 'R' || *p == 'N' || *p == 'C')
+                take(p);
+#endif
     }
     // False when the line can be neither a hand line nor a result line: the
     // first two bytes after the spaces are no wind's, and they are one
@@ -1103,7 +1137,8 @@ NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st, 
     if (st.handState == 0) {
         if (st.recordsOpen) {
             if (lines.isRecord()) {
-                bool riichi = false, called = false;
+                // What the hand's records showed already is not looked for.
+                bool riichi = st.riichi, called = st.called;
                 lines.readRecord(st.seat, riichi, called);
                 if (!st.recorded)
                     extra.addRecordedHand();
@@ -1112,8 +1147,8 @@ NORVA_EVERY_LINE void testLine(Lines &lines, const PassSetup &s, PassState &st, 
                 if (called && !st.called)
                     extra.addCallHand();
                 st.recorded = true;
-                st.riichi = st.riichi || riichi;
-                st.called = st.called || called;
+                st.riichi = riichi;
+                st.called = called;
             } else if (lines.beginsResults()) {
                 st.recordsOpen = false;
             }

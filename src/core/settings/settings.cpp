@@ -96,6 +96,7 @@ constexpr KeyInfo Keys[Settings::KeyCount] = {
     {u"FollowLog", Type::Bool, Write::UnlessDefault, Default::Fixed, 1, nullptr, Limit::None},
     // Written only while the window is open at exit.
     {u"GamesWindow", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
+    {u"StatsWindow", Type::Bool, Write::UnlessDefault, Default::Fixed, 0, nullptr, Limit::None},
 };
 
 const KeyInfo &info(Settings::Key key)

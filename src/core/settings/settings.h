@@ -52,8 +52,9 @@ public:
         FollowLog,
         // The program's own windows beyond VisibleWindow: open at exit.
         GamesWindow,
+        StatsWindow,
     };
-    static constexpr int KeyCount = GamesWindow + 1;
+    static constexpr int KeyCount = StatsWindow + 1;
 
     // The bits of VisibleWindow: which child windows were open at exit.
     enum WindowBit : qint16 {
@@ -109,6 +110,7 @@ public:
     static Key tableKindKey(int group) { return group == 1 ? TableKind1 : TableKind2; }
     bool autoCalc() const { return value(AutoCalc).toBool(); }
     bool gamesWindow() const { return value(GamesWindow).toBool(); }
+    bool statsWindow() const { return value(StatsWindow).toBool(); }
     qint32 checkLine() const { return value(CheckLine).toInt(); }
     qint32 graphWidth() const { return value(GraphWidth).toInt(); }
     qint32 graphHeight() const { return value(GraphHeight).toInt(); }

@@ -8,6 +8,7 @@
 #include "gui/windows/rankwindow.h"
 #include "gui/windows/resultcommands.h"
 #include "gui/windows/stagewindow.h"
+#include "gui/windows/statswindow.h"
 #include "gui/windows/userwindow.h"
 #include "gui/windows/windowarrangement.h"
 #include "gui/windows/winwindow.h"
@@ -85,10 +86,7 @@ constexpr CommandDef Commands[] = {
     {C::ShowOptions, Menu::View, u"mnuViewOptions", u"オプション(&O)...", u"Ctrl+O",
      u"mnuViewBar3", {u"Customize", u"オプション設定", u"options", SeparatorAfter}, Always,
      [](W &w) { w.showOptions(); }},
-    {C::ShowGamesWindow, Menu::View, u"mnuViewGames", u"試合一覧(&L)...", nullptr, u"mnuViewBar4",
-     {u"GamesWindow", u"試合一覧表示", u"games", SeparatorAfter}, Always,
-     [](W &w) { w.gamesWindow().show(); }},
-    {C::FollowLog, Menu::View, u"mnuViewFollow", u"自動更新(&F)", nullptr, nullptr,
+    {C::FollowLog, Menu::View, u"mnuViewFollow", u"自動更新(&F)", nullptr, u"mnuViewBar4",
      {}, Always,
      [](W &w) { w.toggleFollowLog(); }},
 
@@ -111,6 +109,15 @@ constexpr CommandDef Commands[] = {
     {C::ShowAbout, Menu::Help, u"mnuHelpAbout", u"バージョン情報(&A)...", nullptr, nullptr,
      {u"AboutNorva", u"バージョン情報", u"about"}, Always,
      [](W &w) { w.showAbout(); }},
+
+    // Added after the others: the last items of the View menu, the last
+    // buttons of the toolbar.
+    {C::ShowStatsWindow, Menu::View, u"mnuViewStats", u"詳細成績(&D)...", u"Ctrl+D", nullptr,
+     {u"StatsWindow", u"詳細成績表示", u"stats"}, Always,
+     [](W &w) { w.statsWindow().show(); }},
+    {C::ShowGamesWindow, Menu::View, u"mnuViewGames", u"試合一覧(&L)...", nullptr, nullptr,
+     {u"GamesWindow", u"試合一覧表示", u"games"}, Always,
+     [](W &w) { w.gamesWindow().show(); }},
 };
 // clang-format on
 

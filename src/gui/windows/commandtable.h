@@ -26,7 +26,6 @@ enum class Command {
     ShowWinWindow,
     ShowGraphWindow,
     ShowOptions,
-    ShowGamesWindow,
     FollowLog,
     Cascade,
     TileHorizontally,
@@ -34,6 +33,8 @@ enum class Command {
     ArrangeIcons,
     ShowManual,
     ShowAbout,
+    ShowStatsWindow,
+    ShowGamesWindow,
 };
 
 // When a command is enabled: always, or only while a calculation has found
@@ -88,8 +89,9 @@ const SubmenuDef *submenuNamed(QStringView name);
 
 // The menus in the order of the menu bar.
 std::span<const MenuDef> menuTable();
-// Every command in the order of its menu; the toolbar's buttons follow the
-// same order.
+// Every command in the order of its menu (a menu's items are those of the
+// table in table order: a late item of the View menu may come last); the
+// toolbar's buttons follow the table's order.
 std::span<const CommandDef> commandTable();
 
 // A command's place in commandTable().

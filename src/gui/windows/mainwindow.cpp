@@ -18,6 +18,7 @@
 #include "gui/windows/rankwindow.h"
 #include "gui/windows/resultcommands.h"
 #include "gui/windows/stagewindow.h"
+#include "gui/windows/statswindow.h"
 #include "gui/windows/userwindow.h"
 #include "gui/windows/windowarrangement.h"
 #include "gui/windows/winwindow.h"
@@ -67,6 +68,7 @@ MainWindow::MainWindow(Session &session, const GraphSource *graphs)
     , m_winWindow(std::make_unique<WinWindow>(m_mdiArea, session.results(), session.tables()))
     , m_graphWindow(std::make_unique<GraphWindow>(m_mdiArea, session.settings(),
                                                   graphs ? *graphs : m_graphSource))
+    , m_statsWindow(std::make_unique<StatsWindow>(m_mdiArea, session.results(), session.tables()))
     , m_gamesWindow(std::make_unique<GamesWindow>(m_mdiArea, session.results()))
     , m_resultCommands(std::make_unique<ResultCommands>(*this))
     , m_calculation(std::make_unique<CalculationCommand>(*this))
@@ -111,6 +113,7 @@ QList<MainWindow::View> MainWindow::views() const
             {m_stageWindow.get(), Settings::StageWindowBit},
             {m_winWindow.get(), Settings::WinWindowBit},
             {m_graphWindow.get(), Settings::GraphWindowBit},
+            {m_statsWindow.get(), 0, Settings::StatsWindow},
             {m_gamesWindow.get(), 0, Settings::GamesWindow}};
 }
 

@@ -27,6 +27,7 @@ class GraphWindow;
 class RankWindow;
 class ResultCommands;
 class StageWindow;
+class StatsWindow;
 class WindowArrangement;
 class WinWindow;
 
@@ -68,6 +69,7 @@ public:
     StageWindow &stageWindow() const { return *m_stageWindow; }
     WinWindow &winWindow() const { return *m_winWindow; }
     GraphWindow &graphWindow() const override { return *m_graphWindow; }
+    StatsWindow &statsWindow() const { return *m_statsWindow; }
     GamesWindow &gamesWindow() const { return *m_gamesWindow; }
 
     // The objects the commands run on.
@@ -157,6 +159,7 @@ private:
     std::unique_ptr<StageWindow> m_stageWindow;
     std::unique_ptr<WinWindow> m_winWindow;
     std::unique_ptr<GraphWindow> m_graphWindow;
+    std::unique_ptr<StatsWindow> m_statsWindow;
     std::unique_ptr<GamesWindow> m_gamesWindow;
     std::unique_ptr<ResultCommands> m_resultCommands;
     std::unique_ptr<CalculationCommand> m_calculation;
