@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using namespace norva;
 using calctest::raisedKind;
 using calctest::value;
@@ -77,6 +79,48 @@ private slots:
         }
         QCOMPARE(raised, -1);
         QCOMPARE(int(v.type), type);
+    }
+
+    // The named accessors read what value() reads, slot for slot, and refuse
+    // the same indexes.
+    void namedAccessorsAgreeWithKinds()
+    {
+        CalcResults &r = calctest::results();
+        const int games[][3] = {{1, 40, 1510}, {3, -12, 1498}, {1, 25, 1520}, {4, -53, 1470}};
+        for (const auto &g : games)
+            r.recordGame(qint16(g[0]), qint16(g[1]), g[2]);
+        r.closeRankRuns();
+        for (int i = 0; i < 7; ++i)
+            r.addToCounter(qint16(calc::HandCount + i % 5));
+        r.addWinByHan(2);
+        r.addWinByHan(8);
+        const QList<QPair<calc::Kind, qint32>> scalars = {
+            {calc::GameCount, r.gameCount()},     {calc::ScoreTotal, r.scoreTotal()},
+            {calc::ScoreMax, r.scoreMax()},       {calc::ScoreMin, r.scoreMin()},
+            {calc::RankTotal, r.rankTotal()},     {calc::RatingMax, r.ratingMax()},
+            {calc::RatingMin, r.ratingMin()},     {calc::ScoreSumMax, r.scoreSumMax()},
+            {calc::ScoreSumMin, r.scoreSumMin()},
+        };
+        for (const auto &[kind, named] : scalars)
+            QCOMPARE(named, value(kind));
+        for (qint16 k = calc::HandCount; k <= calc::WinHanCount; ++k)
+            QCOMPARE(r.counter(calc::Kind(k)), value(k));
+        for (qint32 i = 0; i < calc::RankSlots; ++i) {
+            QCOMPARE(r.rankCount(i), value(calc::RankCount, i));
+            QCOMPARE(qint32(r.rankRunMax(i)), value(calc::RankRunMax, i));
+        }
+        for (qint32 i = 0; i < calc::HanSlots; ++i)
+            QCOMPARE(r.winByHan(i), value(calc::WinByHan, i));
+        QCOMPARE(r.gameCount(), 4);
+        QCOMPARE(r.rankCount(0), 2);
+        QCOMPARE(r.winByHan(8), 1);
+        for (const auto &bad : std::initializer_list<std::function<void()>>{
+                 [&] { r.rankCount(calc::RankSlots); }, [&] { r.rankRunMax(-1); },
+                 [&] { r.winByHan(calc::HanSlots); },
+                 [&] {
+                     r.counter(calc::RankTotal);
+                 }})
+            QCOMPARE(raisedKind(bad), int(ErrorKind::SubscriptOutOfRange));
     }
 
     void kindsOutsideGiveEmpty()

@@ -86,6 +86,13 @@ void CalcResults::clear()
     m_extra = {};
 }
 
+size_t CalcResults::slot(qint32 index, qint32 count)
+{
+    if (index < 0 || index >= count)
+        raise(ErrorKind::SubscriptOutOfRange);
+    return size_t(index);
+}
+
 CalcValue CalcResults::value(qint16 kind, qint32 index) const
 {
     auto checked = [&](qint32 last) {

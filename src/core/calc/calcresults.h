@@ -22,7 +22,8 @@ struct CalcValue
     friend bool operator==(const CalcValue &, const CalcValue &) = default;
 };
 
-// The result kinds: results.value(calc::ScoreMax).
+// The result kinds: results.value(calc::ScoreMax), as the graphs and the
+// report read them by number.
 namespace calc {
 enum Kind : qint16 {
     GameCount = 0,
@@ -84,7 +85,26 @@ public:
     // index (or an empty series) raises SubscriptOutOfRange. Other kinds
     // ignore index; a kind outside 0..26 gives an empty value.
     CalcValue value(qint16 kind, qint32 index = 0) const;
+    // The same, named and typed. An index outside its slots raises
+    // SubscriptOutOfRange, as value() does.
     qint32 gameCount() const { return m_gameCount; }
+    qint32 scoreTotal() const { return m_scoreTotal; }
+    qint32 scoreMax() const { return m_scoreMax; }
+    qint32 scoreMin() const { return m_scoreMin; }
+    // Rank 1..4 at 0..3 (and the fifth slot, never counted).
+    qint32 rankCount(qint32 index) const { return m_rankCount[slot(index, calc::RankSlots)]; }
+    qint16 rankRunMax(qint32 index) const { return m_rankRunMax[slot(index, calc::RankSlots)]; }
+    qint32 rankTotal() const { return m_rankTotal; }
+    // How many hands ended as kind says: HandCount through WinHanCount.
+    qint32 counter(calc::Kind kind) const
+    {
+        return m_counters[slot(kind - calc::HandCount, qint32(m_counters.size()))];
+    }
+    qint32 winByHan(qint32 index) const { return m_winByHan[slot(index, calc::HanSlots)]; }
+    qint32 ratingMax() const { return m_ratingMax; }
+    qint32 ratingMin() const { return m_ratingMin; }
+    qint32 scoreSumMax() const { return m_scoreSumMax; }
+    qint32 scoreSumMin() const { return m_scoreSumMin; }
     // The figures beside the record: deal-ins, opponents, table kinds ...
     const ExtraFigures &extra() const { return m_extra; }
     ExtraFigures &extra() { return m_extra; }
@@ -107,6 +127,9 @@ public:
 
 private:
     void closeRun(qint16 rank);
+    // index as a slot of an array of count elements; raises SubscriptOutOfRange
+    // outside it.
+    static size_t slot(qint32 index, qint32 count);
 
     qint32 m_gameCount = 0;
     qint32 m_scoreTotal = 0;

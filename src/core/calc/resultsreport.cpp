@@ -68,10 +68,8 @@ QString ResultsReport::dateRangeLine(const Settings &settings)
 // DivisionByZero when no game was counted.
 QList<ResultsReport::Line> ResultsReport::build() const
 {
-    const auto value = [this](qint16 kind, qint32 index = 0) {
-        return m_results.value(kind, index).toInt();
-    };
-    const qint32 games = value(calc::GameCount);
+    const CalcResults &res = m_results;
+    const qint32 games = res.gameCount();
     if (games == 0)
         raise(ErrorKind::DivisionByZero);
     QList<Line> out;
@@ -88,33 +86,33 @@ QList<ResultsReport::Line> ResultsReport::build() const
     empty();
 
     add(QStringLiteral("試合数： ") + padLeft(plain(games), 8) + QStringLiteral(" 回"));
-    add(QStringLiteral("　総合得点： ") + padLeft(plain(value(calc::ScoreTotal)), 8)
+    add(QStringLiteral("　総合得点： ") + padLeft(plain(res.scoreTotal()), 8)
         + QStringLiteral(" 点"));
     add(QStringLiteral("　平均順位： ")
-        + padLeft(formatAverage(double(value(calc::RankTotal)) / double(games)), 8)
+        + padLeft(formatAverage(double(res.rankTotal()) / double(games)), 8)
         + QStringLiteral(" 位"));
-    add(QStringLiteral("　最高得点： ") + padLeft(plain(value(calc::ScoreMax)), 8)
+    add(QStringLiteral("　最高得点： ") + padLeft(plain(res.scoreMax()), 8)
         + QStringLiteral(" 点"));
-    add(QStringLiteral("　最低得点： ") + padLeft(plain(value(calc::ScoreMin)), 8)
+    add(QStringLiteral("　最低得点： ") + padLeft(plain(res.scoreMin()), 8)
         + QStringLiteral(" 点"));
     add(QStringLiteral("　平均得点： ")
-        + padLeft(formatAverage(double(value(calc::ScoreTotal)) / double(games)), 8)
+        + padLeft(formatAverage(double(res.scoreTotal()) / double(games)), 8)
         + QStringLiteral(" 点"));
     for (int r = 1; r <= 4; ++r) {
-        const qint32 count = value(calc::RankCount, r - 1);
+        const qint32 count = res.rankCount(r - 1);
         add(u'　' + QChar(char16_t(u'０' + r)) + QStringLiteral("位(")
             + padLeft(share(count, games), 3) + QStringLiteral("%)： ") + padLeft(plain(count), 5)
-            + QStringLiteral(" 回, 連続 ") + padLeft(plain(value(calc::RankRunMax, r - 1)), 5)
+            + QStringLiteral(" 回, 連続 ") + padLeft(plain(res.rankRunMax(r - 1)), 5)
             + QStringLiteral(" 回"));
     }
     empty();
 
-    const qint32 hands = value(calc::HandCount);
+    const qint32 hands = res.counter(calc::HandCount);
     add(QStringLiteral("総局数： ") + plain(hands));
     static const struct
     {
         const char16_t *label;
-        qint16 kind;
+        calc::Kind kind;
     } outcomes[] = {
         {u"　本人： ツモ　　(", calc::OwnTsumo},    {u"　　　　 ロン　　(", calc::OwnRon},
         {u"　　　　 チョンボ(", calc::OwnChombo},   {u"　他人： ツモ　　(", calc::OtherTsumo},
@@ -123,7 +121,7 @@ QList<ResultsReport::Line> ResultsReport::build() const
         {u"　　　　 その他　(", calc::OtherResult},
     };
     for (const auto &o : outcomes) {
-        const qint32 count = value(o.kind);
+        const qint32 count = res.counter(o.kind);
         // Without any hand there is no share to work out: "(0%)", as the han
         // class lines write it.
         const QString pct = hands > 0 ? padLeft(share(count, hands), 3) : QStringLiteral("0");
@@ -132,14 +130,14 @@ QList<ResultsReport::Line> ResultsReport::build() const
     }
     empty();
 
-    const qint32 wins = value(calc::WinHanCount);
+    const qint32 wins = res.counter(calc::WinHanCount);
     add(QStringLiteral("総あがり数： ") + plain(wins));
     const qint16 yakuLast = m_tables.yakuLast();
     for (qint16 i = 0; i <= yakuLast; ++i) {
         QString name = trimSpaces(m_tables.yakuString(i)).toString();
         if (name.size() < 5)
             name += QString(5 - name.size(), u'　');
-        const qint32 count = value(calc::WinByHan, i);
+        const qint32 count = res.winByHan(i);
         const QString pct = wins > 0 ? u'(' + padLeft(share(count, wins), 3) + QStringLiteral("%)")
                                      : QStringLiteral("(0%)");
         out.append({LineKind::HanClass, name + pct + padLeft(plain(count), 5) + u'回'});

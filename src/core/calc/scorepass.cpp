@@ -1072,7 +1072,7 @@ void beginGame(Lines &lines, const PassSetup &s, PassState &st, QByteArrayView r
     PassState::GameStart &g = st.game;
     g.offset = st.offset;
     g.headerHash = hashBytes(raw);
-    g.hands = st.results.value(calc::HandCount).toInt();
+    g.hands = st.results.counter(calc::HandCount);
     g.wins = st.results.extra().wins();
     g.dealIns = st.results.extra().dealIns();
     g.utf8 = st.utf8;
@@ -1088,7 +1088,7 @@ void recordListedGame(PassState &st, const GameResult &r)
     game.start = g.offset;
     game.end = st.offset;
     game.headerHash = g.headerHash;
-    game.hands = st.results.value(calc::HandCount).toInt() - g.hands;
+    game.hands = st.results.counter(calc::HandCount) - g.hands;
     game.wins = st.results.extra().wins() - g.wins;
     game.dealIns = st.results.extra().dealIns() - g.dealIns;
     game.rating = st.rating;

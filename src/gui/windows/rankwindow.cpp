@@ -66,15 +66,15 @@ void RankWindow::refresh()
 {
     if (!client())
         return;
-    const qint32 games = m_results.value(calc::GameCount).toInt();
+    const qint32 games = m_results.gameCount();
     if (games > 0) {
         const double n = games;
-        const qint32 total = m_results.value(calc::ScoreTotal).toInt();
+        const qint32 total = m_results.scoreTotal();
         setValueText(m_games, QString::number(games));
         setValueText(m_scoreTotal, QString::number(total));
-        setValueText(m_highScore, QString::number(m_results.value(calc::ScoreMax).toInt()));
-        setValueText(m_lowScore, QString::number(m_results.value(calc::ScoreMin).toInt()));
-        setValueText(m_averageRank, formatAverage(m_results.value(calc::RankTotal).toInt() / n));
+        setValueText(m_highScore, QString::number(m_results.scoreMax()));
+        setValueText(m_lowScore, QString::number(m_results.scoreMin()));
+        setValueText(m_averageRank, formatAverage(m_results.rankTotal() / n));
         setValueText(m_averageScore, formatAverage(total / n));
     } else {
         for (QLabel *l : {m_games.data(), m_scoreTotal.data(), m_highScore.data(),
@@ -84,13 +84,12 @@ void RankWindow::refresh()
 
     for (int i = 0; i < 4; ++i) {
         const QString rank = fullWidthDigit(i + 1) + u'位';
-        const qint32 n = m_results.value(calc::GameCount).toInt();
+        const qint32 n = m_results.gameCount();
         if (n > 0) {
-            const qint32 count = m_results.value(calc::RankCount, i).toInt();
+            const qint32 count = m_results.rankCount(i);
             setTitleText(m_rankTitles[i], rank + u'(' + sharePercent(count, n) + u"%)");
             setValueText(m_rankCounts[i], QString::number(count));
-            setValueText(m_rankRuns[i],
-                         QString::number(m_results.value(calc::RankRunMax, i).toInt()));
+            setValueText(m_rankRuns[i], QString::number(m_results.rankRunMax(i)));
         } else {
             setTitleText(m_rankTitles[i], rank);
             setValueText(m_rankCounts[i], {});

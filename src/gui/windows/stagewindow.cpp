@@ -74,16 +74,16 @@ void StageWindow::refresh()
 {
     if (!client())
         return;
-    const qint32 hands = m_results.value(calc::HandCount).toInt();
+    const qint32 hands = m_results.counter(calc::HandCount);
     if (hands > 0) {
         setValueText(m_hands, QString::number(hands));
         for (size_t i = 0; i < std::size(cells); ++i) {
-            const qint32 count = m_results.value(cells[i].kind).toInt();
+            const qint32 count = m_results.counter(cells[i].kind);
             setTitleText(m_titles[i],
                          str(cells[i].caption) + u'(' + sharePercent(count, hands) + u"%)");
         }
         for (size_t i = 0; i < std::size(cells); ++i)
-            setValueText(m_values[i], QString::number(m_results.value(cells[i].kind).toInt()));
+            setValueText(m_values[i], QString::number(m_results.counter(cells[i].kind)));
     } else {
         setValueText(m_hands, {});
         for (size_t i = 0; i < std::size(cells); ++i)

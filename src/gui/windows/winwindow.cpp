@@ -46,17 +46,17 @@ void WinWindow::refresh()
 {
     if (!client())
         return;
-    const qint32 wins = m_results.value(calc::WinHanCount).toInt();
+    const qint32 wins = m_results.counter(calc::WinHanCount);
     setValueText(m_wins, wins > 0 ? QString::number(wins) : QString());
 
     // The table definitions never name more than the nine cells.
     const qint16 last = m_tables.yakuLast();
     for (qint16 i = 0; i <= last; ++i) {
         const QString name = trimSpaces(m_tables.yakuString(i)).toString();
-        const qint32 classified = m_results.value(calc::WinHanCount).toInt();
+        const qint32 classified = m_results.counter(calc::WinHanCount);
         setValueCaption(m_classCounts[i], name);
         if (classified > 0) {
-            const qint32 count = m_results.value(calc::WinByHan, i).toInt();
+            const qint32 count = m_results.winByHan(i);
             setTitleText(m_classTitles[i], name + u'(' + sharePercent(count, classified) + u"%)");
             setValueText(m_classCounts[i], QString::number(count));
         } else {
