@@ -95,11 +95,6 @@ size_t CalcResults::slot(qint32 index, qint32 count)
 
 CalcValue CalcResults::value(qint16 kind, qint32 index) const
 {
-    auto checked = [&](qint32 last) {
-        if (index < 0 || index > last)
-            raise(ErrorKind::SubscriptOutOfRange);
-        return size_t(index);
-    };
     switch (kind) {
     case 0:
         return int32Value(m_gameCount);
@@ -110,9 +105,9 @@ CalcValue CalcResults::value(qint16 kind, qint32 index) const
     case 3:
         return int32Value(m_scoreMin);
     case 4:
-        return int32Value(m_rankCount[checked(4)]);
+        return int32Value(rankCount(index));
     case 5:
-        return int16Value(m_rankRunMax[checked(4)]);
+        return int16Value(rankRunMax(index));
     case 6:
         return int32Value(m_rankTotal);
     case 7:
@@ -128,7 +123,7 @@ CalcValue CalcResults::value(qint16 kind, qint32 index) const
     case 17:
         return int32Value(m_counters[size_t(kind - 7)]);
     case 18:
-        return int32Value(m_winByHan[checked(8)]);
+        return int32Value(winByHan(index));
     case 19:
         return int16Value(seriesAt(m_scoreSeries, index));
     case 20:

@@ -10,9 +10,6 @@ namespace norva {
 
 namespace {
 
-// The bytes at each end of what was read that tell it is still there.
-constexpr qint64 MarkBytes = 4096;
-
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == QChar(0x3000);
@@ -82,8 +79,7 @@ LogMark markLog(TextInput &log, const QString &path, qint64 size, const CancelFl
     mark.file = log.fileId();
     mark.size = size;
     mark.form = log.form(cancel);
-    mark.headHash = hashBytes(log.bytes(0, qMin(MarkBytes, size), cancel));
-    mark.tailHash = hashBytes(log.bytes(qMax<qint64>(0, size - MarkBytes), size, cancel));
+    mark.marks = log.endMarks(size, cancel);
     return mark;
 }
 
@@ -94,7 +90,7 @@ std::optional<QStringList> readGameLines(TextInput &log, const GameList &games, 
     if (log.fileId() != was.file || log.size() < was.size || game.end > was.size)
         return std::nullopt;
     const LogMark now = markLog(log, was.path, was.size);
-    if (now.headHash != was.headHash || now.tailHash != was.tailHash || !(now.form == was.form))
+    if (now.marks != was.marks || !(now.form == was.form))
         return std::nullopt;
     TextLines reader(log, was.form, game.start);
     QStringList lines;

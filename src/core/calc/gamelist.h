@@ -31,9 +31,8 @@ struct LogMark
 {
     QString path; // the log as the settings named it
     fileops::FileId file;
-    qint64 size = 0;      // the bytes read
-    quint64 headHash = 0; // of the first bytes read
-    quint64 tailHash = 0; // of the last bytes read
+    qint64 size = 0; // the bytes read
+    EndMarks marks;  // of the bytes read
     TextForm form;
 };
 

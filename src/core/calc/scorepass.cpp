@@ -1350,11 +1350,6 @@ private:
     qint32 m_checkLine;
 };
 
-// The first bytes whose hash tells that a log still starts as it did, and the
-// last bytes before a point that tell it still runs up to there as it did.
-constexpr qint64 HeadBytes = 4096;
-constexpr qint64 TailBytes = 4096;
-
 } // namespace
 
 QList<QPair<QString, qint64>> LogSummary::names(qsizetype limit) const
@@ -1460,8 +1455,7 @@ struct ScorePass::Memory
     TextForm form;
     qsizetype formBytes = 0;
     fileops::FileId file;
-    quint64 headHash = 0;
-    quint64 tailHash = 0;
+    EndMarks marks;
     // The end of the log when it was read, and the bytes after state.offset.
     qint64 seenEnd = 0;
     quint64 restHash = 0;
@@ -1477,8 +1471,7 @@ struct ScorePass::Memory
     {
         const qint64 at = state.offset;
         file = log.fileId();
-        headHash = hashBytes(log.bytes(0, qMin(HeadBytes, at), cancel));
-        tailHash = hashBytes(log.bytes(qMax<qint64>(0, at - TailBytes), at, cancel));
+        marks = log.endMarks(at, cancel);
         seenEnd = end;
         restHash = hashBytes(log.bytes(at, end, cancel));
     }
@@ -1494,8 +1487,7 @@ struct ScorePass::Memory
         // into another form.
         if (formBytes < FormWindow && log.size() > formBytes && !(log.form(cancel) == form))
             return false;
-        return hashBytes(log.bytes(0, qMin(HeadBytes, at), cancel)) == headHash
-               && hashBytes(log.bytes(qMax<qint64>(0, at - TailBytes), at, cancel)) == tailHash;
+        return log.endMarks(at, cancel) == marks;
     }
 };
 

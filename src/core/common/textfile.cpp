@@ -237,6 +237,13 @@ quint64 hashBytes(QByteArrayView bytes)
     return quint64(qHashBits(bytes.data(), size_t(bytes.size()), 0)) ^ quint64(bytes.size());
 }
 
+EndMarks TextInput::endMarks(qint64 end, const CancelFlag *cancel)
+{
+    constexpr qint64 MarkBytes = 4096;
+    return {hashBytes(bytes(0, qMin(MarkBytes, end), cancel)),
+            hashBytes(bytes(qMax<qint64>(0, end - MarkBytes), end, cancel))};
+}
+
 // ------------------------------------------------------------ TextInput
 
 TextInput::TextInput(const QString &path)

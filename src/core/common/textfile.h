@@ -43,6 +43,15 @@ TextForm decideTextForm(QByteArrayView head);
 // A hash of some bytes, to tell whether they are still the same.
 quint64 hashBytes(QByteArrayView bytes);
 
+// What tells that a file still holds the bytes read up to some end: hashes of
+// its first and its last 4 KiB before that end.
+struct EndMarks
+{
+    quint64 head = 0;
+    quint64 tail = 0;
+    friend bool operator==(const EndMarks &, const EndMarks &) = default;
+};
+
 // A text file opened once for reading, or the bytes of one in memory (tests,
 // fuzzing), read at any offset. Its form is decided once, on first asking.
 class TextInput
@@ -65,6 +74,8 @@ public:
     qint64 read(qint64 offset, char *buf, qint64 n, const CancelFlag *cancel = nullptr);
     // The bytes [from, to), fewer at the end. Raises as read does.
     QByteArray bytes(qint64 from, qint64 to, const CancelFlag *cancel = nullptr);
+    // The marks of the bytes [0, end). Raises as read does.
+    EndMarks endMarks(qint64 end, const CancelFlag *cancel = nullptr);
 
     // The form (decideTextForm), and how many first bytes decided it (fewer
     // than FormWindow for a shorter file). Raises as decideTextForm and read.
